@@ -1,0 +1,44 @@
+// Resource and command ids. One group and number range per kind.
+#pragma once
+
+// Menus (IDR_)
+#define IDR_MAIN_MENU           101
+
+// Dialog templates (IDD_)
+#define IDD_JPEG_QUALITY        9
+#define IDD_TOOL_PANEL          102
+
+// Icon and cursor, one id for both resource types (IDI_)
+#define IDI_APP                 104
+
+// Menu commands (IDM_)
+#define IDM_OPEN_IMAGE          40004
+#define IDM_SAVE_AS             40006
+#define IDM_VERSION             40010
+#define IDM_EXIT                40011
+
+// Tool panel controls (IDC_)
+#define IDC_APPLY_ALPHA         1001
+#define IDC_X_FROM              1002
+#define IDC_Y_FROM              1003
+#define IDC_X_TO                1004
+#define IDC_Y_TO                1005
+#define IDC_SHOW_RANGE_BLACK    1006
+#define IDC_HIDE_RANGE          1007
+#define IDC_SHOW_RANGE_WHITE    1008
+#define IDC_PICK_ALPHA          1010
+#define IDC_PICK_RED            1011
+#define IDC_PICK_GREEN          1012
+#define IDC_PICK_BLUE           1013
+#define IDC_SWATCH              1017
+#define IDC_WHOLE_RANGE         1018
+#define IDC_ALPHA_VALUE         1019
+
+// JPEG quality dialog controls (IDC_); its Cancel button is the system's IDCANCEL (2)
+#define IDC_JPEG_OK             1009
+#define IDC_JPEG_QUALITY        1011
+
+// Labels without an id of their own
+#ifndef IDC_STATIC
+#define IDC_STATIC              (-1)
+#endif

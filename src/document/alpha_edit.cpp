@@ -1,0 +1,30 @@
+#include "document/alpha_edit.h"
+
+#include <algorithm>
+
+#include "document/image_document.h"
+
+void ApplyAlphaToRange(ImageDocument& document, std::uint32_t alpha)
+{
+    ImageHandle* image = document.Image();
+    if (!document.HasImage() || !image)
+        return;
+
+    const ArgbValue newAlpha = (alpha & 0xFFu) << 24;
+    const PixelRange range = document.Range();
+    const ImageSize size = document.GetImageSize();
+    // Clipping the ends to the image keeps a range reaching far past it from looping over
+    // pixels that do not exist; comparisons stay unsigned, so x-from > x-to visits nothing.
+    const std::uint32_t columnEnd = std::min(range.xTo, size.width);
+    const std::uint32_t rowEnd = std::min(range.yTo, size.height);
+
+    // The colour is carried across pixels and rows: a pixel that cannot be read takes the
+    // colour of the last one that could, or opaque black before any.
+    ArgbValue carry = kOpaqueBlack;
+    for (std::uint32_t y = range.yFrom; y < rowEnd; ++y) {
+        for (std::uint32_t x = range.xFrom; x < columnEnd; ++x) {
+            image->GetPixel(x, y, carry);
+            image->SetPixel(x, y, newAlpha | (carry & 0x00FFFFFFu));
+        }
+    }
+}

@@ -1,0 +1,8 @@
+#pragma once
+#include <cstdint>
+
+class ImageDocument;
+
+// Gives every pixel of the document's range the alpha in the low 8 bits of alpha, keeping
+// its red, green and blue. Only pixels inside the image are visited; nothing is reported.
+void ApplyAlphaToRange(ImageDocument& document, std::uint32_t alpha);

@@ -1,0 +1,28 @@
+#pragma once
+#include <windows.h>
+
+#include "imaging/image_handle.h"
+
+namespace Gdiplus {
+class GpGraphics;
+}
+
+// A GDI+ drawing surface over a device context for the length of one paint.
+class ImageCanvas {
+public:
+    explicit ImageCanvas(HDC dc) noexcept;
+    ~ImageCanvas();
+    ImageCanvas(const ImageCanvas&) = delete;
+    ImageCanvas& operator=(const ImageCanvas&) = delete;
+
+    // Draws the image with its top-left pixel at the origin, one image pixel to one device
+    // pixel whatever resolution its file recorded. Nothing for no image or an empty one.
+    void DrawImageAtOrigin(const ImageHandle* image);
+
+    // Draws the outline of a rectangle with a pen 1.0 wide in colour. Negative widths and
+    // heights are passed on as they are.
+    void DrawOutline(ArgbValue colour, int x, int y, int width, int height);
+
+private:
+    Gdiplus::GpGraphics* graphics_ = nullptr;
+};

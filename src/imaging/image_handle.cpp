@@ -1,0 +1,80 @@
+#include "imaging/image_handle.h"
+
+#include <climits>
+
+#include "imaging/gdiplus_api.h"
+
+using namespace Gdiplus::DllExports;
+
+namespace {
+
+int g_liveBitmaps = 0;
+
+// GDI+ takes signed coordinates; anything past INT_MAX is outside every image anyway.
+INT ToCoordinate(std::uint32_t value)
+{
+    return value > static_cast<std::uint32_t>(INT_MAX) ? -1 : static_cast<INT>(value);
+}
+
+}  // namespace
+
+ImageHandle::ImageHandle() noexcept = default;
+
+ImageHandle::ImageHandle(Gdiplus::GpBitmap* bitmap) noexcept : bitmap_(bitmap)
+{
+    if (bitmap_)
+        ++g_liveBitmaps;
+}
+
+ImageHandle::~ImageHandle()
+{
+    if (bitmap_) {
+        GdipDisposeImage(bitmap_);
+        --g_liveBitmaps;
+    }
+}
+
+int ImageHandle::LiveBitmapCount() noexcept
+{
+    return g_liveBitmaps;
+}
+
+ImageSize ImageHandle::Size() const noexcept
+{
+    UINT width = 0;
+    UINT height = 0;
+    if (bitmap_) {
+        if (GdipGetImageWidth(bitmap_, &width) != Gdiplus::Ok)
+            width = 0;
+        if (GdipGetImageHeight(bitmap_, &height) != Gdiplus::Ok)
+            height = 0;
+    }
+    return {width, height};
+}
+
+bool ImageHandle::GetPixel(std::uint32_t x, std::uint32_t y, ArgbValue& colour) const noexcept
+{
+    if (!bitmap_)
+        return false;
+    Gdiplus::ARGB value = 0;
+    if (GdipBitmapGetPixel(bitmap_, ToCoordinate(x), ToCoordinate(y), &value) != Gdiplus::Ok)
+        return false;
+    colour = value;
+    return true;
+}
+
+bool ImageHandle::SetPixel(std::uint32_t x, std::uint32_t y, ArgbValue colour) noexcept
+{
+    return bitmap_ &&
+           GdipBitmapSetPixel(bitmap_, ToCoordinate(x), ToCoordinate(y), colour) == Gdiplus::Ok;
+}
+
+ImageRef CreateArgbImage(std::uint32_t width, std::uint32_t height)
+{
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    if (width > INT_MAX || height > INT_MAX ||
+        GdipCreateBitmapFromScan0(static_cast<INT>(width), static_cast<INT>(height), 0,
+                                  PixelFormat32bppARGB, nullptr, &bitmap) != Gdiplus::Ok)
+        bitmap = nullptr;
+    return std::make_shared<ImageHandle>(bitmap);
+}

@@ -1,0 +1,54 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+
+namespace Gdiplus {
+class GpBitmap;
+}
+
+// A 32-bit pixel value: alpha in bits 24-31, red 16-23, green 8-15, blue 0-7.
+using ArgbValue = std::uint32_t;
+constexpr ArgbValue kOpaqueBlack = 0xFF000000u;
+constexpr ArgbValue kOpaqueWhite = 0xFFFFFFFFu;
+
+struct ImageSize {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+};
+
+// Owns one GDI+ bitmap, or none when a file could not be decoded. Every operation on an
+// empty handle fails and changes nothing.
+class ImageHandle {
+public:
+    ImageHandle() noexcept;
+    explicit ImageHandle(Gdiplus::GpBitmap* bitmap) noexcept;  // takes ownership
+    ~ImageHandle();
+    ImageHandle(const ImageHandle&) = delete;
+    ImageHandle& operator=(const ImageHandle&) = delete;
+
+    bool IsEmpty() const noexcept { return bitmap_ == nullptr; }
+
+    // Size in pixels; 0 × 0 for an empty image or when GDI+ cannot tell.
+    ImageSize Size() const noexcept;
+
+    // Reads one pixel; false (colour untouched) outside the image or on an empty one.
+    bool GetPixel(std::uint32_t x, std::uint32_t y, ArgbValue& colour) const noexcept;
+
+    // Writes one pixel in place; false when GDI+ refuses.
+    bool SetPixel(std::uint32_t x, std::uint32_t y, ArgbValue colour) noexcept;
+
+    Gdiplus::GpBitmap* Native() const noexcept { return bitmap_; }
+
+    // How many handles own a bitmap right now; all must be gone before GDI+ shuts down.
+    static int LiveBitmapCount() noexcept;
+
+private:
+    Gdiplus::GpBitmap* bitmap_ = nullptr;
+};
+
+// Images are shared: the document and pending saves can hold the same one, and the
+// bitmap is released when the last holder lets go.
+using ImageRef = std::shared_ptr<ImageHandle>;
+
+// A new image of the given size in 32-bit ARGB with every pixel 0; empty on failure.
+ImageRef CreateArgbImage(std::uint32_t width, std::uint32_t height);

@@ -1,0 +1,21 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+
+// The pixel size an image file claims in its header, read without decoding any pixels.
+struct ClaimedSize {
+    std::uint64_t width = 0;
+    std::uint64_t height = 0;
+};
+
+// Reads the size from a PNG, BMP, JPEG or GIF header, recognised by its signature, not by
+// the file's name. Nothing for other formats and for headers too broken to read; the
+// decoder then decides on its own.
+std::optional<ClaimedSize> ReadClaimedSize(const wchar_t* path);
+
+// The largest images the program decodes. Bigger ones can exhaust memory or crash the
+// platform's decoders, so they are treated as files that cannot be decoded.
+constexpr std::uint64_t kMaxImageSide = 16384;
+constexpr std::uint64_t kMaxImagePixels = 128000000;
+
+bool IsWithinDecodeLimits(std::uint64_t width, std::uint64_t height);

@@ -1,0 +1,49 @@
+#include "imaging/image_loader.h"
+
+#include "imaging/gdiplus_api.h"
+#include "imaging/image_header.h"
+
+using namespace Gdiplus::DllExports;
+
+namespace {
+
+// Decoders give 24-bit, 32-bit RGB or palette bitmaps for many files; setting a pixel's
+// alpha on those silently drops it. A copy in 32-bit ARGB keeps every colour exactly and
+// takes any alpha. Null when the copy cannot be made.
+Gdiplus::GpBitmap* CopyAsArgb(const ImageHandle& decoded)
+{
+    const ImageSize size = decoded.Size();
+    if (size.width == 0 || size.height == 0 || !IsWithinDecodeLimits(size.width, size.height))
+        return nullptr;
+    Gdiplus::GpBitmap* copy = nullptr;
+    if (GdipCloneBitmapAreaI(0, 0, static_cast<INT>(size.width), static_cast<INT>(size.height),
+                             PixelFormat32bppARGB, decoded.Native(), &copy) != Gdiplus::Ok) {
+        if (copy)
+            GdipDisposeImage(copy);
+        return nullptr;
+    }
+    return copy;
+}
+
+}  // namespace
+
+ImageRef LoadImageFile(const wchar_t* path)
+{
+    if (!path || !*path)
+        return std::make_shared<ImageHandle>();
+
+    // Some decoders crash or take gigabytes on files claiming huge sizes; refuse them unread.
+    if (const auto claimed = ReadClaimedSize(path);
+        claimed && !IsWithinDecodeLimits(claimed->width, claimed->height))
+        return std::make_shared<ImageHandle>();
+
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromFile(path, &bitmap) != Gdiplus::Ok) {
+        if (bitmap)
+            GdipDisposeImage(bitmap);
+        return std::make_shared<ImageHandle>();
+    }
+    // The file-backed bitmap is released at the end of this scope, which frees the file.
+    const ImageHandle decoded(bitmap);
+    return std::make_shared<ImageHandle>(CopyAsArgb(decoded));
+}

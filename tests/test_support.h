@@ -1,0 +1,52 @@
+#pragma once
+// Helpers shared by the tests: temporary folders, test images, test data and files.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "imaging/image_handle.h"
+
+// A folder of its own under the user's temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::wstring Path(const std::wstring& name) const { return folder_ + L"\\" + name; }
+    // The same path in the ANSI code page (932 here), as the program's dialogs return it.
+    std::string AnsiPath(const std::wstring& name) const;
+    const std::wstring& Folder() const { return folder_; }
+
+private:
+    std::wstring folder_;
+};
+
+// A colour that differs from pixel to pixel in red, green, blue and alpha.
+ArgbValue PatternColour(std::uint32_t x, std::uint32_t y);
+
+// A 32-bit ARGB image filled with PatternColour, or with one colour.
+ImageRef MakePatternImage(std::uint32_t width, std::uint32_t height);
+ImageRef MakeFilledImage(std::uint32_t width, std::uint32_t height, ArgbValue colour);
+
+// Every pixel of an image, row by row; empty for an empty image.
+std::vector<ArgbValue> ReadAllPixels(const ImageHandle& image);
+
+// Writes an image as PNG, BMP or JPEG with the platform's encoders; false on failure.
+bool WritePng(const ImageHandle& image, const std::wstring& path);
+bool WriteBmp(const ImageHandle& image, const std::wstring& path);
+bool WriteJpeg(const ImageHandle& image, const std::wstring& path);
+
+// A file from tests/data, for example TestData(L"pngsuite/basn6a08.png").
+std::wstring TestData(const std::wstring& relative);
+
+std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
+bool FileExists(const std::wstring& path);
+
+// UTF-16 to the ANSI code page and back.
+std::string ToAnsi(const std::wstring& text);
+std::wstring FromAnsi(const std::string& text);
