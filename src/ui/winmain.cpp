@@ -1,6 +1,24 @@
+// The program's entry point.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+#include "imaging/gdiplus_session.h"
+#include "ui/app_state.h"
+#include "ui/startup.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand)
 {
-    return 0;
+    const bool popup = WantsPopupWindow(commandLine);
+    if (!RegisterMainWindowClass(instance))
+        return 0;
+    HWND mainWindow = CreateMainWindow(instance, popup);
+    g_app.instance = instance;
+    ShowWindow(mainWindow, showCommand);
+
+    int exitCode = 0;
+    {
+        const GdiplusSession gdiplus;
+        exitCode = RunMessageLoop();
+        ReleaseAllImages();  // images must go before GDI+ does
+    }
+    return exitCode;
 }

@@ -1,0 +1,33 @@
+#pragma once
+// The program's own texts, code page 932 once compiled. Dialog and menu texts live in
+// tessarel.rc.
+
+namespace text {
+
+constexpr char kWindowClass[] = "D3DFWSampleClass";
+constexpr char kAppTitle[] = "Tessarel あるふぁ～";
+
+// Main window
+constexpr char kPrompt[] = "ファイルを読み込んでください";
+constexpr char kCaptionPrefix[] = "Tessarel あるふぁ～ - ";
+constexpr char kTitleOpen[] = "[ ";
+constexpr char kTitleClose[] = " ]";
+constexpr char kVersionText[] = "Tessarel あるふぁ～ Ver 0.2.01";
+constexpr char kVersionCaption[] = "バージョン情報";
+constexpr char kExitQuestion[] = "終了してよろしいですか？";
+constexpr char kExitCaption[] = "終了確認";
+
+// Open dialog: filter pairs of description and pattern, ending in an empty string
+constexpr char kOpenFilter[] = "画像ファイル(*.bmp,*.jpg,*.png)\0*.bmp;*.jpg;*.png\0";
+constexpr char kOpenTitle[] = "画像選択";
+constexpr char kOpenDefaultExtension[] = "png";
+
+// Save dialog, in the order of the save formats
+constexpr char kSaveFilter[] = "PNG(*.png)\0*.png\0JPEG(*.jpg)\0*.jpg\0BMP(*.bmp)\0*.bmp\0";
+constexpr char kSaveTitle[] = "名前をつけて保存";
+constexpr char kSaveDefaultExtension[] = "bmp";
+constexpr char kSaveErrorCaption[] = "保存エラー";
+constexpr char kNothingToSave[] = "保存する画像がありません";
+constexpr char kSaveFailed[] = "画像を保存できませんでした";
+
+}  // namespace text

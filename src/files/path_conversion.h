@@ -1,0 +1,14 @@
+#pragma once
+#include <cstddef>
+
+// Converts a code page 932 path to UTF-16 for the imaging library, with the C library's
+// locale set to "JAPANESE" for all categories (it stays set). A path that does not
+// convert, or does not fit with its terminator, gives an empty string and false, so no
+// unterminated or stale text is ever passed on.
+bool ConvertPathToWide(const char* path, wchar_t* wide, std::size_t capacity);
+
+template <std::size_t N>
+bool ConvertPathToWide(const char* path, wchar_t (&wide)[N])
+{
+    return ConvertPathToWide(path, wide, N);
+}

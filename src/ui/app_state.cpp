@@ -1,0 +1,14 @@
+#include "ui/app_state.h"
+
+#include "document/image_document.h"
+#include "files/image_saver.h"
+
+AppHandles g_app;
+ImageDocument g_document;
+ImageSaver g_saver;
+
+void ReleaseAllImages()
+{
+    g_document.ReleaseImage();
+    g_saver.ReleaseImages();
+}

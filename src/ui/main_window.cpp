@@ -1,0 +1,146 @@
+#include "ui/main_window.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "document/image_document.h"
+#include "files/image_saver.h"
+#include "files/open_image.h"
+#include "imaging/image_canvas.h"
+#include "resources/resource.h"
+#include "resources/texts.h"
+#include "ui/app_state.h"
+#include "ui/colour_pick.h"
+#include "ui/gdi_objects.h"
+#include "ui/tool_panel.h"
+
+namespace {
+
+ArgbValue OutlineColour(RangePenMode mode)
+{
+    return mode == RangePenMode::Black ? kOpaqueBlack : kOpaqueWhite;
+}
+
+// Width and height are signed differences, so a reversed range gives a negative size.
+void DrawRangeOutline(ImageCanvas& canvas, const PixelRange& range, RangePenMode mode)
+{
+    canvas.DrawOutline(OutlineColour(mode), static_cast<std::int32_t>(range.xFrom),
+                       static_cast<std::int32_t>(range.yFrom),
+                       static_cast<std::int32_t>(range.xTo - range.xFrom),
+                       static_cast<std::int32_t>(range.yTo - range.yFrom));
+}
+
+void DrawPrompt(HDC dc)
+{
+    TextOutA(dc, kPromptX, kPromptY, text::kPrompt, static_cast<int>(std::strlen(text::kPrompt)));
+}
+
+// Every paint also fits the window to the image and rewrites the caption, so both snap
+// back whatever happened to them in between.
+void Paint(HWND window)
+{
+    {
+        const PaintScope paint(window);
+        if (!g_document.HasImage())
+            DrawPrompt(paint.Get());
+        ImageCanvas canvas(paint.Get());
+        canvas.DrawImageAtOrigin(g_document.Image());
+        if (g_document.IsRangeShown())
+            DrawRangeOutline(canvas, g_document.Range(), g_document.PenMode());
+    }
+    if (g_document.HasImage()) {
+        FitWindowToImage(g_document, window);
+        SetWindowTextA(window, BuildCaption(g_document));
+    }
+}
+
+LRESULT OnCreate(HWND window)
+{
+    g_app.toolPanel = CreateToolPanel(window);
+    ShowWindow(g_app.toolPanel, SW_SHOWNORMAL);
+    return 0;
+}
+
+LRESULT OnPaint(HWND window)
+{
+    Paint(window);
+    return 0;
+}
+
+LRESULT OnClose()
+{
+    if (MessageBoxA(g_app.toolPanel, text::kExitQuestion, text::kExitCaption, MB_OKCANCEL) == IDOK)
+        PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT OnKeyDown(WPARAM key)
+{
+    if (key == VK_ESCAPE)
+        PostQuitMessage(0);
+    return 0;
+}
+
+void OnOpenImage(HWND window)
+{
+    OpenImage(g_document, window);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+LRESULT OnCommand(HWND window, WORD command)
+{
+    switch (command) {
+    case IDM_OPEN_IMAGE: OnOpenImage(window); break;
+    case IDM_SAVE_AS:    SaveImageAs(g_document, g_saver, window); break;
+    case IDM_VERSION:    MessageBoxA(window, text::kVersionText, text::kVersionCaption, MB_OK); break;
+    case IDM_EXIT:       SendMessageA(window, WM_CLOSE, 0, 0); break;
+    default:             break;
+    }
+    return 0;
+}
+
+LRESULT OnLeftButtonDown(HWND window)
+{
+    PickColourAt(g_document, window);
+    InvalidateRect(g_app.swatch, nullptr, TRUE);
+    return 0;
+}
+
+}  // namespace
+
+const char* BuildCaption(ImageDocument& document)
+{
+    char(&caption)[ImageDocument::kCaptionBytes] = document.Caption();
+    std::memset(caption, 0, sizeof caption);
+    for (const char* part : {text::kCaptionPrefix, text::kTitleOpen,
+                             static_cast<const char*>(document.OpenedTitle()), text::kTitleClose})
+        std::strncat(caption, part, sizeof caption - 1 - std::strlen(caption));
+    return caption;
+}
+
+void FitWindowToImage(const ImageDocument& document, HWND window)
+{
+    RECT client;
+    RECT frame;
+    GetClientRect(window, &client);
+    GetWindowRect(window, &frame);
+    const int frameWidth = (frame.right - frame.left) - (client.right - client.left);
+    const int frameHeight = (frame.bottom - frame.top) - (client.bottom - client.top);
+    const ImageSize size = document.GetImageSize();
+    SetWindowPos(window, nullptr, 0, 0, static_cast<int>(size.width) + frameWidth,
+                 static_cast<int>(size.height) + frameHeight, SWP_NOZORDER | SWP_NOMOVE);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    g_app.mainWindow = window;
+    switch (message) {
+    case WM_CREATE:      return OnCreate(window);
+    case WM_PAINT:       return OnPaint(window);
+    case WM_CLOSE:       return OnClose();
+    case WM_KEYDOWN:     return OnKeyDown(wParam);
+    case WM_COMMAND:     return OnCommand(window, LOWORD(wParam));
+    case WM_LBUTTONDOWN: return OnLeftButtonDown(window);
+    default:             return DefWindowProcA(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,18 @@
+#pragma once
+#include <windows.h>
+
+class ImageDocument;
+
+// Where the prompt is drawn while no image is open, in client coordinates.
+constexpr int kPromptX = 70;
+constexpr int kPromptY = 40;
+
+// The main window's procedure (class D3DFWSampleClass).
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Composes "Tessarel あるふぁ～ - [ title ]" in the document's caption buffer and returns it.
+const char* BuildCaption(ImageDocument& document);
+
+// Resizes the window, without moving it or changing its place in the z-order, so that its
+// client area is the size of the document's image (0 × 0 asked for an empty one).
+void FitWindowToImage(const ImageDocument& document, HWND window);

@@ -1,0 +1,82 @@
+#include "ui/startup.h"
+
+#include <cstring>
+
+#include "resources/resource.h"
+#include "resources/texts.h"
+#include "ui/main_window.h"
+
+bool WantsPopupWindow(const char* commandLine)
+{
+    const std::size_t length = std::strlen(commandLine);
+    for (std::size_t i = 0; i < length; ++i)
+        if (_stricmp(commandLine + i, "/f") == 0)
+            return true;
+    return false;
+}
+
+ATOM RegisterMainWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+    windowClass.hIconSm = windowClass.hIcon;
+    windowClass.hCursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDI_APP));
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+    windowClass.lpszClassName = text::kWindowClass;
+    return RegisterClassExA(&windowClass);
+}
+
+namespace {
+
+// Grows the window by its frame, caption and menu so that the client area is 400 × 100.
+// Only the move is suppressed, so the window also goes to the top.
+void SizeClientArea(HWND window)
+{
+    RECT client;
+    RECT frame;
+    GetClientRect(window, &client);
+    GetWindowRect(window, &frame);
+    const int frameWidth = (frame.right - frame.left) - (client.right - client.left);
+    const int frameHeight = (frame.bottom - frame.top) - (client.bottom - client.top);
+    SetWindowPos(window, nullptr, 0, 0, kStartClientWidth + frameWidth,
+                 kStartClientHeight + frameHeight, SWP_NOMOVE);
+}
+
+}  // namespace
+
+HWND CreateMainWindow(HINSTANCE instance, bool popup)
+{
+    if (popup)
+        return CreateWindowExA(0, text::kWindowClass, text::kAppTitle, WS_POPUP, 0, 0,
+                               kStartClientWidth, kStartClientHeight, nullptr, nullptr, instance,
+                               nullptr);
+
+    HWND window = CreateWindowExA(WS_EX_OVERLAPPEDWINDOW, text::kWindowClass, text::kAppTitle,
+                                  WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    if (window)
+        SizeClientArea(window);
+    return window;
+}
+
+int RunMessageLoop()
+{
+    MSG message = {};
+    for (;;) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                break;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(1);  // the loop polls rather than waits; this keeps it off the processor
+    }
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,113 @@
+#include "ui/tool_panel.h"
+
+#include "document/alpha_edit.h"
+#include "document/image_document.h"
+#include "resources/resource.h"
+#include "ui/app_state.h"
+
+namespace {
+
+// The platform's own unsigned reading: no digits gives 0, and so does a number past
+// 32 bits; whether the conversion succeeded is not asked.
+UINT ReadField(HWND panel, int id)
+{
+    return GetDlgItemInt(panel, id, nullptr, FALSE);
+}
+
+void WriteField(HWND panel, int id, UINT value)
+{
+    SetDlgItemInt(panel, id, value, FALSE);
+}
+
+void RepaintMainWindow()
+{
+    InvalidateRect(g_app.mainWindow, nullptr, TRUE);
+}
+
+void OnInitDialog(HWND panel)
+{
+    g_app.swatch = GetDlgItem(panel, IDC_SWATCH);
+    constexpr UINT kOpaque = 255;
+    WriteField(panel, IDC_X_FROM, 0);
+    WriteField(panel, IDC_X_TO, 0);
+    WriteField(panel, IDC_Y_FROM, 0);
+    WriteField(panel, IDC_Y_TO, 0);
+    WriteField(panel, IDC_ALPHA_VALUE, kOpaque);
+}
+
+void OnApplyAlpha(HWND panel)
+{
+    ApplyAlphaToRange(g_document, ReadField(panel, IDC_ALPHA_VALUE));
+    RepaintMainWindow();
+}
+
+// Range fields follow every notification, so values set by the program count as typed.
+void OnRangeField(HWND panel, int id, RangeValue which)
+{
+    g_document.SetRangeValue(which, ReadField(panel, id));
+}
+
+void OnShowRange(RangePenMode mode)
+{
+    g_document.ShowRange(mode);
+    RepaintMainWindow();
+}
+
+void OnHideRange()
+{
+    g_document.HideRange();
+    RepaintMainWindow();
+}
+
+void OnCommand(HWND panel, WORD id)
+{
+    switch (id) {
+    case IDC_APPLY_ALPHA:      OnApplyAlpha(panel); break;
+    case IDC_X_FROM:           OnRangeField(panel, id, RangeValue::XFrom); break;
+    case IDC_Y_FROM:           OnRangeField(panel, id, RangeValue::YFrom); break;
+    case IDC_X_TO:             OnRangeField(panel, id, RangeValue::XTo); break;
+    case IDC_Y_TO:             OnRangeField(panel, id, RangeValue::YTo); break;
+    case IDC_SHOW_RANGE_WHITE: OnShowRange(RangePenMode::White); break;
+    case IDC_SHOW_RANGE_BLACK: OnShowRange(RangePenMode::Black); break;
+    case IDC_HIDE_RANGE:       OnHideRange(); break;
+    case IDC_WHOLE_RANGE:      SelectWholeImage(panel); break;
+    default:                   break;
+    }
+}
+
+// The close box asks the main window whether to quit; the panel itself stays.
+void OnClose()
+{
+    SendMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);
+}
+
+// Reports every message as not handled, leaving the rest to the dialog manager.
+INT_PTR CALLBACK ToolPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG: OnInitDialog(panel); break;
+    case WM_CLOSE:      OnClose(); break;
+    case WM_COMMAND:    OnCommand(panel, LOWORD(wParam)); break;
+    default:            break;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+HWND CreateToolPanel(HWND mainWindow)
+{
+    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TOOL_PANEL),
+                              mainWindow, ToolPanelProc, 0);
+}
+
+void SelectWholeImage(HWND panel)
+{
+    if (!g_document.HasImage())
+        return;
+    const ImageSize size = g_document.GetImageSize();
+    WriteField(panel, IDC_X_FROM, 0);
+    WriteField(panel, IDC_X_TO, size.width);
+    WriteField(panel, IDC_Y_FROM, 0);
+    WriteField(panel, IDC_Y_TO, size.height);
+}

@@ -1,0 +1,10 @@
+#pragma once
+#include <windows.h>
+
+// Creates the modeless tool panel "編集ダイアログ" from the program's own resources, owned
+// by mainWindow and not yet shown.
+HWND CreateToolPanel(HWND mainWindow);
+
+// Fills the range fields with the whole image (0, width, 0, height); nothing without an
+// image. The fields' notifications store the range.
+void SelectWholeImage(HWND panel);

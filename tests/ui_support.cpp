@@ -1,0 +1,219 @@
+#include "ui_support.h"
+
+#include "document/image_document.h"
+#include "resources/resource.h"
+#include "ui/app_state.h"
+#include "ui/startup.h"
+
+void PumpMessages(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG message;
+        bool any = false;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            any = true;
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));  // keep it for the test
+                return;
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        if (!any && GetTickCount() - start >= milliseconds)
+            return;
+        Sleep(1);
+    }
+}
+
+void ProgramTest::SetUp()
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    ASSERT_NE(0, RegisterMainWindowClass(instance));
+    main_ = CreateMainWindow(instance, popup_);
+    ASSERT_NE(nullptr, main_);
+    g_app.instance = instance;
+    ShowWindow(main_, SW_SHOWNORMAL);
+    PumpMessages();
+}
+
+void ProgramTest::TearDown()
+{
+    ReleaseAllImages();
+}
+
+HWND ProgramTest::Panel() const
+{
+    return g_app.toolPanel;
+}
+
+void ProgramTest::OpenThroughMenu(const std::string& ansiPath)
+{
+    DialogAnswerer answer("画像選択", IDOK, FillFileDialog(ansiPath));
+    SendMessageA(main_, WM_COMMAND, IDM_OPEN_IMAGE, 0);
+    ASSERT_TRUE(answer.Wait()) << "the open dialog did not appear";
+    PumpMessages();
+}
+
+void ProgramTest::MovePanelAside() const
+{
+    SetWindowPos(Panel(), nullptr, 1200, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpMessages();
+}
+
+SIZE ClientSize(HWND window)
+{
+    RECT client = {};
+    GetClientRect(window, &client);
+    return {client.right - client.left, client.bottom - client.top};
+}
+
+std::string WindowTextA(HWND window)
+{
+    char buffer[1024] = {};
+    GetWindowTextA(window, buffer, sizeof buffer);
+    return buffer;
+}
+
+std::wstring WindowTextW(HWND window)
+{
+    wchar_t buffer[1024] = {};
+    GetWindowTextW(window, buffer, 1024);
+    return buffer;
+}
+
+std::string FieldText(HWND dialog, int id)
+{
+    char buffer[256] = {};
+    GetDlgItemTextA(dialog, id, buffer, sizeof buffer);
+    return buffer;
+}
+
+ClientPixels CaptureClient(HWND window)
+{
+    ClientPixels shot;
+    const SIZE size = ClientSize(window);
+    shot.width = size.cx;
+    shot.height = size.cy;
+    if (size.cx <= 0 || size.cy <= 0)
+        return shot;
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = -size.cy;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC windowDc = GetDC(window);
+    HDC memory = CreateCompatibleDC(windowDc);
+    HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, size.cx, size.cy, windowDc, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    shot.pixels.assign(pixels, pixels + static_cast<std::size_t>(size.cx) * size.cy);
+    for (DWORD& pixel : shot.pixels)
+        pixel &= 0x00FFFFFF;
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, windowDc);
+    return shot;
+}
+
+namespace {
+
+struct Search {
+    const char* className;
+    const std::string* caption;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter)
+{
+    auto* search = reinterpret_cast<Search*>(parameter);
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if ((!search->className || lstrcmpA(className, search->className) == 0) &&
+        WindowTextA(window) == *search->caption)
+        search->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> FindTopLevelWindows(const char* className, const std::string& caption)
+{
+    Search search{className, &caption, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+DialogAnswerer::DialogAnswerer(std::string caption, int button, Prepare prepare, DWORD timeoutMs)
+    : caption_(std::move(caption)), button_(button), prepare_(std::move(prepare)), timeoutMs_(timeoutMs)
+{
+    thread_ = std::thread([this] { Run(); });
+}
+
+DialogAnswerer::~DialogAnswerer()
+{
+    if (thread_.joinable())
+        thread_.join();
+}
+
+bool DialogAnswerer::Wait()
+{
+    // The dialog runs its modal loop on the test's thread, which is blocked inside the
+    // program's handler until the answer comes; by the time the handler returned, the
+    // helper has either answered or given up.
+    if (thread_.joinable())
+        thread_.join();
+    return answered_;
+}
+
+void DialogAnswerer::Run()
+{
+    const DWORD start = GetTickCount();
+    HWND dialog = nullptr;
+    while (GetTickCount() - start < timeoutMs_) {
+        for (HWND candidate : FindTopLevelWindows("#32770", caption_)) {
+            if (IsWindowVisible(candidate) && IsWindowEnabled(candidate)) {
+                dialog = candidate;
+                break;
+            }
+        }
+        if (dialog)
+            break;
+        Sleep(5);
+    }
+    if (!dialog)
+        return;
+    Sleep(100);  // let the dialog finish initialising its controls
+    owner_ = GetWindow(dialog, GW_OWNER);
+    char text[1024] = {};
+    GetDlgItemTextA(dialog, kMessageTextId, text, sizeof text);
+    text_ = text;
+    if (prepare_)
+        prepare_(dialog);
+    HWND button = GetDlgItem(dialog, button_);
+    if (button)
+        SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, nullptr);
+    else
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
+    answered_ = true;
+}
+
+DialogAnswerer::Prepare FillFileDialog(std::string ansiPath, int filterIndex)
+{
+    return [ansiPath, filterIndex](HWND dialog) {
+        if (filterIndex > 0) {
+            HWND types = GetDlgItem(dialog, kFileTypeBox);
+            SendMessageTimeoutA(types, CB_SETCURSEL, filterIndex - 1, 0, SMTO_NORMAL, 5000, nullptr);
+            SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(kFileTypeBox, CBN_SELENDOK),
+                                reinterpret_cast<LPARAM>(types), SMTO_NORMAL, 5000, nullptr);
+        }
+        SetWindowTextA(GetDlgItem(dialog, kFileNameBox), ansiPath.c_str());
+    };
+}

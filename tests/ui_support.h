@@ -1,0 +1,90 @@
+#pragma once
+// Helpers for tests that drive the program's real windows under Wine and Xvfb.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+// Dispatches pending messages for at least the given time and until the queue is empty,
+// so that paints, fits and notifications have happened before a check.
+void PumpMessages(DWORD milliseconds = 30);
+
+// Creates the program's windows as its entry point does (class, main window with its tool
+// panel, show, instance), without entering the main loop; images are released at the end.
+class ProgramTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    HWND Main() const { return main_; }
+    HWND Panel() const;
+    // Opens a file through the real "画像を開く" menu command and open dialog.
+    void OpenThroughMenu(const std::string& ansiPath);
+    // Moves the tool panel away from the main window, so that it covers none of it.
+    void MovePanelAside() const;
+
+    bool popup_ = false;
+
+private:
+    HWND main_ = nullptr;
+};
+
+// The client rectangle's size of a window.
+SIZE ClientSize(HWND window);
+std::string WindowTextA(HWND window);
+std::wstring WindowTextW(HWND window);
+std::string FieldText(HWND dialog, int id);
+
+// What the screen shows in a window's client area, pixel by pixel (0x00RRGGBB), row by row.
+struct ClientPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<DWORD> pixels;
+    DWORD At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+ClientPixels CaptureClient(HWND window);
+
+// Answers a modal dialog from a helper thread: waits, up to a time limit, for a visible
+// top-level dialog with the given caption (and, if given, owned by ownerOf's result), lets
+// prepare fill it in, records its message text, then presses the button.
+class DialogAnswerer {
+public:
+    using Prepare = std::function<void(HWND dialog)>;
+    DialogAnswerer(std::string caption, int button, Prepare prepare = {}, DWORD timeoutMs = 15000);
+    ~DialogAnswerer();
+    DialogAnswerer(const DialogAnswerer&) = delete;
+    DialogAnswerer& operator=(const DialogAnswerer&) = delete;
+
+    // Waits for the helper thread; true when the dialog was found and answered.
+    bool Wait();
+    const std::string& Text() const { return text_; }
+    HWND Owner() const { return owner_; }
+
+private:
+    void Run();
+
+    std::string caption_;
+    int button_;
+    Prepare prepare_;
+    DWORD timeoutMs_;
+    std::string text_;
+    HWND owner_ = nullptr;
+    std::atomic<bool> answered_{false};
+    std::thread thread_;
+};
+
+// Message box button and text ids, and the file dialogs' controls.
+constexpr int kMessageTextId = 0xFFFF;
+constexpr int kFileNameBox = 0x47C;
+constexpr int kFileTypeBox = 0x470;
+
+// Fills a file dialog's name box, and, when filterIndex > 0, chooses that file type.
+DialogAnswerer::Prepare FillFileDialog(std::string ansiPath, int filterIndex = 0);
+
+// The top-level windows of this thread's process with the given caption and class.
+std::vector<HWND> FindTopLevelWindows(const char* className, const std::string& caption);
