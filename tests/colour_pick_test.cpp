@@ -1,1 +1,191 @@
-// Tests to come.
+// Picking a colour with the left button: the numbers and the swatch in the tool panel.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <psapi.h>
+
+#include "document/alpha_edit.h"
+#include "document/image_document.h"
+#include "files/image_saver.h"
+#include "resources/resource.h"
+#include "test_support.h"
+#include "ui/app_state.h"
+#include "ui_support.h"
+
+namespace {
+
+constexpr ArgbValue kPicked = 0x80FF4020;  // alpha 128, red 255, green 64, blue 32
+
+class ColourPick : public ProgramTest {
+protected:
+    void UseImage(ImageRef image)
+    {
+        g_document.SetImage(std::move(image));
+        InvalidateRect(Main(), nullptr, TRUE);
+        PumpMessages();
+    }
+
+    // Puts the mouse cursor over a client point of the main window and presses the button
+    // there, as the system would report it.
+    void ClickAt(int x, int y)
+    {
+        POINT point = {x, y};
+        ClientToScreen(Main(), &point);
+        SetCursorPos(point.x, point.y);
+        SendMessageA(Main(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    }
+
+    std::vector<std::string> PickFields() const
+    {
+        std::vector<std::string> texts;
+        for (int id : {IDC_PICK_ALPHA, IDC_PICK_RED, IDC_PICK_GREEN, IDC_PICK_BLUE})
+            texts.push_back(FieldText(Panel(), id));
+        return texts;
+    }
+
+    HBITMAP SwatchPicture() const
+    {
+        return reinterpret_cast<HBITMAP>(SendMessageA(g_app.swatch, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    }
+};
+
+using Fields = std::vector<std::string>;
+
+// The swatch picture's pixels as 0x00RRGGBB, row by row from the top.
+std::vector<DWORD> PicturePixels(HBITMAP picture, int& width, int& height)
+{
+    BITMAP info = {};
+    GetObjectA(picture, sizeof info, &info);
+    width = info.bmWidth;
+    height = info.bmHeight;
+    BITMAPINFO header = {};
+    header.bmiHeader.biSize = sizeof header.bmiHeader;
+    header.bmiHeader.biWidth = width;
+    header.bmiHeader.biHeight = -height;
+    header.bmiHeader.biPlanes = 1;
+    header.bmiHeader.biBitCount = 32;
+    header.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<std::size_t>(width) * height);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, picture, 0, height, pixels.data(), &header, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (DWORD& pixel : pixels)
+        pixel &= 0x00FFFFFF;
+    return pixels;
+}
+
+void ExpectSwatch(HBITMAP picture, DWORD fill)
+{
+    ASSERT_NE(nullptr, picture);
+    int width = 0;
+    int height = 0;
+    const std::vector<DWORD> pixels = PicturePixels(picture, width, height);
+    ASSERT_EQ(50, width);
+    ASSERT_EQ(30, height);
+    int wrong = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool frame = x == 0 || y == 0 || x == width - 1 || y == height - 1;
+            if (pixels[static_cast<std::size_t>(y) * width + x] != (frame ? 0u : fill))
+                ++wrong;
+        }
+    }
+    EXPECT_EQ(0, wrong) << "pixels that are neither the one-pixel black frame nor the fill";
+}
+
+SIZE_T CommittedBytes()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PagefileUsage;
+}
+
+}  // namespace
+
+TEST_F(ColourPick, ClickShowsThePixelsFourNumbersAndASwatchOfItsColour)
+{
+    ImageRef image = MakeFilledImage(60, 40, kOpaqueBlack);
+    image->SetPixel(5, 7, kPicked);
+    UseImage(image);
+    ClickAt(5, 7);
+    EXPECT_EQ(Fields({"128", "255", "64", "32"}), PickFields());
+    ExpectSwatch(SwatchPicture(), 0xFF4020);
+}
+
+TEST_F(ColourPick, ClickInTheWindowButOutsideTheImageShowsOpaqueBlack)
+{
+    // The system keeps the window wider than a 16-pixel image.
+    UseImage(MakeFilledImage(16, 16, kOpaqueWhite));
+    ASSERT_GT(ClientSize(Main()).cx, 40);
+    ClickAt(8, 8);
+    EXPECT_EQ(Fields({"255", "255", "255", "255"}), PickFields());
+    ClickAt(30, 8);
+    EXPECT_EQ(Fields({"255", "0", "0", "0"}), PickFields());
+    ExpectSwatch(SwatchPicture(), 0x000000);
+}
+
+TEST_F(ColourPick, ClickBeforeAnyImageChangesNothing)
+{
+    ClickAt(10, 10);
+    EXPECT_EQ(Fields({"", "", "", ""}), PickFields());
+    EXPECT_EQ(nullptr, SwatchPicture());
+}
+
+TEST_F(ColourPick, ClickOnAnEmptyImageShowsOpaqueBlack)
+{
+    UseImage(std::make_shared<ImageHandle>());
+    ClickAt(0, 0);
+    EXPECT_EQ(Fields({"255", "0", "0", "0"}), PickFields());
+}
+
+TEST_F(ColourPick, AfterMakingARangeTransparentAClickShowsAlphaZeroAndTheSameColour)
+{
+    UseImage(MakeFilledImage(30, 30, 0xFF336699));
+    g_document.SetRangeValue(RangeValue::XTo, 10);
+    g_document.SetRangeValue(RangeValue::YTo, 10);
+    ApplyAlphaToRange(g_document, 0);
+    ClickAt(4, 4);
+    EXPECT_EQ(Fields({"0", "51", "102", "153"}), PickFields());
+    ClickAt(20, 20);
+    EXPECT_EQ(Fields({"255", "51", "102", "153"}), PickFields());
+}
+
+TEST_F(ColourPick, PickLeavesTheJpegQualityAsItWas)
+{
+    g_saver.SetJpegQuality(85);
+    UseImage(MakeFilledImage(30, 30, kPicked));
+    ClickAt(3, 3);
+    EXPECT_EQ(85u, g_saver.JpegQuality());
+}
+
+TEST_F(ColourPick, TheReplacedSwatchPictureIsFreed)
+{
+    UseImage(MakeFilledImage(30, 30, kPicked));
+    ClickAt(1, 1);
+    const HBITMAP first = SwatchPicture();
+    ASSERT_NE(nullptr, first);
+    EXPECT_EQ(OBJ_BITMAP, GetObjectType(first));
+    ClickAt(2, 2);
+    EXPECT_NE(nullptr, SwatchPicture());
+    EXPECT_EQ(0u, GetObjectType(first));
+}
+
+TEST_F(ColourPick, TenThousandPicksDoNotGrowCommittedMemory)
+{
+    UseImage(MakeFilledImage(30, 30, kPicked));
+    // Moving the cursor queues mouse messages; they are handled as the program's loop would.
+    for (int i = 0; i < 100; ++i) {
+        ClickAt(i % 30, 3);
+        PumpMessages(0);
+    }
+    const SIZE_T settled = CommittedBytes();
+    for (int i = 0; i < 10000; ++i) {
+        ClickAt(i % 30, 5);
+        PumpMessages(0);
+    }
+    const SIZE_T after = CommittedBytes();
+    // A leaked 50 × 30 picture costs about 6 KB, so 10,000 of them would be some 60 MB.
+    EXPECT_LT(after, settled + 512 * 1024) << "grew from " << settled << " to " << after;
+}

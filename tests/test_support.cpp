@@ -98,7 +98,12 @@ bool WriteJpeg(const ImageHandle& image, const std::wstring& path)
 
 std::wstring TestData(const std::wstring& relative)
 {
-    return std::wstring(TESSAREL_TEST_DATA) + L"/" + relative;
+    // Backslashes throughout: the file dialogs do not take forward slashes.
+    std::wstring path = std::wstring(TESSAREL_TEST_DATA) + L"\\" + relative;
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
 }
 
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path)

@@ -120,15 +120,27 @@ const char* BuildCaption(ImageDocument& document)
 
 void FitWindowToImage(const ImageDocument& document, HWND window)
 {
-    RECT client;
-    RECT frame;
-    GetClientRect(window, &client);
-    GetWindowRect(window, &frame);
-    const int frameWidth = (frame.right - frame.left) - (client.right - client.left);
-    const int frameHeight = (frame.bottom - frame.top) - (client.bottom - client.top);
     const ImageSize size = document.GetImageSize();
-    SetWindowPos(window, nullptr, 0, 0, static_cast<int>(size.width) + frameWidth,
-                 static_cast<int>(size.height) + frameHeight, SWP_NOZORDER | SWP_NOMOVE);
+    // A narrow window wraps its menu bar onto more lines, which takes height from the client
+    // area; measuring again after a resize catches that. The system's minimum window size
+    // can keep the client larger than the image, so the attempts are bounded.
+    constexpr int kAttempts = 3;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        RECT client;
+        RECT frame;
+        GetClientRect(window, &client);
+        GetWindowRect(window, &frame);
+        if (client.right - client.left == static_cast<int>(size.width) &&
+            client.bottom - client.top == static_cast<int>(size.height))
+            return;
+        const int frameWidth = (frame.right - frame.left) - (client.right - client.left);
+        const int frameHeight = (frame.bottom - frame.top) - (client.bottom - client.top);
+        const int width = static_cast<int>(size.width) + frameWidth;
+        const int height = static_cast<int>(size.height) + frameHeight;
+        if (attempt > 0 && width == frame.right - frame.left && height == frame.bottom - frame.top)
+            return;  // the system will not make it any smaller
+        SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE);
+    }
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
