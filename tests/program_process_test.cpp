@@ -1,0 +1,149 @@
+// The program itself, started as a user starts it, with and without the "/f" switch, and
+// ended by Esc or by the exit question.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "test_support.h"
+#include "ui_support.h"
+
+namespace {
+
+class RunningProgram {
+public:
+    explicit RunningProgram(const std::string& arguments)
+    {
+        std::string commandLine = "\"" + ToAnsi(TESSAREL_EXE) + "\"";
+        if (!arguments.empty())
+            commandLine += " " + arguments;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &startup, &process_) != FALSE;
+    }
+
+    ~RunningProgram()
+    {
+        if (!started_)
+            return;
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(process_.hProcess, 1);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+
+    bool Started() const { return started_; }
+
+    // The program's main window once it is shown and painted; null after the time limit.
+    HWND WaitForMainWindow()
+    {
+        for (int tries = 0; tries < 1000; ++tries) {
+            HWND window = nullptr;
+            while ((window = FindWindowExA(nullptr, window, "D3DFWSampleClass", nullptr)) != nullptr) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == process_.dwProcessId && IsWindowVisible(window)) {
+                    // The program polls its queue, so it never reports itself idle; give its
+                    // first messages a moment instead.
+                    Sleep(300);
+                    return window;
+                }
+            }
+            Sleep(10);
+        }
+        return nullptr;
+    }
+
+    bool HasEnded(DWORD waitMs) const { return WaitForSingleObject(process_.hProcess, waitMs) == WAIT_OBJECT_0; }
+
+    DWORD ExitCode() const
+    {
+        DWORD code = 0;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
+
+private:
+    bool started_ = false;
+    PROCESS_INFORMATION process_ = {};
+};
+
+SIZE WindowSize(HWND window)
+{
+    RECT frame = {};
+    GetWindowRect(window, &frame);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+}  // namespace
+
+TEST(ProgramProcess, WithoutASwitchShowsTheCaptionedWindowAndEscapeEndsItWithZero)
+{
+    RunningProgram program("");
+    ASSERT_TRUE(program.Started());
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(nullptr, window);
+    EXPECT_EQ(L"Tessarel あるふぁ～", WindowTextW(window));
+    EXPECT_EQ(400, ClientSize(window).cx);
+    EXPECT_EQ(100, ClientSize(window).cy);
+    EXPECT_TRUE(GetWindowLongA(window, GWL_STYLE) & WS_CAPTION);
+
+    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(program.HasEnded(10000));
+    EXPECT_EQ(0u, program.ExitCode());
+}
+
+TEST(ProgramProcess, SwitchAtTheEndInEitherCaseGivesTheTopLeftPopup)
+{
+    for (const char* arguments : {"/F", "abc/f", "-x /f"}) {
+        RunningProgram program(arguments);
+        ASSERT_TRUE(program.Started());
+        HWND window = program.WaitForMainWindow();
+        ASSERT_NE(nullptr, window) << arguments;
+        RECT frame = {};
+        GetWindowRect(window, &frame);
+        EXPECT_EQ(0, frame.left) << arguments;
+        EXPECT_EQ(0, frame.top) << arguments;
+        EXPECT_EQ(400, WindowSize(window).cx) << arguments;
+        EXPECT_EQ(100, WindowSize(window).cy) << arguments;
+        EXPECT_EQ(WS_POPUP, GetWindowLongA(window, GWL_STYLE) & (WS_POPUP | WS_CAPTION)) << arguments;
+        PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_TRUE(program.HasEnded(10000)) << arguments;
+    }
+}
+
+TEST(ProgramProcess, SwitchFollowedByMoreTextGivesTheNormalWindow)
+{
+    RunningProgram program("/f x");
+    ASSERT_TRUE(program.Started());
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(nullptr, window);
+    EXPECT_TRUE(GetWindowLongA(window, GWL_STYLE) & WS_CAPTION);
+    EXPECT_EQ(400, ClientSize(window).cx);
+    EXPECT_EQ(100, ClientSize(window).cy);
+    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(program.HasEnded(10000));
+}
+
+TEST(ProgramProcess, ExitQuestionKeepsTheProgramOnCancelAndEndsItWithZeroOnOk)
+{
+    RunningProgram program("");
+    ASSERT_TRUE(program.Started());
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(nullptr, window);
+
+    {
+        DialogAnswerer answer("終了確認", IDCANCEL);
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(answer.Wait());
+        EXPECT_EQ("終了してよろしいですか？", answer.Text());
+    }
+    EXPECT_FALSE(program.HasEnded(500));
+    EXPECT_TRUE(IsWindowVisible(window));
+
+    DialogAnswerer answer("終了確認", IDOK);
+    PostMessageA(window, WM_COMMAND, 40011, 0);  // the menu's exit item
+    ASSERT_TRUE(answer.Wait());
+    ASSERT_TRUE(program.HasEnded(10000));
+    EXPECT_EQ(0u, program.ExitCode());
+}
