@@ -13,6 +13,7 @@
 #include "ui/colour_pick.h"
 #include "ui/gdi_objects.h"
 #include "ui/tool_panel.h"
+#include "ui/window_measure.h"
 
 namespace {
 
@@ -106,6 +107,24 @@ LRESULT OnLeftButtonDown(HWND window)
     return 0;
 }
 
+// Resizes the window, without moving it or changing its place in the z-order, so that its
+// client area would be the given size with the frame it has now. The resize also activates
+// the window. False when the window already had that size.
+bool ResizeForClientArea(HWND window, ImageSize size)
+{
+    const WindowMeasure measure = MeasureWindow(window);
+    const int width = static_cast<int>(size.width) + measure.FrameWidth();
+    const int height = static_cast<int>(size.height) + measure.FrameHeight();
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE);
+    return width != measure.outer.cx || height != measure.outer.cy;
+}
+
+bool ClientAreaIs(HWND window, ImageSize size)
+{
+    const SIZE client = MeasureWindow(window).client;
+    return client.cx == static_cast<int>(size.width) && client.cy == static_cast<int>(size.height);
+}
+
 }  // namespace
 
 const char* BuildCaption(ImageDocument& document)
@@ -121,26 +140,15 @@ const char* BuildCaption(ImageDocument& document)
 void FitWindowToImage(const ImageDocument& document, HWND window)
 {
     const ImageSize size = document.GetImageSize();
+    if (!ResizeForClientArea(window, size))
+        return;
     // A narrow window wraps its menu bar onto more lines, which takes height from the client
-    // area; measuring again after a resize catches that. The system's minimum window size
+    // area; measuring again after the resize catches that. The system's minimum window size
     // can keep the client larger than the image, so the attempts are bounded.
-    constexpr int kAttempts = 3;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        RECT client;
-        RECT frame;
-        GetClientRect(window, &client);
-        GetWindowRect(window, &frame);
-        if (client.right - client.left == static_cast<int>(size.width) &&
-            client.bottom - client.top == static_cast<int>(size.height))
+    constexpr int kMoreAttempts = 2;
+    for (int attempt = 0; attempt < kMoreAttempts && !ClientAreaIs(window, size); ++attempt)
+        if (!ResizeForClientArea(window, size))
             return;
-        const int frameWidth = (frame.right - frame.left) - (client.right - client.left);
-        const int frameHeight = (frame.bottom - frame.top) - (client.bottom - client.top);
-        const int width = static_cast<int>(size.width) + frameWidth;
-        const int height = static_cast<int>(size.height) + frameHeight;
-        if (attempt > 0 && width == frame.right - frame.left && height == frame.bottom - frame.top)
-            return;  // the system will not make it any smaller
-        SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE);
-    }
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

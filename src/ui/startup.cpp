@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 #include "resources/texts.h"
 #include "ui/main_window.h"
+#include "ui/window_measure.h"
 
 bool WantsPopupWindow(const char* commandLine)
 {
@@ -39,14 +40,9 @@ namespace {
 // Only the move is suppressed, so the window also goes to the top.
 void SizeClientArea(HWND window)
 {
-    RECT client;
-    RECT frame;
-    GetClientRect(window, &client);
-    GetWindowRect(window, &frame);
-    const int frameWidth = (frame.right - frame.left) - (client.right - client.left);
-    const int frameHeight = (frame.bottom - frame.top) - (client.bottom - client.top);
-    SetWindowPos(window, nullptr, 0, 0, kStartClientWidth + frameWidth,
-                 kStartClientHeight + frameHeight, SWP_NOMOVE);
+    const WindowMeasure measure = MeasureWindow(window);
+    SetWindowPos(window, nullptr, 0, 0, kStartClientWidth + measure.FrameWidth(),
+                 kStartClientHeight + measure.FrameHeight(), SWP_NOMOVE);
 }
 
 }  // namespace
