@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <cstring>
 #include <cwchar>
 #include <utility>
 
@@ -23,8 +24,8 @@ void ShowSaveError(HWND owner, const char* message)
 }
 
 // The dialog writes into the saver's own buffers; each Save As starts from the last path.
-// Returns the chosen filter's 1-based index, or 0 when the dialog was cancelled.
-DWORD AskForSaveFile(ImageSaver& saver, HWND owner)
+// Returns the chosen filter's 1-based index, or 0 when the dialog was cancelled or failed.
+DWORD RunSaveDialog(ImageSaver& saver, HWND owner)
 {
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof dialog;
@@ -39,6 +40,23 @@ DWORD AskForSaveFile(ImageSaver& saver, HWND owner)
     dialog.lpstrDefExt = text::kSaveDefaultExtension;
     dialog.lpstrTitle = text::kSaveTitle;
     return GetSaveFileNameA(&dialog) ? dialog.nFilterIndex : 0;
+}
+
+// A failed dialog (a name too long for the buffer, say) may write into the buffers; they
+// keep the last completed choice, which the next dialog starts from.
+DWORD AskForSaveFile(ImageSaver& saver, HWND owner)
+{
+    char previousPath[ImageSaver::kPathBytes];
+    char previousTitle[ImageSaver::kTitleBytes];
+    std::memcpy(previousPath, saver.SavePath(), sizeof previousPath);
+    std::memcpy(previousTitle, saver.SaveTitle(), sizeof previousTitle);
+
+    const DWORD filterIndex = RunSaveDialog(saver, owner);
+    if (filterIndex == 0) {
+        std::memcpy(saver.SavePath(), previousPath, sizeof previousPath);
+        std::memcpy(saver.SaveTitle(), previousTitle, sizeof previousTitle);
+    }
+    return filterIndex;
 }
 
 // The folder part of a path, without its last separator; "." when there is none.

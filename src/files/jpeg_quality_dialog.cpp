@@ -15,11 +15,19 @@ void OnInitDialog(HWND dialog, LPARAM save)
     SetWindowLongPtrA(dialog, DWLP_USER, save);
 }
 
-void Finish(HWND dialog)
+// Unhooks the pending save from the dialog, so that no later command of this dialog can
+// reach it: the error box of a failed write runs a message loop while the dialog still
+// exists, and a second OK or a "キャンセル" pressed then must not act on a freed save.
+PendingJpegSave* Detach(HWND dialog)
 {
     PendingJpegSave* save = SaveOf(dialog);
-    save->saver->FinishPendingJpegSave(save);
     SetWindowLongPtrA(dialog, DWLP_USER, 0);
+    return save;
+}
+
+void Finish(HWND dialog, PendingJpegSave* save)
+{
+    save->saver->FinishPendingJpegSave(save);
     DestroyWindow(dialog);
 }
 
@@ -31,8 +39,10 @@ void OnQualityField(HWND dialog)
 
 void OnOk(HWND dialog)
 {
-    SaveAsJpeg(*SaveOf(dialog), GetWindow(dialog, GW_OWNER));
-    Finish(dialog);
+    PendingJpegSave* save = Detach(dialog);
+    EnableWindow(dialog, FALSE);  // nothing to press while an error box may be up
+    SaveAsJpeg(*save, GetWindow(dialog, GW_OWNER));
+    Finish(dialog, save);
 }
 
 void OnCommand(HWND dialog, WORD id)
@@ -42,7 +52,7 @@ void OnCommand(HWND dialog, WORD id)
     switch (id) {
     case IDC_JPEG_QUALITY: OnQualityField(dialog); break;
     case IDC_JPEG_OK:      OnOk(dialog); break;
-    case IDCANCEL:         Finish(dialog); break;
+    case IDCANCEL:         Finish(dialog, Detach(dialog)); break;
     default:               break;
     }
 }
