@@ -50,8 +50,9 @@ struct ClientPixels {
 ClientPixels CaptureClient(HWND window);
 
 // Answers a modal dialog from a helper thread: waits, up to a time limit, for a visible
-// top-level dialog with the given caption (and, if given, owned by ownerOf's result), lets
-// prepare fill it in, records its message text, then presses the button.
+// top-level dialog with the given caption, of this process or of a program the test
+// started, lets prepare fill it in, records its message text, then presses the button.
+// The tests run one at a time, so no other test's dialog is on the screen.
 class DialogAnswerer {
 public:
     using Prepare = std::function<void(HWND dialog)>;
@@ -86,5 +87,6 @@ constexpr int kFileTypeBox = 0x470;
 // Fills a file dialog's name box, and, when filterIndex > 0, chooses that file type.
 DialogAnswerer::Prepare FillFileDialog(std::string ansiPath, int filterIndex = 0);
 
-// The top-level windows of this thread's process with the given caption and class.
+// The top-level windows of every process with the given caption and class (any class
+// for a null className).
 std::vector<HWND> FindTopLevelWindows(const char* className, const std::string& caption);
