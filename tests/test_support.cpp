@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "imaging/gdiplus_api.h"
 #include "imaging/image_encoder.h"
 
 TempFolder::TempFolder()
@@ -94,6 +95,31 @@ bool WriteJpeg(const ImageHandle& image, const std::wstring& path)
 {
     const std::uint32_t quality = 90;
     return WriteImageFile(image, path.c_str(), L"image/jpeg", &quality);
+}
+
+DirectDecode DecodeDirectly(const std::wstring& path)
+{
+    DirectDecode result;
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    if (Gdiplus::DllExports::GdipCreateBitmapFromFile(path.c_str(), &bitmap) != Gdiplus::Ok) {
+        if (bitmap)
+            Gdiplus::DllExports::GdipDisposeImage(bitmap);
+        return result;
+    }
+    const ImageHandle image(bitmap);  // disposes the bitmap, and so frees the file, on return
+    result.decoded = true;
+    result.size = image.Size();
+    result.pixelFormat = PixelFormatOf(image);
+    result.pixels = ReadAllPixels(image);
+    return result;
+}
+
+std::uint32_t PixelFormatOf(const ImageHandle& image)
+{
+    Gdiplus::PixelFormat format = 0;
+    if (image.IsEmpty() || Gdiplus::DllExports::GdipGetImagePixelFormat(image.Native(), &format) != Gdiplus::Ok)
+        return 0;
+    return format;
 }
 
 std::wstring TestData(const std::wstring& relative)

@@ -40,6 +40,20 @@ bool WritePng(const ImageHandle& image, const std::wstring& path);
 bool WriteBmp(const ImageHandle& image, const std::wstring& path);
 bool WriteJpeg(const ImageHandle& image, const std::wstring& path);
 
+// What GDI+ itself makes of a file, without the program's loader: whether it decoded, its
+// size, its pixel format (a GDI+ PixelFormat) and every pixel, row by row. The bitmap is
+// released before this returns.
+struct DirectDecode {
+    bool decoded = false;
+    ImageSize size;
+    std::uint32_t pixelFormat = 0;
+    std::vector<ArgbValue> pixels;
+};
+DirectDecode DecodeDirectly(const std::wstring& path);
+
+// The GDI+ pixel format of an image; 0 for an empty one.
+std::uint32_t PixelFormatOf(const ImageHandle& image);
+
 // A file from tests/data, for example TestData(L"pngsuite/basn6a08.png").
 std::wstring TestData(const std::wstring& relative);
 

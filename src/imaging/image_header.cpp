@@ -2,11 +2,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
-// A read-only view of a file by offset; short reads past the end simply fail.
+// A read-only view of a file by offset, through a small buffer so that walking a header
+// byte by byte stays cheap. Reads past the end fail.
 class HeaderFile {
 public:
     explicit HeaderFile(const wchar_t* path)
@@ -24,17 +28,46 @@ public:
 
     bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
-    bool Read(std::uint64_t offset, void* buffer, DWORD count) const
+    // Copies up to count bytes (at most kMaxRead) from offset; returns how many there were.
+    std::size_t ReadUpTo(std::uint64_t offset, void* buffer, std::size_t count)
     {
+        count = std::min(count, kMaxRead);
+        if (offset < bufferStart_ || offset + count > bufferStart_ + bufferLength_)
+            Fill(offset);
+        if (offset < bufferStart_ || offset >= bufferStart_ + bufferLength_)
+            return 0;
+        const std::size_t available = static_cast<std::size_t>(bufferStart_ + bufferLength_ - offset);
+        const std::size_t copied = std::min(count, available);
+        std::memcpy(buffer, buffer_ + (offset - bufferStart_), copied);
+        return copied;
+    }
+
+    // Reads exactly count bytes (at most kMaxRead) from offset; false when the file ends first.
+    bool Read(std::uint64_t offset, void* buffer, std::size_t count)
+    {
+        return count <= kMaxRead && ReadUpTo(offset, buffer, count) == count;
+    }
+
+    static constexpr std::size_t kMaxRead = 64;
+
+private:
+    void Fill(std::uint64_t offset)
+    {
+        bufferStart_ = offset;
+        bufferLength_ = 0;
         LARGE_INTEGER position;
         position.QuadPart = static_cast<LONGLONG>(offset);
         DWORD read = 0;
-        return SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN) &&
-               ReadFile(handle_, buffer, count, &read, nullptr) && read == count;
+        if (offset <= static_cast<std::uint64_t>(LLONG_MAX) &&
+            SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN) &&
+            ReadFile(handle_, buffer_, sizeof buffer_, &read, nullptr))
+            bufferLength_ = read;
     }
 
-private:
     HANDLE handle_;
+    unsigned char buffer_[4096];
+    std::uint64_t bufferStart_ = 0;
+    std::size_t bufferLength_ = 0;
 };
 
 std::uint32_t BigEndian16(const unsigned char* p) { return (p[0] << 8) | p[1]; }
@@ -52,25 +85,39 @@ std::uint64_t Magnitude(std::int32_t value)
     return value < 0 ? std::uint64_t{0} - static_cast<std::int64_t>(value) : std::uint64_t(value);
 }
 
-// PNG: the first chunk is IHDR, width and height big-endian.
-std::optional<ClaimedSize> ReadPngSize(const unsigned char* head)
+const unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+
+// PNG: the first chunk is IHDR, width and height big-endian. The header may sit anywhere
+// in the file (an icon holds whole PNG files).
+std::optional<ClaimedSize> ReadPngSize(HeaderFile& file, std::uint64_t start)
 {
-    if (std::memcmp(head + 12, "IHDR", 4) != 0)
+    unsigned char head[24];
+    if (!file.Read(start, head, sizeof head) || std::memcmp(head, kPngSignature, 8) != 0 ||
+        std::memcmp(head + 12, "IHDR", 4) != 0)
         return std::nullopt;
     return ClaimedSize{BigEndian32(head + 16), BigEndian32(head + 20)};
 }
 
-// BMP: the info header follows the 14-byte file header; the old core header has 16-bit
-// sizes, all later ones signed 32-bit sizes (a negative height means top-down rows).
-std::optional<ClaimedSize> ReadBmpSize(const unsigned char* head)
+// The sizes in a device-independent bitmap header at offset: the old core header has
+// 16-bit sizes, all later ones signed 32-bit sizes (a negative height means top-down rows).
+std::optional<ClaimedSize> ReadDibHeaderSize(HeaderFile& file, std::uint64_t offset)
 {
-    const std::uint32_t infoSize = LittleEndian32(head + 14);
-    if (infoSize == 12)
-        return ClaimedSize{LittleEndian16(head + 18), LittleEndian16(head + 20)};
-    if (infoSize < 16)
+    unsigned char head[12];
+    if (!file.Read(offset, head, 8))
         return std::nullopt;
-    return ClaimedSize{Magnitude(static_cast<std::int32_t>(LittleEndian32(head + 18))),
-                       Magnitude(static_cast<std::int32_t>(LittleEndian32(head + 22)))};
+    const std::uint32_t headerSize = LittleEndian32(head);
+    if (headerSize == 12)
+        return ClaimedSize{LittleEndian16(head + 4), LittleEndian16(head + 6)};
+    if (headerSize < 16 || !file.Read(offset, head, 12))
+        return std::nullopt;
+    return ClaimedSize{Magnitude(static_cast<std::int32_t>(LittleEndian32(head + 4))),
+                       Magnitude(static_cast<std::int32_t>(LittleEndian32(head + 8)))};
+}
+
+// BMP: the bitmap header follows the 14-byte file header.
+std::optional<ClaimedSize> ReadBmpSize(HeaderFile& file)
+{
+    return ReadDibHeaderSize(file, 14);
 }
 
 bool IsStartOfFrame(unsigned char marker)
@@ -78,61 +125,165 @@ bool IsStartOfFrame(unsigned char marker)
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
-// JPEG: walk the marker segments up to the first start-of-frame, which holds the size.
-std::optional<ClaimedSize> ReadJpegSize(const HeaderFile& file)
+// The next JPEG marker at or after offset, as the decoder finds it: stray bytes before
+// 0xFF are skipped, so are repeated 0xFF fill bytes, and 0xFF 0x00 is no marker. Leaves
+// offset just past the marker.
+std::optional<unsigned char> NextJpegMarker(HeaderFile& file, std::uint64_t& offset)
 {
-    constexpr int kMaxSegments = 100000;
-    std::uint64_t offset = 2;
-    for (int segment = 0; segment < kMaxSegments; ++segment) {
-        unsigned char marker[2];
-        if (!file.Read(offset, marker, 2) || marker[0] != 0xFF)
-            return std::nullopt;
-        if (marker[1] == 0xFF) {  // fill byte before a marker
-            ++offset;
-            continue;
-        }
-        offset += 2;
-        if (marker[1] == 0x01 || (marker[1] >= 0xD0 && marker[1] <= 0xD8))
-            continue;  // markers without a segment
-        if (marker[1] == 0xD9)
-            return std::nullopt;
-        unsigned char segmentHead[7];
-        if (!file.Read(offset, segmentHead, IsStartOfFrame(marker[1]) ? 7 : 2))
-            return std::nullopt;
-        if (IsStartOfFrame(marker[1]))
-            return ClaimedSize{BigEndian16(segmentHead + 5), BigEndian16(segmentHead + 3)};
-        const std::uint32_t length = BigEndian16(segmentHead);
-        if (length < 2)
-            return std::nullopt;
-        offset += length;
+    for (;;) {
+        unsigned char byte = 0;
+        do {
+            if (!file.Read(offset++, &byte, 1))
+                return std::nullopt;
+        } while (byte != 0xFF);
+        do {
+            if (!file.Read(offset++, &byte, 1))
+                return std::nullopt;
+        } while (byte == 0xFF);
+        if (byte != 0)
+            return byte;
     }
-    return std::nullopt;
+}
+
+// JPEG: walk the marker segments up to the first start-of-frame, which holds the size.
+// Every step moves forward, so the walk ends at the end of the file at the latest.
+std::optional<ClaimedSize> ReadJpegSize(HeaderFile& file)
+{
+    constexpr unsigned char kStartOfImage = 0xD8, kEndOfImage = 0xD9, kStartOfScan = 0xDA;
+    std::uint64_t offset = 2;
+    for (;;) {
+        const std::optional<unsigned char> marker = NextJpegMarker(file, offset);
+        if (!marker)
+            return std::nullopt;
+        if (IsStartOfFrame(*marker)) {
+            unsigned char frame[7];  // length, precision, height, width
+            if (!file.Read(offset, frame, sizeof frame))
+                return std::nullopt;
+            return ClaimedSize{BigEndian16(frame + 5), BigEndian16(frame + 3)};
+        }
+        // Image data or a second image before any frame header: the decoder gives up too.
+        if (*marker == kStartOfImage || *marker == kEndOfImage || *marker == kStartOfScan)
+            return std::nullopt;
+        if (*marker == 0x01 || (*marker >= 0xD0 && *marker <= 0xD7))
+            continue;  // markers without a segment
+        unsigned char length[2];
+        if (!file.Read(offset, length, sizeof length))
+            return std::nullopt;
+        // The decoder steps over a length below 2 as if it were 2 and looks on from there.
+        offset += std::max<std::uint32_t>(BigEndian16(length), 2);
+    }
 }
 
 // GIF: the logical screen size, little-endian.
-std::optional<ClaimedSize> ReadGifSize(const unsigned char* head)
+std::optional<ClaimedSize> ReadGifSize(HeaderFile& file)
 {
+    unsigned char head[10];
+    if (!file.Read(0, head, sizeof head))
+        return std::nullopt;
     return ClaimedSize{LittleEndian16(head + 6), LittleEndian16(head + 8)};
+}
+
+// TIFF: the width and length tags of the first image directory, which is the image
+// decoded; the byte order is the file's own.
+std::optional<ClaimedSize> ReadTiffSize(HeaderFile& file, bool bigEndian)
+{
+    const auto read16 = bigEndian ? BigEndian16 : LittleEndian16;
+    const auto read32 = bigEndian ? BigEndian32 : LittleEndian32;
+    constexpr std::uint32_t kWidthTag = 256, kLengthTag = 257, kShort = 3, kLong = 4;
+
+    unsigned char head[8];
+    unsigned char count[2];
+    if (!file.Read(0, head, sizeof head))
+        return std::nullopt;
+    const std::uint64_t directory = read32(head + 4);
+    if (!file.Read(directory, count, sizeof count))
+        return std::nullopt;
+    std::optional<std::uint32_t> width, height;
+    for (std::uint32_t i = 0, entries = read16(count); i < entries && !(width && height); ++i) {
+        unsigned char entry[12];  // tag, type, count, value
+        if (!file.Read(directory + 2 + 12ull * i, entry, sizeof entry))
+            return std::nullopt;
+        const std::uint32_t type = read16(entry + 2);
+        if (type != kShort && type != kLong)
+            continue;
+        const std::uint32_t value = type == kShort ? read16(entry + 8) : read32(entry + 8);
+        if (read16(entry) == kWidthTag)
+            width = value;
+        else if (read16(entry) == kLengthTag)
+            height = value;
+    }
+    if (!width || !height)
+        return std::nullopt;
+    return ClaimedSize{*width, *height};
+}
+
+// One image of an icon file: its directory entry's size (0 meaning 256) and the size its
+// own PNG or bitmap header gives, whichever is larger.
+ClaimedSize ReadIconImageSize(HeaderFile& file, const unsigned char* entry)
+{
+    ClaimedSize size{entry[0] ? entry[0] : 256u, entry[1] ? entry[1] : 256u};
+    const std::uint32_t offset = LittleEndian32(entry + 12);
+    std::optional<ClaimedSize> own = ReadPngSize(file, offset);
+    if (!own) {
+        own = ReadDibHeaderSize(file, offset);
+        if (own)
+            own->height /= 2;  // a bitmap in an icon counts its mask rows too
+    }
+    if (own) {
+        size.width = std::max(size.width, own->width);
+        size.height = std::max(size.height, own->height);
+    }
+    return size;
+}
+
+// Icon and cursor files hold several images; the decoder may pick any of them, so the
+// claim is the largest width and the largest height among them.
+std::optional<ClaimedSize> ReadIconSize(HeaderFile& file)
+{
+    unsigned char head[6];
+    if (!file.Read(0, head, sizeof head))
+        return std::nullopt;
+    std::optional<ClaimedSize> largest;
+    for (std::uint32_t i = 0, images = LittleEndian16(head + 4); i < images; ++i) {
+        unsigned char entry[16];
+        if (!file.Read(6 + 16ull * i, entry, sizeof entry))
+            break;
+        const ClaimedSize size = ReadIconImageSize(file, entry);
+        if (!largest)
+            largest = size;
+        largest->width = std::max(largest->width, size.width);
+        largest->height = std::max(largest->height, size.height);
+    }
+    return largest;
 }
 
 }  // namespace
 
 std::optional<ClaimedSize> ReadClaimedSize(const wchar_t* path)
 {
-    const HeaderFile file(path);
-    unsigned char head[26] = {};
-    if (!file.IsOpen() || !file.Read(0, head, sizeof head))
+    if (!path)
         return std::nullopt;
+    HeaderFile file(path);
+    if (!file.IsOpen())
+        return std::nullopt;
+    unsigned char head[8] = {};
+    const std::size_t length = file.ReadUpTo(0, head, sizeof head);
+    const auto startsWith = [&](std::initializer_list<unsigned char> signature) {
+        return length >= signature.size() && std::equal(signature.begin(), signature.end(), head);
+    };
 
-    static const unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    if (std::memcmp(head, kPngSignature, sizeof kPngSignature) == 0)
-        return ReadPngSize(head);
-    if (head[0] == 'B' && head[1] == 'M')
-        return ReadBmpSize(head);
-    if (head[0] == 0xFF && head[1] == 0xD8)
+    if (startsWith({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}))
+        return ReadPngSize(file, 0);
+    if (startsWith({'B', 'M'}))
+        return ReadBmpSize(file);
+    if (startsWith({0xFF, 0xD8}))
         return ReadJpegSize(file);
-    if (std::memcmp(head, "GIF87a", 6) == 0 || std::memcmp(head, "GIF89a", 6) == 0)
-        return ReadGifSize(head);
+    if (startsWith({'G', 'I', 'F', '8', '7', 'a'}) || startsWith({'G', 'I', 'F', '8', '9', 'a'}))
+        return ReadGifSize(file);
+    if (startsWith({'I', 'I', 42, 0}) || startsWith({'M', 'M', 0, 42}))
+        return ReadTiffSize(file, head[0] == 'M');
+    if (startsWith({0, 0, 1, 0}) || startsWith({0, 0, 2, 0}))
+        return ReadIconSize(file);
     return std::nullopt;
 }
 

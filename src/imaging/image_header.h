@@ -8,8 +8,10 @@ struct ClaimedSize {
     std::uint64_t height = 0;
 };
 
-// Reads the size from a PNG, BMP, JPEG or GIF header, recognised by its signature, not by
-// the file's name. Nothing for other formats and for headers too broken to read; the
+// Reads the size from a PNG, BMP, JPEG, GIF, TIFF or icon header (every format the
+// decoder reads bitmaps from), recognised by its signature, not by the file's name. For an
+// icon, which holds several images, the largest width and the largest height among them.
+// Nothing for other formats, for a null path and for headers too broken to read; the
 // decoder then decides on its own.
 std::optional<ClaimedSize> ReadClaimedSize(const wchar_t* path);
 

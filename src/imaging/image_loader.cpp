@@ -5,27 +5,23 @@
 
 using namespace Gdiplus::DllExports;
 
-namespace {
-
-// Decoders give 24-bit, 32-bit RGB or palette bitmaps for many files; setting a pixel's
-// alpha on those silently drops it. A copy in 32-bit ARGB keeps every colour exactly and
-// takes any alpha. Null when the copy cannot be made.
-Gdiplus::GpBitmap* CopyAsArgb(const ImageHandle& decoded)
+ImageRef CopyToArgbImage(const ImageHandle& decoded)
 {
+    // Decoders give 24-bit, 32-bit RGB or palette bitmaps for many files; setting a pixel's
+    // alpha on those silently drops it. A copy in 32-bit ARGB keeps every colour exactly
+    // and takes any alpha.
     const ImageSize size = decoded.Size();
     if (size.width == 0 || size.height == 0 || !IsWithinDecodeLimits(size.width, size.height))
-        return nullptr;
+        return std::make_shared<ImageHandle>();
     Gdiplus::GpBitmap* copy = nullptr;
     if (GdipCloneBitmapAreaI(0, 0, static_cast<INT>(size.width), static_cast<INT>(size.height),
                              PixelFormat32bppARGB, decoded.Native(), &copy) != Gdiplus::Ok) {
         if (copy)
             GdipDisposeImage(copy);
-        return nullptr;
+        return std::make_shared<ImageHandle>();
     }
-    return copy;
+    return std::make_shared<ImageHandle>(copy);
 }
-
-}  // namespace
 
 ImageRef LoadImageFile(const wchar_t* path)
 {
@@ -45,5 +41,5 @@ ImageRef LoadImageFile(const wchar_t* path)
     }
     // The file-backed bitmap is released at the end of this scope, which frees the file.
     const ImageHandle decoded(bitmap);
-    return std::make_shared<ImageHandle>(CopyAsArgb(decoded));
+    return CopyToArgbImage(decoded);
 }

@@ -6,3 +6,8 @@
 // path, and a file claiming a size past the decode limits (image_header.h) give an empty
 // image. Never returns null.
 ImageRef LoadImageFile(const wchar_t* path);
+
+// A new 32-bit ARGB image with every pixel of decoded, which is left as it was. The empty
+// image, with nothing left allocated, when decoded is empty or past the decode limits or
+// GDI+ cannot make the copy. Never returns null.
+ImageRef CopyToArgbImage(const ImageHandle& decoded);
