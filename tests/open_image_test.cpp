@@ -125,6 +125,24 @@ TEST_F(OpenImageTest, UndecodableFileGivesAnEmptyImageWithItsNameInTheCaption)
     EXPECT_EQ(L"Tessarel あるふぁ～ - [ broken.png ]", WindowTextW(Main()));
 }
 
+TEST_F(OpenImageTest, AGoodFileOpenedAfterAnUndecodableOneIsShownAndNamed)
+{
+    // The undecodable file leaves a client area with no height, which has nothing to paint.
+    const std::string text = "this is not an image";
+    ASSERT_TRUE(WriteFileBytes(folder_.Path(L"broken.png"), {text.begin(), text.end()}));
+    OpenThroughMenu(folder_.AnsiPath(L"broken.png"));
+    ASSERT_EQ(0, ClientSize(Main()).cy);
+
+    OpenThroughMenu(WritePicture(L"good.png", 150, 100));
+    EXPECT_EQ(150, ClientSize(Main()).cx);
+    EXPECT_EQ(100, ClientSize(Main()).cy);
+    EXPECT_EQ(L"Tessarel あるふぁ～ - [ good.png ]", WindowTextW(Main()));
+
+    OpenThroughMenu(folder_.AnsiPath(L"broken.png"));
+    OpenThroughMenu(folder_.AnsiPath(L"broken.png"));
+    EXPECT_EQ(L"Tessarel あるふぁ～ - [ broken.png ]", WindowTextW(Main()));
+}
+
 TEST_F(OpenImageTest, NextDialogStartsWithThePreviousPathAndCancelKeepsTheEditedImage)
 {
     const std::string path = WritePicture(L"first.png", 30, 20);

@@ -86,6 +86,9 @@ void OnOpenImage(HWND window)
 {
     OpenImage(g_document, window);
     InvalidateRect(window, nullptr, TRUE);
+    // After an image that could not be decoded the client area has no pixels, and an
+    // invalid region alone would bring no paint: no fit to the next image, no caption.
+    RedrawWindow(window, nullptr, nullptr, RDW_INTERNALPAINT);
 }
 
 LRESULT OnCommand(HWND window, WORD command)
