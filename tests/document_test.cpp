@@ -13,20 +13,6 @@ constexpr std::uint32_t kWidth = 40;
 constexpr std::uint32_t kHeight = 30;
 constexpr std::uint32_t kFar = 4294967295u;
 
-ArgbValue WithAlpha(ArgbValue colour, std::uint32_t alpha)
-{
-    return (alpha << 24) | (colour & 0x00FFFFFFu);
-}
-
-void SetRange(ImageDocument& document, std::uint32_t xFrom, std::uint32_t yFrom, std::uint32_t xTo,
-              std::uint32_t yTo)
-{
-    document.SetRangeValue(RangeValue::XFrom, xFrom);
-    document.SetRangeValue(RangeValue::YFrom, yFrom);
-    document.SetRangeValue(RangeValue::XTo, xTo);
-    document.SetRangeValue(RangeValue::YTo, yTo);
-}
-
 }  // namespace
 
 TEST(ImageDocument, StartsWithNoImageNoRangeAndNoOutline)

@@ -21,16 +21,6 @@ struct Sample {
     std::wstring (*make)(const TempFolder& folder);
 };
 
-// An opaque pattern, as a file without alpha holds it.
-ImageRef MakeOpaquePattern(std::uint32_t width, std::uint32_t height)
-{
-    ImageRef image = CreateArgbImage(width, height);
-    for (std::uint32_t y = 0; y < height; ++y)
-        for (std::uint32_t x = 0; x < width; ++x)
-            image->SetPixel(x, y, PatternColour(x, y) | kOpaqueBlack);
-    return image;
-}
-
 std::wstring WritePatternJpeg(const TempFolder& folder)
 {
     const std::wstring path = folder.Path(L"pattern.jpg");
@@ -97,20 +87,6 @@ int CountMismatches(const std::vector<ArgbValue>& actual, const std::vector<Argb
                           << actual[i] << ", the file holds " << expected[i];
     }
     return mismatches;
-}
-
-ArgbValue WithAlpha(ArgbValue colour, std::uint32_t alpha)
-{
-    return (alpha << 24) | (colour & 0x00FFFFFFu);
-}
-
-void SetRange(ImageDocument& document, std::uint32_t xFrom, std::uint32_t yFrom, std::uint32_t xTo,
-              std::uint32_t yTo)
-{
-    document.SetRangeValue(RangeValue::XFrom, xFrom);
-    document.SetRangeValue(RangeValue::YFrom, yFrom);
-    document.SetRangeValue(RangeValue::XTo, xTo);
-    document.SetRangeValue(RangeValue::YTo, yTo);
 }
 
 // A GDI+ image that is not a bitmap: GDI+ refuses to copy it as one, which is how a failing

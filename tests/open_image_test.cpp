@@ -15,24 +15,6 @@ constexpr DWORD kGrey = 0x808080;
 constexpr DWORD kWhite = 0xFFFFFF;
 constexpr DWORD kBlack = 0x000000;
 
-// An opaque copy of the pattern, so that what the screen shows is the pixel itself.
-ImageRef MakeOpaquePattern(std::uint32_t width, std::uint32_t height)
-{
-    ImageRef image = CreateArgbImage(width, height);
-    for (std::uint32_t y = 0; y < height; ++y)
-        for (std::uint32_t x = 0; x < width; ++x)
-            image->SetPixel(x, y, PatternColour(x, y) | kOpaqueBlack);
-    return image;
-}
-
-void SetRange(std::uint32_t xFrom, std::uint32_t yFrom, std::uint32_t xTo, std::uint32_t yTo)
-{
-    g_document.SetRangeValue(RangeValue::XFrom, xFrom);
-    g_document.SetRangeValue(RangeValue::YFrom, yFrom);
-    g_document.SetRangeValue(RangeValue::XTo, xTo);
-    g_document.SetRangeValue(RangeValue::YTo, yTo);
-}
-
 class OpenImageTest : public ProgramTest {
 protected:
     // Writes an opaque pattern PNG into the test's folder and returns its code page 932 path.
@@ -147,7 +129,7 @@ TEST_F(OpenImageTest, NextDialogStartsWithThePreviousPathAndCancelKeepsTheEdited
 {
     const std::string path = WritePicture(L"first.png", 30, 20);
     OpenThroughMenu(path);
-    SetRange(0, 0, 1, 1);
+    SetRange(g_document, 0, 0, 1, 1);
     ApplyAlphaToRange(g_document, 0);
     const ImageHandle* edited = g_document.Image();
 
@@ -174,7 +156,7 @@ TEST_F(OpenImageTest, OpeningTheSameFileAgainDiscardsTheEdits)
 {
     const std::string path = WritePicture(L"again.png", 30, 20);
     OpenThroughMenu(path);
-    SetRange(0, 0, 30, 20);
+    SetRange(g_document, 0, 0, 30, 20);
     ApplyAlphaToRange(g_document, 0);
     OpenThroughMenu(path);
 
@@ -214,7 +196,7 @@ TEST_F(OpenImageTest, OutlineLiesExactlyOnTheRangeEdgesInTheChosenColour)
     ASSERT_TRUE(WritePng(*grey, folder_.Path(L"grey.png")));
     OpenThroughMenu(folder_.AnsiPath(L"grey.png"));
     MovePanelAside();
-    SetRange(10, 20, 110, 70);
+    SetRange(g_document, 10, 20, 110, 70);
 
     for (const auto& [mode, colour] : {std::pair{RangePenMode::White, kWhite}, std::pair{RangePenMode::Black, kBlack}}) {
         g_document.ShowRange(mode);

@@ -103,21 +103,9 @@ private:
 constexpr std::uint32_t kWidth = 40, kHeight = 30;
 constexpr PixelRange kClearRange{10, 5, 20, 15};
 
-ImageRef MakeOpaquePattern(std::uint32_t width, std::uint32_t height)
-{
-    ImageRef image = CreateArgbImage(width, height);
-    for (std::uint32_t y = 0; y < height; ++y)
-        for (std::uint32_t x = 0; x < width; ++x)
-            image->SetPixel(x, y, PatternColour(x, y) | kOpaqueBlack);
-    return image;
-}
-
 void ClearRangeOfTheDocument()
 {
-    g_document.SetRangeValue(RangeValue::XFrom, kClearRange.xFrom);
-    g_document.SetRangeValue(RangeValue::YFrom, kClearRange.yFrom);
-    g_document.SetRangeValue(RangeValue::XTo, kClearRange.xTo);
-    g_document.SetRangeValue(RangeValue::YTo, kClearRange.yTo);
+    SetRange(g_document, kClearRange.xFrom, kClearRange.yFrom, kClearRange.xTo, kClearRange.yTo);
     ApplyAlphaToRange(g_document, 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "document/image_document.h"
 #include "imaging/gdiplus_api.h"
 #include "imaging/image_encoder.h"
 
@@ -64,6 +65,29 @@ ImageRef MakeFilledImage(std::uint32_t width, std::uint32_t height, ArgbValue co
         for (std::uint32_t x = 0; x < width; ++x)
             image->SetPixel(x, y, colour);
     return image;
+}
+
+ImageRef MakeOpaquePattern(std::uint32_t width, std::uint32_t height)
+{
+    ImageRef image = CreateArgbImage(width, height);
+    for (std::uint32_t y = 0; y < height; ++y)
+        for (std::uint32_t x = 0; x < width; ++x)
+            image->SetPixel(x, y, PatternColour(x, y) | kOpaqueBlack);
+    return image;
+}
+
+ArgbValue WithAlpha(ArgbValue colour, std::uint32_t alpha)
+{
+    return (alpha << 24) | (colour & 0x00FFFFFFu);
+}
+
+void SetRange(ImageDocument& document, std::uint32_t xFrom, std::uint32_t yFrom, std::uint32_t xTo,
+              std::uint32_t yTo)
+{
+    document.SetRangeValue(RangeValue::XFrom, xFrom);
+    document.SetRangeValue(RangeValue::YFrom, yFrom);
+    document.SetRangeValue(RangeValue::XTo, xTo);
+    document.SetRangeValue(RangeValue::YTo, yTo);
 }
 
 std::vector<ArgbValue> ReadAllPixels(const ImageHandle& image)

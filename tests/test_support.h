@@ -8,6 +8,8 @@
 
 #include "imaging/image_handle.h"
 
+class ImageDocument;
+
 // A folder of its own under the user's temporary folder, removed with everything in it.
 class TempFolder {
 public:
@@ -31,6 +33,15 @@ ArgbValue PatternColour(std::uint32_t x, std::uint32_t y);
 // A 32-bit ARGB image filled with PatternColour, or with one colour.
 ImageRef MakePatternImage(std::uint32_t width, std::uint32_t height);
 ImageRef MakeFilledImage(std::uint32_t width, std::uint32_t height, ArgbValue colour);
+// The pattern made opaque, as a file without alpha holds it.
+ImageRef MakeOpaquePattern(std::uint32_t width, std::uint32_t height);
+
+// The colour with its alpha replaced by the given one.
+ArgbValue WithAlpha(ArgbValue colour, std::uint32_t alpha);
+
+// Sets all four range values of a document, as the tool panel's fields do.
+void SetRange(ImageDocument& document, std::uint32_t xFrom, std::uint32_t yFrom, std::uint32_t xTo,
+              std::uint32_t yTo);
 
 // Every pixel of an image, row by row; empty for an empty image.
 std::vector<ArgbValue> ReadAllPixels(const ImageHandle& image);
