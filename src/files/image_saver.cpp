@@ -2,11 +2,11 @@
 
 #include <commdlg.h>
 
-#include <cstring>
 #include <cwchar>
 #include <utility>
 
 #include "document/image_document.h"
+#include "files/file_dialog.h"
 #include "files/jpeg_quality_dialog.h"
 #include "files/path_conversion.h"
 #include "imaging/image_encoder.h"
@@ -23,40 +23,20 @@ void ShowSaveError(HWND owner, const char* message)
     MessageBoxA(owner, message, text::kSaveErrorCaption, MB_OK);
 }
 
-// The dialog writes into the saver's own buffers; each Save As starts from the last path.
-// Returns the chosen filter's 1-based index, or 0 when the dialog was cancelled or failed.
-DWORD RunSaveDialog(ImageSaver& saver, HWND owner)
-{
-    OPENFILENAMEA dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = text::kSaveFilter;
-    dialog.nFilterIndex = 0;
-    dialog.lpstrFile = saver.SavePath();
-    dialog.nMaxFile = ImageSaver::kPathBytes;
-    dialog.lpstrFileTitle = saver.SaveTitle();
-    dialog.nMaxFileTitle = ImageSaver::kTitleBytes;
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    dialog.lpstrDefExt = text::kSaveDefaultExtension;
-    dialog.lpstrTitle = text::kSaveTitle;
-    return GetSaveFileNameA(&dialog) ? dialog.nFilterIndex : 0;
-}
-
-// A failed dialog (a name too long for the buffer, say) may write into the buffers; they
-// keep the last completed choice, which the next dialog starts from.
+// Returns the chosen format's 1-based index, or 0 when the dialog was cancelled.
 DWORD AskForSaveFile(ImageSaver& saver, HWND owner)
 {
-    char previousPath[ImageSaver::kPathBytes];
-    char previousTitle[ImageSaver::kTitleBytes];
-    std::memcpy(previousPath, saver.SavePath(), sizeof previousPath);
-    std::memcpy(previousTitle, saver.SaveTitle(), sizeof previousTitle);
-
-    const DWORD filterIndex = RunSaveDialog(saver, owner);
-    if (filterIndex == 0) {
-        std::memcpy(saver.SavePath(), previousPath, sizeof previousPath);
-        std::memcpy(saver.SaveTitle(), previousTitle, sizeof previousTitle);
-    }
-    return filterIndex;
+    const FileDialogSettings settings = {
+        text::kSaveFilter,
+        saver.SavePath(),
+        ImageSaver::kPathBytes,
+        saver.SaveTitle(),
+        ImageSaver::kTitleBytes,
+        OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST,
+        text::kSaveDefaultExtension,
+        text::kSaveTitle,
+    };
+    return RunFileDialog(FileDialogKind::Save, settings, owner);
 }
 
 // The folder part of a path, without its last separator; "." when there is none.
