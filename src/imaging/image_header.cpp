@@ -272,7 +272,7 @@ std::optional<ClaimedSize> ReadClaimedSize(const wchar_t* path)
         return length >= signature.size() && std::equal(signature.begin(), signature.end(), head);
     };
 
-    if (startsWith({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}))
+    if (length == sizeof kPngSignature && std::equal(head, head + length, kPngSignature))
         return ReadPngSize(file, 0);
     if (startsWith({'B', 'M'}))
         return ReadBmpSize(file);
