@@ -12,7 +12,7 @@ deps:
 	@tools/install-deps.sh
 
 configure: deps
-	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake --preset $(PRESET)
+	cmake --preset $(PRESET) >/dev/null
 
 build: configure
 	cmake --build --preset $(PRESET)

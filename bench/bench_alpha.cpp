@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "document/alpha_edit.h"
-#include "document/image_document.h"
-#include "imaging/gdiplus_session.h"
-#include "imaging/image_encoder.h"
-#include "imaging/image_loader.h"
+#include "alpha_edit.h"
+#include "image_document.h"
+#include "gdiplus_session.h"
+#include "image_encoder.h"
+#include "image_loader.h"
 
 namespace {
 

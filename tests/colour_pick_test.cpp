@@ -3,14 +3,12 @@
 
 #include <windows.h>
 
-#include <psapi.h>
-
-#include "document/alpha_edit.h"
-#include "document/image_document.h"
-#include "files/image_saver.h"
-#include "resources/resource.h"
+#include "alpha_edit.h"
+#include "image_document.h"
+#include "image_saver.h"
+#include "resource.h"
 #include "test_support.h"
-#include "ui/app_state.h"
+#include "app_state.h"
 #include "ui_support.h"
 
 namespace {
@@ -94,14 +92,6 @@ void ExpectSwatch(HBITMAP picture, DWORD fill)
     EXPECT_EQ(0, wrong) << "pixels that are neither the one-pixel black frame nor the fill";
 }
 
-SIZE_T CommittedBytes()
-{
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return counters.PagefileUsage;
-}
-
 }  // namespace
 
 TEST_F(ColourPick, ClickShowsThePixelsFourNumbersAndASwatchOfItsColour)
@@ -180,12 +170,12 @@ TEST_F(ColourPick, TenThousandPicksDoNotGrowCommittedMemory)
         ClickAt(i % 30, 3);
         PumpMessages(0);
     }
-    const SIZE_T settled = CommittedBytes();
+    const SIZE_T settled = MemoryCounters().PagefileUsage;
     for (int i = 0; i < 10000; ++i) {
         ClickAt(i % 30, 5);
         PumpMessages(0);
     }
-    const SIZE_T after = CommittedBytes();
+    const SIZE_T after = MemoryCounters().PagefileUsage;
     // A leaked 50 × 30 picture costs about 6 KB, so 10,000 of them would be some 60 MB.
     EXPECT_LT(after, settled + 512 * 1024) << "grew from " << settled << " to " << after;
 }

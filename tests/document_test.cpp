@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "document/alpha_edit.h"
-#include "document/image_document.h"
+#include "alpha_edit.h"
+#include "image_document.h"
 #include "test_support.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "document/alpha_edit.h"
-#include "document/image_document.h"
-#include "imaging/gdiplus_api.h"
-#include "imaging/image_loader.h"
+#include "alpha_edit.h"
+#include "image_document.h"
+#include "gdiplus_api.h"
+#include "image_loader.h"
 #include "test_support.h"
 
 namespace {

@@ -2,11 +2,11 @@
 // message boxes and quitting, driven through real windows.
 #include <gtest/gtest.h>
 
-#include "document/image_document.h"
-#include "resources/resource.h"
+#include "image_document.h"
+#include "resource.h"
 #include "test_support.h"
-#include "ui/app_state.h"
-#include "ui/startup.h"
+#include "app_state.h"
+#include "startup.h"
 #include "ui_support.h"
 
 namespace {

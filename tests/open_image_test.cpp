@@ -1,12 +1,13 @@
 // Opening images through the real open dialog, and what the main window then shows.
 #include <gtest/gtest.h>
 
-#include "document/alpha_edit.h"
-#include "document/image_document.h"
-#include "files/path_conversion.h"
-#include "imaging/image_loader.h"
+#include "alpha_edit.h"
+#include "crafted_files.h"
+#include "image_document.h"
+#include "path_conversion.h"
+#include "image_loader.h"
 #include "test_support.h"
-#include "ui/app_state.h"
+#include "app_state.h"
 #include "ui_support.h"
 
 namespace {
@@ -222,4 +223,51 @@ TEST_F(OpenImageTest, OutlineLiesExactlyOnTheRangeEdgesInTheChosenColour)
     const ClientPixels hidden = CaptureClient(Main());
     EXPECT_EQ(kGrey, hidden.At(10, 20));
     EXPECT_EQ(kGrey, hidden.At(60, 70));
+}
+
+// Files that cannot be decoded, or claim sizes past the limits, opened through the dialog.
+
+namespace {
+
+class UntrustedFilesInTheWindow : public ProgramTest {
+protected:
+    // Opens a copy of bytes named name through the menu and the open dialog.
+    void OpenCopy(const std::wstring& name, const Bytes& bytes)
+    {
+        ASSERT_FALSE(bytes.empty());
+        ASSERT_TRUE(WriteFileBytes(folder_.Path(name), bytes));
+        OpenThroughMenu(folder_.AnsiPath(name));
+    }
+
+    void ExpectEmptyWindowNamed(const std::wstring& name)
+    {
+        EXPECT_TRUE(g_document.HasImage());
+        ASSERT_NE(nullptr, g_document.Image());
+        EXPECT_TRUE(g_document.Image()->IsEmpty());
+        EXPECT_EQ(0, ClientSize(Main()).cy);
+        const std::wstring caption = WindowTextW(Main());
+        EXPECT_NE(std::wstring::npos, caption.find(L"[ " + name + L" ]")) << ToAnsi(caption);
+    }
+
+    TempFolder folder_;
+};
+
+}  // namespace
+
+TEST_F(UntrustedFilesInTheWindow, CorruptPngShowsAnEmptyWindowNamedForTheFile)
+{
+    OpenCopy(L"xcrn0g04.png", ReadFileBytes(TestData(L"pngsuite/xcrn0g04.png")));
+    ExpectEmptyWindowNamed(L"xcrn0g04.png");
+}
+
+TEST_F(UntrustedFilesInTheWindow, BmpClaimingSixTrillionPixelsShowsAnEmptyWindowNamedForTheFile)
+{
+    OpenCopy(L"reallybig.bmp", ReadFileBytes(TestData(L"bmpsuite/b/reallybig.bmp")));
+    ExpectEmptyWindowNamed(L"reallybig.bmp");
+}
+
+TEST_F(UntrustedFilesInTheWindow, HugeJpegWithAJapaneseNameShowsAnEmptyWindowNamedForTheFile)
+{
+    OpenCopy(L"巨大な写真.jpg", JpegClaiming(folder_, 22500, 33300, true));
+    ExpectEmptyWindowNamed(L"巨大な写真.jpg");
 }

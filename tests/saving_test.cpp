@@ -10,15 +10,15 @@
 #include <map>
 #include <set>
 
-#include "document/alpha_edit.h"
-#include "document/image_document.h"
-#include "files/image_saver.h"
-#include "imaging/encoder_parameters.h"
-#include "imaging/image_encoder.h"
-#include "imaging/image_loader.h"
-#include "resources/resource.h"
+#include "alpha_edit.h"
+#include "image_document.h"
+#include "image_saver.h"
+#include "encoder_parameters.h"
+#include "image_encoder.h"
+#include "image_loader.h"
+#include "resource.h"
 #include "test_support.h"
-#include "ui/app_state.h"
+#include "app_state.h"
 #include "ui_support.h"
 
 namespace {
@@ -127,22 +127,6 @@ std::wstring HostCheckedFile(const std::wstring& name)
     return path;
 }
 
-std::vector<std::wstring> FilesIn(const TempFolder& folder)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(folder.Path(L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
-}
-
-using Bytes = std::vector<unsigned char>;
 const Bytes kPngSignature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 const Bytes kJpegStart{0xFF, 0xD8, 0xFF};
 const Bytes kOldContent{'k', 'e', 'e', 'p', ' ', 'm', 'e'};
@@ -432,7 +416,7 @@ TEST_F(SavingFormats, SavingOverTheOpenedFileReplacesIt)
     EXPECT_EQ((std::vector<std::string>{kSaveDialog, kSaveDialog}), log.Captions()) << "dialog and overwrite prompt";
     EXPECT_EQ(0u, PixelOfFile(photo, kClearRange.xFrom, kClearRange.yFrom) >> 24);
     EXPECT_EQ(0xFFu, PixelOfFile(photo, 0, 0) >> 24);
-    EXPECT_EQ(std::vector<std::wstring>{L"photo.png"}, FilesIn(folder_));
+    EXPECT_EQ(std::vector<std::wstring>{L"photo.png"}, FileNamesIn(folder_.Folder()));
 }
 
 // JPEG through the quality dialog.
@@ -524,7 +508,7 @@ TEST_F(SavingJpeg, CancelClosesTheDialogWithoutWriting)
     Press(dialog, IDCANCEL);
 
     EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_TRUE(FilesIn(folder_).empty());
+    EXPECT_TRUE(FileNamesIn(folder_.Folder()).empty());
     EXPECT_EQ(0u, g_saver.PendingJpegSaveCount());
 }
 
@@ -561,7 +545,7 @@ TEST_F(SavingJpeg, CancellingTheSaveDialogWritesNothingAndOpensNoQualityDialog)
     PumpMessages();
 
     EXPECT_TRUE(QualityDialogs().empty());
-    EXPECT_EQ(std::vector<std::wstring>{L"earlier.jpg"}, FilesIn(folder_));
+    EXPECT_EQ(std::vector<std::wstring>{L"earlier.jpg"}, FileNamesIn(folder_.Folder()));
 }
 
 TEST_F(SavingJpeg, QualityDialogIsBuiltAsItsTemplateSays)
@@ -650,7 +634,7 @@ TEST_F(SavingFailures, TargetOpenElsewhereIsKeptByteForByteAndTheFailureIsShown)
     SaveThroughMenu(target, kPng);
 
     EXPECT_EQ(kOldContent, ReadFileBytes(target));
-    EXPECT_EQ(std::vector<std::wstring>{L"viewed.png"}, FilesIn(folder_));
+    EXPECT_EQ(std::vector<std::wstring>{L"viewed.png"}, FileNamesIn(folder_.Folder()));
     ExpectOneSaveFailedBoxOwnedBy(Main(), log);
 }
 
@@ -667,7 +651,7 @@ TEST_F(SavingFailures, EmptyImageOfAnUndecodableFileWritesNothingAndSaysSo)
     SaveThroughMenu(target, kBmp);
 
     EXPECT_EQ(kOldContent, ReadFileBytes(target));
-    EXPECT_EQ((std::vector<std::wstring>{L"broken.png", L"target.bmp"}), FilesIn(folder_));
+    EXPECT_EQ((std::vector<std::wstring>{L"broken.png", L"target.bmp"}), FileNamesIn(folder_.Folder()));
     ExpectOneSaveFailedBoxOwnedBy(Main(), log);
 }
 
@@ -727,8 +711,8 @@ TEST_F(SavingFailures, UnknownMimeTypeLeavesTheTargetAndNoTemporaryFile)
 
     EXPECT_FALSE(WriteImageReplacing(image.get(), target.c_str(), L"image/PNG", nullptr));
     EXPECT_EQ(kOldContent, ReadFileBytes(target));
-    EXPECT_EQ(std::vector<std::wstring>{L"target.png"}, FilesIn(folder_));
+    EXPECT_EQ(std::vector<std::wstring>{L"target.png"}, FileNamesIn(folder_.Folder()));
     EXPECT_TRUE(WriteImageReplacing(image.get(), target.c_str(), L"image/png", nullptr));
     EXPECT_TRUE(StartsWith(ReadFileBytes(target), kPngSignature));
-    EXPECT_EQ(std::vector<std::wstring>{L"target.png"}, FilesIn(folder_));
+    EXPECT_EQ(std::vector<std::wstring>{L"target.png"}, FileNamesIn(folder_.Folder()));
 }

@@ -1,7 +1,7 @@
 // Runs the tests with GDI+ started for the whole process, as the program runs.
 #include <gtest/gtest.h>
 
-#include "imaging/gdiplus_session.h"
+#include "gdiplus_session.h"
 
 int main(int argc, char** argv)
 {

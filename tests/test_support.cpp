@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "document/image_document.h"
-#include "imaging/gdiplus_api.h"
-#include "imaging/image_encoder.h"
+#include "image_document.h"
+#include "gdiplus_api.h"
+#include "image_encoder.h"
 
 TempFolder::TempFolder()
 {
@@ -156,9 +156,9 @@ std::wstring TestData(const std::wstring& relative)
     return path;
 }
 
-std::vector<unsigned char> ReadFileBytes(const std::wstring& path)
+Bytes ReadFileBytes(const std::wstring& path)
 {
-    std::vector<unsigned char> bytes;
+    Bytes bytes;
     FILE* file = _wfopen(path.c_str(), L"rb");
     if (!file)
         return bytes;
@@ -170,7 +170,7 @@ std::vector<unsigned char> ReadFileBytes(const std::wstring& path)
     return bytes;
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes)
+bool WriteFileBytes(const std::wstring& path, const Bytes& bytes)
 {
     FILE* file = _wfopen(path.c_str(), L"wb");
     if (!file)
@@ -182,6 +182,29 @@ bool WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& 
 bool FileExists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::wstring> FileNamesIn(const std::wstring& folder, const wchar_t* pattern)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+PROCESS_MEMORY_COUNTERS MemoryCounters()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters;
 }
 
 std::string ToAnsi(const std::wstring& text)

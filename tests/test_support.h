@@ -1,12 +1,13 @@
 #pragma once
 // Helpers shared by the tests: temporary folders, test images, test data and files.
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "imaging/image_handle.h"
+#include "image_handle.h"
 
 class ImageDocument;
 
@@ -68,9 +69,17 @@ std::uint32_t PixelFormatOf(const ImageHandle& image);
 // A file from tests/data, for example TestData(L"pngsuite/basn6a08.png").
 std::wstring TestData(const std::wstring& relative);
 
-std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
-bool WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
+using Bytes = std::vector<unsigned char>;
+Bytes ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const Bytes& bytes);
 bool FileExists(const std::wstring& path);
+// The names of the files (not folders) in a folder that match a pattern, in the order the
+// system lists them.
+std::vector<std::wstring> FileNamesIn(const std::wstring& folder, const wchar_t* pattern = L"*");
+
+// This process's memory counters now: PeakWorkingSetSize and PagefileUsage (committed
+// memory) are the ones that move under Wine.
+PROCESS_MEMORY_COUNTERS MemoryCounters();
 
 // UTF-16 to the ANSI code page and back.
 std::string ToAnsi(const std::wstring& text);

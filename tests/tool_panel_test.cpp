@@ -5,10 +5,10 @@
 #include <cwchar>
 
 #include "dialog_template.h"
-#include "document/image_document.h"
-#include "resources/resource.h"
+#include "image_document.h"
+#include "resource.h"
 #include "test_support.h"
-#include "ui/app_state.h"
+#include "app_state.h"
 #include "ui_support.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "ui_support.h"
 
-#include "document/image_document.h"
-#include "resources/resource.h"
-#include "ui/app_state.h"
-#include "ui/startup.h"
+#include "image_document.h"
+#include "resource.h"
+#include "app_state.h"
+#include "startup.h"
 
 void PumpMessages(DWORD milliseconds)
 {

@@ -1,8 +1,8 @@
-#include "document/alpha_edit.h"
+#include "alpha_edit.h"
 
 #include <algorithm>
 
-#include "document/image_document.h"
+#include "image_document.h"
 
 void ApplyAlphaToRange(ImageDocument& document, std::uint32_t alpha)
 {

@@ -1,4 +1,4 @@
-#include "document/image_document.h"
+#include "image_document.h"
 
 #include <utility>
 

@@ -2,8 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "document/pixel_range.h"
-#include "imaging/image_handle.h"
+#include "pixel_range.h"
+#include "image_handle.h"
 
 // The one document: the current image, the editing range, whether and in which colour
 // the range outline is drawn, and the names of the file last opened.

@@ -1,4 +1,4 @@
-#include "files/file_dialog.h"
+#include "file_dialog.h"
 
 #include <commdlg.h>
 

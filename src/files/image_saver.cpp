@@ -1,16 +1,16 @@
-#include "files/image_saver.h"
+#include "image_saver.h"
 
 #include <commdlg.h>
 
 #include <cwchar>
 #include <utility>
 
-#include "document/image_document.h"
-#include "files/file_dialog.h"
-#include "files/jpeg_quality_dialog.h"
-#include "files/path_conversion.h"
-#include "imaging/image_encoder.h"
-#include "resources/texts.h"
+#include "image_document.h"
+#include "file_dialog.h"
+#include "jpeg_quality_dialog.h"
+#include "path_conversion.h"
+#include "image_encoder.h"
+#include "texts.h"
 
 namespace {
 

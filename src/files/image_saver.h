@@ -6,7 +6,7 @@
 #include <list>
 #include <utility>
 
-#include "imaging/image_handle.h"
+#include "image_handle.h"
 
 class ImageDocument;
 

@@ -1,7 +1,7 @@
-#include "files/jpeg_quality_dialog.h"
+#include "jpeg_quality_dialog.h"
 
-#include "files/image_saver.h"
-#include "resources/resource.h"
+#include "image_saver.h"
+#include "resource.h"
 
 namespace {
 

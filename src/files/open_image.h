@@ -7,3 +7,9 @@ class ImageDocument;
 // it cannot be decoded, empty. Cancelling leaves the document as it was. The caller
 // repaints the main window afterwards.
 void OpenImage(ImageDocument& document, HWND owner);
+
+// Opens the file at a code page 932 path as a file chosen in the open dialog is opened: the
+// path and its file name become the document's opened path and title, and the decoded
+// image, or the empty one when the file cannot be decoded, becomes its image. False, with
+// the document unchanged, when the path does not fit the document's path buffer.
+bool OpenImageFile(ImageDocument& document, const char* path);

@@ -1,4 +1,4 @@
-#include "files/path_conversion.h"
+#include "path_conversion.h"
 
 #include <clocale>
 #include <cstdlib>

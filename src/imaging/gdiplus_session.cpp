@@ -1,6 +1,6 @@
-#include "imaging/gdiplus_session.h"
+#include "gdiplus_session.h"
 
-#include "imaging/gdiplus_api.h"
+#include "gdiplus_api.h"
 
 GdiplusSession::GdiplusSession() noexcept
 {

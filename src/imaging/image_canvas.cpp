@@ -1,6 +1,6 @@
-#include "imaging/image_canvas.h"
+#include "image_canvas.h"
 
-#include "imaging/gdiplus_api.h"
+#include "gdiplus_api.h"
 
 using namespace Gdiplus::DllExports;
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "imaging/image_handle.h"
+#include "image_handle.h"
 
 namespace Gdiplus {
 class GpGraphics;

@@ -1,20 +1,11 @@
-#include "imaging/image_encoder.h"
+#include "image_encoder.h"
 
 #include <cstdlib>
 #include <cwchar>
 
-#include "imaging/encoder_parameters.h"
+#include "encoder_parameters.h"
 
 using namespace Gdiplus::DllExports;
-
-JpegQualityParameters::JpegQualityParameters(ULONG quality) noexcept : quality_(quality), list_()
-{
-    list_.Count = 1;
-    list_.Parameter[0].Guid = kEncoderQualityCategory;
-    list_.Parameter[0].NumberOfValues = 1;
-    list_.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
-    list_.Parameter[0].Value = &quality_;
-}
 
 int FindEncoderClsid(const wchar_t* mimeType, _GUID* clsid)
 {

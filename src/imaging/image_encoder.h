@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "imaging/image_handle.h"
+#include "image_handle.h"
 
 struct _GUID;
 

@@ -1,8 +1,8 @@
-#include "imaging/image_handle.h"
+#include "image_handle.h"
 
 #include <climits>
 
-#include "imaging/gdiplus_api.h"
+#include "gdiplus_api.h"
 
 using namespace Gdiplus::DllExports;
 

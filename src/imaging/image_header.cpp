@@ -1,4 +1,4 @@
-#include "imaging/image_header.h"
+#include "image_header.h"
 
 #include <windows.h>
 

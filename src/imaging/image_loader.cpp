@@ -1,7 +1,7 @@
-#include "imaging/image_loader.h"
+#include "image_loader.h"
 
-#include "imaging/gdiplus_api.h"
-#include "imaging/image_header.h"
+#include "gdiplus_api.h"
+#include "image_header.h"
 
 using namespace Gdiplus::DllExports;
 

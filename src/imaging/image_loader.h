@@ -1,5 +1,5 @@
 #pragma once
-#include "imaging/image_handle.h"
+#include "image_handle.h"
 
 // Decodes a BMP, JPEG or PNG file into a 32-bit ARGB image that holds the file's colours
 // exactly and keeps no hold on the file. A file that cannot be decoded, a null or empty

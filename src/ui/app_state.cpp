@@ -1,7 +1,7 @@
-#include "ui/app_state.h"
+#include "app_state.h"
 
-#include "document/image_document.h"
-#include "files/image_saver.h"
+#include "image_document.h"
+#include "image_saver.h"
 
 AppHandles g_app;
 ImageDocument g_document;

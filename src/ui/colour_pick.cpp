@@ -1,9 +1,9 @@
-#include "ui/colour_pick.h"
+#include "colour_pick.h"
 
-#include "document/image_document.h"
-#include "resources/resource.h"
-#include "ui/app_state.h"
-#include "ui/gdi_objects.h"
+#include "image_document.h"
+#include "resource.h"
+#include "app_state.h"
+#include "gdi_objects.h"
 
 namespace {
 

@@ -1,19 +1,19 @@
-#include "ui/main_window.h"
+#include "main_window.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "document/image_document.h"
-#include "files/image_saver.h"
-#include "files/open_image.h"
-#include "imaging/image_canvas.h"
-#include "resources/resource.h"
-#include "resources/texts.h"
-#include "ui/app_state.h"
-#include "ui/colour_pick.h"
-#include "ui/gdi_objects.h"
-#include "ui/tool_panel.h"
-#include "ui/window_measure.h"
+#include "image_document.h"
+#include "image_saver.h"
+#include "open_image.h"
+#include "image_canvas.h"
+#include "resource.h"
+#include "texts.h"
+#include "app_state.h"
+#include "colour_pick.h"
+#include "gdi_objects.h"
+#include "tool_panel.h"
+#include "window_measure.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "ui/startup.h"
+#include "startup.h"
 
 #include <cstring>
 
-#include "resources/resource.h"
-#include "resources/texts.h"
-#include "ui/main_window.h"
-#include "ui/window_measure.h"
+#include "resource.h"
+#include "texts.h"
+#include "main_window.h"
+#include "window_measure.h"
 
 bool WantsPopupWindow(const char* commandLine)
 {

@@ -1,9 +1,9 @@
-#include "ui/tool_panel.h"
+#include "tool_panel.h"
 
-#include "document/alpha_edit.h"
-#include "document/image_document.h"
-#include "resources/resource.h"
-#include "ui/app_state.h"
+#include "alpha_edit.h"
+#include "image_document.h"
+#include "resource.h"
+#include "app_state.h"
 
 namespace {
 

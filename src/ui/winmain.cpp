@@ -1,9 +1,9 @@
 // The program's entry point.
 #include <windows.h>
 
-#include "imaging/gdiplus_session.h"
-#include "ui/app_state.h"
-#include "ui/startup.h"
+#include "gdiplus_session.h"
+#include "app_state.h"
+#include "startup.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand)
 {

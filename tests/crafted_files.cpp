@@ -1,0 +1,266 @@
+#include "crafted_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "test_support.h"
+
+namespace {
+
+// Packs bits into bytes the way deflate does: values from the lowest bit up, Huffman codes
+// from their highest bit.
+class BitWriter {
+public:
+    void Bits(std::uint32_t value, int count)
+    {
+        for (int i = 0; i < count; ++i)
+            Bit(value >> i & 1);
+    }
+    void Code(std::uint32_t code, int length)
+    {
+        for (int i = length - 1; i >= 0; --i)
+            Bit(code >> i & 1);
+    }
+    Bytes Finish()
+    {
+        if (used_ > 0)
+            bytes_.push_back(current_);
+        return bytes_;
+    }
+
+private:
+    void Bit(std::uint32_t bit)
+    {
+        current_ |= static_cast<unsigned char>(bit << used_);
+        if (++used_ == 8) {
+            bytes_.push_back(current_);
+            current_ = 0;
+            used_ = 0;
+        }
+    }
+    Bytes bytes_;
+    unsigned char current_ = 0;
+    int used_ = 0;
+};
+
+}  // namespace
+
+std::uint32_t Crc32(const unsigned char* data, std::size_t size)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+void PngChunk(ByteWriter& png, const char* type, const Bytes& data)
+{
+    ByteWriter typed;
+    typed.Text(type).Raw(data);
+    png.Be32(static_cast<std::uint32_t>(data.size())).Raw(typed.Get());
+    png.Be32(Crc32(typed.Get().data(), typed.Size()));
+}
+
+Bytes PngClaiming(std::uint32_t width, std::uint32_t height, const char* firstChunk)
+{
+    ByteWriter png;
+    png.Raw({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A});
+    PngChunk(png, firstChunk, ByteWriter().Be32(width).Be32(height).Raw({8, 6, 0, 0, 0}).Get());
+    PngChunk(png, "IDAT", {0x78, 0x9C, 0x63, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01});
+    PngChunk(png, "IEND", {});
+    return png.Get();
+}
+
+// A zlib stream of count zero bytes: one literal 0, then copies of 258 bytes from one byte
+// back, in a single block with the fixed codes; about 13 bits for each 258 bytes.
+Bytes ZlibZeros(std::uint64_t count)
+{
+    BitWriter deflate;
+    deflate.Bits(1, 1);  // the last block
+    deflate.Bits(1, 2);  // fixed codes
+    std::uint64_t left = count;
+    for (bool first = true; left > 0; first = false) {
+        if (!first && left >= 258) {
+            deflate.Code(0xC5, 8);  // length 258
+            deflate.Code(0, 5);     // distance 1
+            left -= 258;
+        } else {
+            deflate.Code(0x30, 8);  // literal 0
+            --left;
+        }
+    }
+    deflate.Code(0, 7);  // end of block
+    const std::uint32_t adler = static_cast<std::uint32_t>(count % 65521) << 16 | 1;
+    return ByteWriter().Raw({0x78, 0x01}).Raw(deflate.Finish()).Be32(adler).Get();
+}
+
+Bytes ZeroGreyPng(std::uint32_t width, std::uint32_t height)
+{
+    ByteWriter png;
+    png.Raw({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A});
+    PngChunk(png, "IHDR", ByteWriter().Be32(width).Be32(height).Raw({8, 0, 0, 0, 0}).Get());
+    PngChunk(png, "IDAT", ZlibZeros(std::uint64_t{height} * (width + 1)));
+    PngChunk(png, "IEND", {});
+    return png.Get();
+}
+
+// A valid uncompressed 8-bit grey TIFF, every pixel black, one row a strip and every strip
+// the same bytes, so the file stays small however large the image.
+Bytes ZeroGreyTiff(std::uint32_t width, std::uint32_t height)
+{
+    const std::uint32_t entries = 8;
+    const std::uint32_t directory = 8;
+    const std::uint32_t offsets = directory + 2 + 12 * entries + 4;
+    const std::uint32_t counts = offsets + 4 * height;
+    const std::uint32_t row = counts + 4 * height;
+    ByteWriter tiff;
+    tiff.Text("II").Le16(42).Le32(directory).Le16(entries);
+    const auto entry = [&](std::uint32_t tag, std::uint32_t type, std::uint32_t count, std::uint32_t value) {
+        tiff.Le16(tag).Le16(type).Le32(count).Le32(value);
+    };
+    entry(256, 4, 1, width);
+    entry(257, 4, 1, height);
+    entry(258, 3, 1, 8);          // bits per sample
+    entry(259, 3, 1, 1);          // no compression
+    entry(262, 3, 1, 1);          // black is zero
+    entry(273, 4, height, offsets);
+    entry(278, 4, 1, 1);          // rows per strip
+    entry(279, 4, height, counts);
+    tiff.Le32(0);
+    for (std::uint32_t strip = 0; strip < height; ++strip)
+        tiff.Le32(row);
+    for (std::uint32_t strip = 0; strip < height; ++strip)
+        tiff.Le32(width);
+    return tiff.Repeat(width, 0).Get();
+}
+
+ByteWriter BmpHeaders(std::uint32_t headerSize, std::int32_t width, std::int32_t height,
+                      std::uint32_t compression, std::uint32_t bitCount)
+{
+    ByteWriter bmp;
+    bmp.Text("BM").Le32(0).Le32(0).Le32(14 + headerSize).Le32(headerSize);
+    if (headerSize == 12)
+        return bmp.Le16(static_cast<std::uint16_t>(width)).Le16(static_cast<std::uint16_t>(height)).Le16(1).Le16(bitCount);
+    bmp.Le32(static_cast<std::uint32_t>(width)).Le32(static_cast<std::uint32_t>(height)).Le16(1).Le16(bitCount);
+    if (headerSize < 40)
+        return bmp.Repeat(headerSize - 16, 0);
+    bmp.Le32(compression).Le32(0).Le32(2835).Le32(2835).Le32(0).Le32(0);
+    return bmp.Repeat(headerSize - 40, 0);
+}
+
+Bytes RleBmpClaiming(std::int32_t width, std::int32_t height)
+{
+    ByteWriter bmp = BmpHeaders(40, width, height, 1 /* BI_RLE8 */, 8);
+    bmp.Raw({0, 0, 255, 0, 255, 255, 255, 0});  // two palette colours
+    for (int row = 0; row < 500; ++row)
+        bmp.Raw({255, 1, 255, 1, 255, 1, 255, 1, 0, 0});  // four runs, end of line
+    bmp.Raw({0, 1});                                      // end of bitmap
+    Bytes bytes = bmp.Get();
+    const std::uint32_t dataOffset = 14 + 40 + 8;
+    std::memcpy(&bytes[10], &dataOffset, 4);  // little-endian, as on every target
+    return bytes;
+}
+
+ByteWriter& JpegFrame(ByteWriter& jpeg, unsigned marker, std::uint32_t width, std::uint32_t height)
+{
+    jpeg.Raw({0xFF, marker}).Be16(17).Raw({8}).Be16(height).Be16(width).Raw({3});
+    return jpeg.Raw({1, 0x22, 0, 2, 0x11, 1, 3, 0x11, 1});
+}
+
+Bytes JpegClaiming(const TempFolder& folder, std::uint32_t width, std::uint32_t height, bool strayBytes)
+{
+    const std::wstring path = folder.Path(L"source.jpg");
+    EXPECT_TRUE(WriteJpeg(*MakePatternImage(32, 24), path));
+    Bytes jpeg = ReadFileBytes(path);
+    std::size_t at = 2;
+    while (at + 9 < jpeg.size() && !(jpeg[at + 1] >= 0xC0 && jpeg[at + 1] <= 0xC2))
+        at += 2 + (jpeg[at + 2] << 8 | jpeg[at + 3]);
+    EXPECT_LT(at + 9, jpeg.size()) << "no frame header in the written JPEG";
+    if (at + 9 >= jpeg.size())
+        return {};
+    jpeg[at + 5] = static_cast<unsigned char>(height >> 8);
+    jpeg[at + 6] = static_cast<unsigned char>(height);
+    jpeg[at + 7] = static_cast<unsigned char>(width >> 8);
+    jpeg[at + 8] = static_cast<unsigned char>(width);
+    if (strayBytes)
+        jpeg.insert(jpeg.begin() + at, {0x00, 0x12, 0x34, 0xFF, 0x00});
+    return jpeg;
+}
+
+// A TIFF header and first directory with a width and, if asked, a length, each written
+// as a short when it fits and as a long otherwise, after a tag the reader passes over.
+Bytes TiffClaiming(bool bigEndian, std::uint32_t width, std::uint32_t height, bool withLength)
+{
+    ByteWriter tiff;
+    const auto u16 = [&](std::uint32_t v) { bigEndian ? tiff.Be16(v) : tiff.Le16(v); };
+    const auto u32 = [&](std::uint32_t v) { bigEndian ? tiff.Be32(v) : tiff.Le32(v); };
+    const auto entry = [&](std::uint32_t tag, std::uint32_t value) {
+        u16(tag);
+        u16(value > 0xFFFF ? 4 : 3);
+        u32(1);
+        if (value > 0xFFFF) {
+            u32(value);
+        } else {
+            u16(value);
+            u16(0);
+        }
+    };
+    tiff.Text(bigEndian ? "MM" : "II");
+    u16(42);
+    u32(8);
+    u16(withLength ? 3 : 2);
+    entry(254, 0);
+    entry(256, width);
+    if (withLength)
+        entry(257, height);
+    u32(0);
+    return tiff.Get();
+}
+
+Bytes IconOf(const std::vector<IconImage>& images)
+{
+    ByteWriter icon;
+    icon.Le16(0).Le16(1).Le16(static_cast<std::uint32_t>(images.size()));
+    std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
+    for (const IconImage& image : images) {
+        icon.Raw({image.directoryWidth, image.directoryHeight, 0, 0}).Le16(1).Le16(32);
+        icon.Le32(static_cast<std::uint32_t>(image.data.size())).Le32(offset);
+        offset += static_cast<std::uint32_t>(image.data.size());
+    }
+    for (const IconImage& image : images)
+        icon.Raw(image.data);
+    return icon.Get();
+}
+
+Bytes IconBitmap(std::int32_t width, std::int32_t height)
+{
+    ByteWriter dib;
+    dib.Le32(40).Le32(static_cast<std::uint32_t>(width)).Le32(static_cast<std::uint32_t>(height * 2));
+    return dib.Le16(1).Le16(32).Repeat(24, 0).Get();
+}
+
+Bytes FirstBytes(const Bytes& bytes, std::size_t count)
+{
+    return Bytes(bytes.begin(), bytes.begin() + std::min(count, bytes.size()));
+}
+
+std::string Describe(const std::optional<ClaimedSize>& claim)
+{
+    return claim ? std::to_string(claim->width) + " x " + std::to_string(claim->height) : "nothing";
+}
+
+std::string Expect(std::uint64_t width, std::uint64_t height)
+{
+    return Describe(ClaimedSize{width, height});
+}
+
+std::optional<ClaimedSize> ClaimOf(const TempFolder& folder, const Bytes& bytes,
+                                   const std::wstring& name)
+{
+    EXPECT_TRUE(WriteFileBytes(folder.Path(name), bytes));
+    return ReadClaimedSize(folder.Path(name).c_str());
+}
