@@ -11,6 +11,7 @@
 #include "path_conversion.h"
 #include "image_encoder.h"
 #include "texts.h"
+#include "wait_cursor.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ bool WriteImageReplacing(const ImageHandle* image, const wchar_t* target, const 
 {
     if (!image || image->IsEmpty() || !target || !*target)
         return false;
+    const WaitCursor wait;
     wchar_t folder[MAX_PATH];
     FolderOf(target, folder);
     wchar_t temporary[MAX_PATH];

@@ -9,6 +9,7 @@
 #include "image_loader.h"
 #include "path_conversion.h"
 #include "texts.h"
+#include "wait_cursor.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ bool AskForImageFile(ImageDocument& document, HWND owner)
 // Decodes the file the document's opened path names and makes it the document's image.
 void LoadOpenedFile(ImageDocument& document)
 {
+    const WaitCursor wait;
     ConvertPathToWide(document.OpenedPath(), document.WidePath());
     document.SetImage(LoadImageFile(document.WidePath()));
 }
