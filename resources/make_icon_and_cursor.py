@@ -13,7 +13,8 @@ import struct
 SIZE = 32
 HERE = os.path.dirname(os.path.abspath(__file__))
 
-# The standard 16-colour palette, as (blue, green, red, 0) entries.
+# The standard 16-colour palette as (red, green, blue); the file stores each entry as
+# blue, green, red, 0.
 PALETTE = [
     (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
     (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),

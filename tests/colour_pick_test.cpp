@@ -17,22 +17,6 @@ constexpr ArgbValue kPicked = 0x80FF4020;  // alpha 128, red 255, green 64, blue
 
 class ColourPick : public ProgramTest {
 protected:
-    void UseImage(ImageRef image)
-    {
-        g_document.SetImage(std::move(image));
-        InvalidateRect(Main(), nullptr, TRUE);
-        PumpMessages();
-    }
-
-    // Puts the mouse cursor over a client point of the main window and presses the button
-    // there, as the system would report it.
-    void ClickAt(int x, int y)
-    {
-        POINT point = {x, y};
-        ClientToScreen(Main(), &point);
-        SetCursorPos(point.x, point.y);
-        SendMessageA(Main(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-    }
 
     std::vector<std::string> PickFields() const
     {
@@ -140,14 +124,6 @@ TEST_F(ColourPick, AfterMakingARangeTransparentAClickShowsAlphaZeroAndTheSameCol
     EXPECT_EQ(Fields({"0", "51", "102", "153"}), PickFields());
     ClickAt(20, 20);
     EXPECT_EQ(Fields({"255", "51", "102", "153"}), PickFields());
-}
-
-TEST_F(ColourPick, PickLeavesTheJpegQualityAsItWas)
-{
-    g_saver.SetJpegQuality(85);
-    UseImage(MakeFilledImage(30, 30, kPicked));
-    ClickAt(3, 3);
-    EXPECT_EQ(85u, g_saver.JpegQuality());
 }
 
 TEST_F(ColourPick, TheReplacedSwatchPictureIsFreed)

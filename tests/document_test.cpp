@@ -180,16 +180,3 @@ TEST_F(AlphaEdit, OnlyTheLowEightBitsOfTheAlphaCount)
         EXPECT_EQ(PatternColour(0, 0) & 0x00FFFFFFu, colour & 0x00FFFFFFu);
     }
 }
-
-TEST(AlphaEditWithoutPixels, NoImageOrAnEmptyImageChangesNothingAndDoesNotFail)
-{
-    ImageDocument document;
-    SetRange(document, 0, 0, kFar, kFar);
-    ApplyAlphaToRange(document, 0);
-    EXPECT_FALSE(document.HasImage());
-
-    document.SetImage(std::make_shared<ImageHandle>());
-    ApplyAlphaToRange(document, 0);
-    EXPECT_TRUE(document.Image()->IsEmpty());
-    EXPECT_EQ(0u, document.GetImageSize().width);
-}

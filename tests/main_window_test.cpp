@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr DWORD kWhite = 0xFFFFFF;
-constexpr DWORD kBlack = 0x000000;
-
 std::wstring MenuText(HMENU menu, UINT position)
 {
     wchar_t text[128] = {};
@@ -119,6 +116,8 @@ TEST_F(MainWindow, ClassHasTheProgramsIconCursorWhiteBackgroundAndMenu)
     DeleteObject(icon.hbmColor);
 }
 
+// The command numbers are what other programs send the window, so they are checked as
+// numbers here; every other test drives the program by their names.
 TEST_F(MainWindow, MenuHoldsTheFileCommandsAndTheVersionCommand)
 {
     HMENU bar = GetMenu(Main());

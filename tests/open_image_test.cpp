@@ -5,16 +5,13 @@
 #include "crafted_files.h"
 #include "image_document.h"
 #include "path_conversion.h"
+#include "resource.h"
 #include "image_loader.h"
 #include "test_support.h"
 #include "app_state.h"
 #include "ui_support.h"
 
 namespace {
-
-constexpr DWORD kGrey = 0x808080;
-constexpr DWORD kWhite = 0xFFFFFF;
-constexpr DWORD kBlack = 0x000000;
 
 class OpenImageTest : public ProgramTest {
 protected:
@@ -106,6 +103,14 @@ TEST_F(OpenImageTest, UndecodableFileGivesAnEmptyImageWithItsNameInTheCaption)
     EXPECT_EQ(0, ClientSize(Main()).cy);
     EXPECT_LT(ClientSize(Main()).cx, 400);
     EXPECT_EQ(L"Tessarel あるふぁ～ - [ broken.png ]", WindowTextW(Main()));
+
+    // Editing the empty image changes nothing the user sees.
+    SetRange(g_document, 0, 0, 100, 100);
+    SendMessageA(GetDlgItem(Panel(), IDC_APPLY_ALPHA), BM_CLICK, 0, 0);
+    PumpMessages();
+    EXPECT_TRUE(g_document.Image()->IsEmpty());
+    EXPECT_EQ(0, ClientSize(Main()).cy);
+    EXPECT_EQ(L"Tessarel あるふぁ～ - [ broken.png ]", WindowTextW(Main()));
 }
 
 TEST_F(OpenImageTest, AGoodFileOpenedAfterAnUndecodableOneIsShownAndNamed)
@@ -140,7 +145,7 @@ TEST_F(OpenImageTest, NextDialogStartsWithThePreviousPathAndCancelKeepsTheEdited
         GetWindowTextA(GetDlgItem(dialog, kFileNameBox), text, sizeof text);
         shownName = text;
     });
-    SendMessageA(Main(), WM_COMMAND, 40004, 0);
+    SendMessageA(Main(), WM_COMMAND, IDM_OPEN_IMAGE, 0);
     ASSERT_TRUE(answer.Wait());
     PumpMessages();
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "resource.h"
 #include "test_support.h"
 #include "ui_support.h"
 
@@ -142,7 +143,7 @@ TEST(ProgramProcess, ExitQuestionKeepsTheProgramOnCancelAndEndsItWithZeroOnOk)
     EXPECT_TRUE(IsWindowVisible(window));
 
     DialogAnswerer answer("終了確認", IDOK);
-    PostMessageA(window, WM_COMMAND, 40011, 0);  // the menu's exit item
+    PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
     ASSERT_TRUE(answer.Wait());
     ASSERT_TRUE(program.HasEnded(10000));
     EXPECT_EQ(0u, program.ExitCode());

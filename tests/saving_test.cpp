@@ -267,6 +267,8 @@ TEST(SavingEncoders, EachMimeTypeFindsTheFirstEncoderThatMatchesItExactly)
     }
 }
 
+// Wine's JPEG encoder ignores its parameters, so the list the program builds is the one
+// place where a wrong category or a clamped quality can be caught before Windows sees it.
 TEST(SavingEncoders, JpegParameterListHoldsOneQualityValueOfTypeLongUnclamped)
 {
     for (const ULONG quality : {85ul, 0ul, 101ul, 1000ul, 4294967295ul}) {
@@ -497,6 +499,20 @@ TEST_F(SavingJpeg, TwoOpenDialogsEachWriteTheFileAndImageOfTheirOwnSaveAs)
     EXPECT_TRUE(CloseColour(PixelOfFile(folder_.Path(L"blue.jpg"), 8, 8), blue));
     EXPECT_EQ(png, ReadFileBytes(folder_.Path(L"later.png")));
     EXPECT_EQ(0u, g_saver.PendingJpegSaveCount());
+}
+
+TEST_F(SavingJpeg, APickWhileTheDialogWaitsChangesNeitherItsFieldNorTheStoredQuality)
+{
+    // The panel's red field and the quality field share the id 1011.
+    UseImage(MakeFilledImage(30, 30, 0xFF336699));
+    HWND dialog = SaveAsJpegThroughMenu(folder_.Path(L"picked.jpg"));
+    ASSERT_NE(nullptr, dialog);
+    TypeQuality(dialog, "85");
+    ClickAt(5, 5);
+
+    EXPECT_EQ("51", FieldText(Panel(), IDC_PICK_RED));
+    EXPECT_EQ("85", FieldText(dialog, IDC_JPEG_QUALITY));
+    EXPECT_EQ(85u, g_saver.JpegQuality());
 }
 
 TEST_F(SavingJpeg, CancelClosesTheDialogWithoutWriting)

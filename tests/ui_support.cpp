@@ -1,7 +1,9 @@
 #include "ui_support.h"
 
 #include "image_document.h"
+#include "image_saver.h"
 #include "resource.h"
+#include "texts.h"
 #include "app_state.h"
 #include "startup.h"
 
@@ -20,7 +22,8 @@ void PumpMessages(DWORD milliseconds)
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
-        if (!any && GetTickCount() - start >= milliseconds)
+        const DWORD elapsed = GetTickCount() - start;
+        if ((!any && elapsed >= milliseconds) || elapsed >= kPumpLimitMs)
             return;
         Sleep(1);
     }
@@ -39,7 +42,32 @@ void ProgramTest::SetUp()
 
 void ProgramTest::TearDown()
 {
-    ReleaseAllImages();
+    // The swatch control does not free the picture it was given; the program never
+    // destroys it, a test does.
+    DeleteObject(reinterpret_cast<HGDIOBJ>(SendMessageA(g_app.swatch, STM_SETIMAGE, IMAGE_BITMAP, 0)));
+    DestroyWindow(main_);  // and with it the tool panel and any quality dialog it owns
+    UnregisterClassA(text::kWindowClass, g_app.instance);
+    PumpMessages(0);
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // a quit a test left behind
+    g_app = AppHandles{};
+    g_document = ImageDocument{};
+    g_saver = ImageSaver{};
+}
+
+void ProgramTest::UseImage(ImageRef image)
+{
+    g_document.SetImage(std::move(image));
+    InvalidateRect(main_, nullptr, TRUE);
+    PumpMessages();
+}
+
+void ProgramTest::ClickAt(int x, int y)
+{
+    POINT point = {x, y};
+    ClientToScreen(main_, &point);
+    SetCursorPos(point.x, point.y);
+    SendMessageA(main_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
 }
 
 HWND ProgramTest::Panel() const

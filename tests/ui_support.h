@@ -10,12 +10,23 @@
 #include <thread>
 #include <vector>
 
+#include "image_handle.h"
+
+// Screen colours as CaptureClient reads them (0x00RRGGBB).
+constexpr DWORD kWhite = 0xFFFFFF;
+constexpr DWORD kBlack = 0x000000;
+constexpr DWORD kGrey = 0x808080;
+
 // Dispatches pending messages for at least the given time and until the queue is empty,
-// so that paints, fits and notifications have happened before a check.
+// so that paints, fits and notifications have happened before a check; gives up after
+// kPumpLimitMs even if messages keep coming.
+constexpr DWORD kPumpLimitMs = 5000;
 void PumpMessages(DWORD milliseconds = 30);
 
 // Creates the program's windows as its entry point does (class, main window with its tool
-// panel, show, instance), without entering the main loop; images are released at the end.
+// panel, show, instance), without entering the main loop. Each test ends by destroying
+// them, unregistering the class and putting the program's state back as it starts, so
+// the tests also run one after another in one process.
 class ProgramTest : public testing::Test {
 protected:
     void SetUp() override;
@@ -23,6 +34,11 @@ protected:
 
     HWND Main() const { return main_; }
     HWND Panel() const;
+    // Puts an image in the document as opening does, and lets the window fit it.
+    void UseImage(ImageRef image);
+    // Puts the mouse cursor over a client point of the main window and presses the left
+    // button there, as the system would report it.
+    void ClickAt(int x, int y);
     // Opens a file through the real "画像を開く" menu command and open dialog.
     void OpenThroughMenu(const std::string& ansiPath);
     // Moves the tool panel away from the main window, so that it covers none of it.

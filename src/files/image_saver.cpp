@@ -5,11 +5,11 @@
 #include <cwchar>
 #include <utility>
 
-#include "image_document.h"
 #include "file_dialog.h"
-#include "jpeg_quality_dialog.h"
-#include "path_conversion.h"
+#include "image_document.h"
 #include "image_encoder.h"
+#include "path_conversion.h"
+#include "resource.h"
 #include "texts.h"
 #include "wait_cursor.h"
 
@@ -63,6 +63,95 @@ void WriteNow(ImageSaver& saver, const wchar_t* mimeType, HWND owner)
         ShowSaveError(owner, text::kSaveFailed);
 }
 
+// Writes a pending save as JPEG with the saver's quality as it is now; a failure is told
+// in a box owned by owner.
+void WriteJpeg(const PendingJpegSave& save, HWND owner)
+{
+    const std::uint32_t quality = save.saver->JpegQuality();
+    if (!WriteImageReplacing(save.image.get(), save.path, kJpegMimeType, &quality))
+        ShowSaveError(owner, text::kSaveFailed);
+}
+
+// ---- The JPEG quality dialog "JPEGの画質設定": one for each pending save ----
+
+PendingJpegSave* SaveOf(HWND dialog)
+{
+    return reinterpret_cast<PendingJpegSave*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+void OnInitDialog(HWND dialog, LPARAM save)
+{
+    SetWindowLongPtrA(dialog, DWLP_USER, save);
+}
+
+// Unhooks the pending save from the dialog, so that no later command of this dialog can
+// reach it: the error box of a failed write runs a message loop while the dialog still
+// exists, and a second OK or a "キャンセル" pressed then must not act on a freed save.
+PendingJpegSave* Detach(HWND dialog)
+{
+    PendingJpegSave* save = SaveOf(dialog);
+    SetWindowLongPtrA(dialog, DWLP_USER, 0);
+    return save;
+}
+
+void Finish(HWND dialog, PendingJpegSave* save)
+{
+    save->saver->FinishPendingJpegSave(save);
+    DestroyWindow(dialog);
+}
+
+void OnQualityField(HWND dialog)
+{
+    // Every notification, focus changes included, stores the field; an empty one stores 0.
+    SaveOf(dialog)->saver->SetJpegQuality(GetDlgItemInt(dialog, IDC_JPEG_QUALITY, nullptr, FALSE));
+}
+
+void OnOk(HWND dialog)
+{
+    PendingJpegSave* save = Detach(dialog);
+    EnableWindow(dialog, FALSE);  // nothing to press while an error box may be up
+    WriteJpeg(*save, GetWindow(dialog, GW_OWNER));
+    Finish(dialog, save);
+}
+
+void OnCommand(HWND dialog, WORD id)
+{
+    if (!SaveOf(dialog))
+        return;
+    switch (id) {
+    case IDC_JPEG_QUALITY: OnQualityField(dialog); break;
+    case IDC_JPEG_OK:      OnOk(dialog); break;
+    case IDCANCEL:         Finish(dialog, Detach(dialog)); break;
+    default:               break;
+    }
+}
+
+// The close box asks the main window whether to quit; the dialog itself stays.
+void OnClose(HWND dialog)
+{
+    SendMessageA(GetWindow(dialog, GW_OWNER), WM_CLOSE, 0, 0);
+}
+
+INT_PTR CALLBACK JpegQualityDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: OnInitDialog(dialog, lParam); return TRUE;
+    case WM_COMMAND:    OnCommand(dialog, LOWORD(wParam)); return TRUE;
+    // Handled, so that the dialog manager does not turn the close into "キャンセル".
+    case WM_CLOSE:      OnClose(dialog); return TRUE;
+    default:            return FALSE;
+    }
+}
+
+// Opens the modeless quality dialog for a pending save, owned by mainWindow and visible at
+// once; when it cannot be made, the save ends here.
+void OpenJpegQualityDialog(HINSTANCE instance, HWND mainWindow, PendingJpegSave* save)
+{
+    if (!CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_JPEG_QUALITY), mainWindow, JpegQualityDialogProc,
+                            reinterpret_cast<LPARAM>(save)))
+        save->saver->FinishPendingJpegSave(save);
+}
+
 }  // namespace
 
 PendingJpegSave* ImageSaver::AddPendingJpegSave()
@@ -104,16 +193,7 @@ bool WriteImageReplacing(const ImageHandle* image, const wchar_t* target, const 
     return false;
 }
 
-bool SaveAsJpeg(const PendingJpegSave& save, HWND owner)
-{
-    const std::uint32_t quality = save.saver->JpegQuality();
-    if (WriteImageReplacing(save.image.get(), save.path, kJpegMimeType, &quality))
-        return true;
-    ShowSaveError(owner, text::kSaveFailed);
-    return false;
-}
-
-void SaveImageAs(const ImageDocument& document, ImageSaver& saver, HWND mainWindow)
+void SaveImageAs(const ImageDocument& document, ImageSaver& saver, HWND mainWindow, HINSTANCE instance)
 {
     if (!document.HasImage()) {
         ShowSaveError(mainWindow, text::kNothingToSave);
@@ -130,7 +210,7 @@ void SaveImageAs(const ImageDocument& document, ImageSaver& saver, HWND mainWind
     switch (saver.FormatIndex()) {
     case SaveFormatIndex::Png:  WriteNow(saver, kPngMimeType, mainWindow); break;
     case SaveFormatIndex::Bmp:  WriteNow(saver, kBmpMimeType, mainWindow); break;
-    case SaveFormatIndex::Jpeg: OpenJpegQualityDialog(mainWindow, saver.AddPendingJpegSave()); break;
+    case SaveFormatIndex::Jpeg: OpenJpegQualityDialog(instance, mainWindow, saver.AddPendingJpegSave()); break;
     case SaveFormatIndex::None: break;
     }
 }

@@ -15,8 +15,11 @@ enum class SaveFormatIndex : std::int32_t { None = 0, Png = 1, Jpeg = 2, Bmp = 3
 
 class ImageSaver;
 
-// A JPEG save waiting for its quality dialog's OK: the file and the image chosen in its
-// own Save As, so that a later Save As cannot redirect it.
+// A JPEG save waiting for its quality dialog's OK: the file and the image chosen in its own
+// Save As, so that a later Save As cannot redirect it.
+// The saver owns each pending save, in its list, from the Save As that chose JPEG until that
+// save's quality dialog ends it: by OK (after the write), by "キャンセル", or when the dialog
+// could not be created. The dialog only points at it, and lets go before it is freed.
 struct PendingJpegSave {
     ImageSaver* saver = nullptr;
     wchar_t path[MAX_PATH] = {};
@@ -46,8 +49,8 @@ public:
     const ImageRef& Image() const noexcept { return image_; }
     void SetImage(ImageRef image) noexcept { image_ = std::move(image); }
 
-    // A new pending JPEG save of the current image to the current wide path. The saver owns
-    // it until FinishPendingJpegSave.
+    // Starts a pending JPEG save of the current image to the current wide path, and ends
+    // one; see PendingJpegSave for when.
     PendingJpegSave* AddPendingJpegSave();
     void FinishPendingJpegSave(PendingJpegSave* save);
     std::size_t PendingJpegSaveCount() const noexcept { return pendingJpegSaves_.size(); }
@@ -66,13 +69,10 @@ private:
 };
 
 // "名前をつけて保存": asks for a file and a format, then writes PNG or BMP at once, or opens
-// a JPEG quality dialog that writes when its OK is pressed. With no image it says so and
-// stops; a failed write says so too. Message boxes are owned by mainWindow.
-void SaveImageAs(const ImageDocument& document, ImageSaver& saver, HWND mainWindow);
-
-// Writes the pending save as JPEG with the saver's current quality; false on failure,
-// after telling the user (the box is owned by owner).
-bool SaveAsJpeg(const PendingJpegSave& save, HWND owner);
+// a JPEG quality dialog, made from the resources of instance, that writes when its OK is
+// pressed. With no image it says so and stops; a failed write says so too. Message boxes
+// and the quality dialog are owned by mainWindow.
+void SaveImageAs(const ImageDocument& document, ImageSaver& saver, HWND mainWindow, HINSTANCE instance);
 
 // Writes image to target through a temporary file in the same folder, which then replaces
 // the target, so that a failed write never damages an existing file. True when the

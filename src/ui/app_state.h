@@ -7,15 +7,27 @@ class ImageDocument;
 class ImageSaver;
 
 struct AppHandles {
-    HINSTANCE instance = nullptr;  // set by WinMain once the main window exists; owns the resources
-    HWND mainWindow = nullptr;     // set on every main window message; read by the tool panel
-    HWND toolPanel = nullptr;      // set when the main window is created; owns the exit question
-    HWND swatch = nullptr;         // set when the tool panel starts; shows the picked colour
+    // Set by WinMain once the main window exists, before it is shown; read by the main
+    // window's Save As, which makes the JPEG quality dialog from its resources.
+    HINSTANCE instance = nullptr;
+    // Set on every message of the main window procedure; read by the tool panel, whose
+    // buttons repaint the main window and whose close box asks it the exit question.
+    HWND mainWindow = nullptr;
+    // Set when the main window is created; read by the main window (owner of the exit
+    // question) and by the colour pick, which writes the panel's fields.
+    HWND toolPanel = nullptr;
+    // Set when the tool panel starts; read by the colour pick, which gives it the swatch
+    // picture, and by the main window's click handler, which repaints it.
+    HWND swatch = nullptr;
 };
 
 extern AppHandles g_app;
-extern ImageDocument g_document;  // the one document: image, range, outline, file names
-extern ImageSaver g_saver;        // the one save object: save dialog choices, JPEG quality
+// The one document: image, range, outline, file names. Changed by the tool panel (range,
+// outline, alpha edit) and by opening; read by the main window's paint and the colour pick.
+extern ImageDocument g_document;
+// The one save object: save dialog choices, JPEG quality, pending JPEG saves. Used by the
+// main window's Save As and by the quality dialogs it opens.
+extern ImageSaver g_saver;
 
 // Lets go of every image the program holds. Called once, before GDI+ shuts down.
 void ReleaseAllImages();

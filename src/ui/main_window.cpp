@@ -95,7 +95,7 @@ LRESULT OnCommand(HWND window, WORD command)
 {
     switch (command) {
     case IDM_OPEN_IMAGE: OnOpenImage(window); break;
-    case IDM_SAVE_AS:    SaveImageAs(g_document, g_saver, window); break;
+    case IDM_SAVE_AS:    SaveImageAs(g_document, g_saver, window, g_app.instance); break;
     case IDM_VERSION:    MessageBoxA(window, text::kVersionText, text::kVersionCaption, MB_OK); break;
     case IDM_EXIT:       SendMessageA(window, WM_CLOSE, 0, 0); break;
     default:             break;
