@@ -1,5 +1,6 @@
 #include "image_handle.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "gdiplus_api.h"
@@ -15,6 +16,41 @@ INT ToCoordinate(std::uint32_t value)
 {
     return value > static_cast<std::uint32_t>(INT_MAX) ? -1 : static_cast<INT>(value);
 }
+
+bool IsInside(const ImageRect& rect, ImageSize size)
+{
+    return rect.width > 0 && rect.height > 0 && rect.x < size.width && rect.y < size.height &&
+           rect.width <= size.width - rect.x && rect.height <= size.height - rect.y;
+}
+
+// A rectangle of a bitmap locked as 32-bit ARGB rows for the length of a scope.
+class LockedPixels {
+public:
+    LockedPixels(Gdiplus::GpBitmap* bitmap, const ImageRect& rect, UINT mode) noexcept : bitmap_(bitmap)
+    {
+        const Gdiplus::Rect area(static_cast<INT>(rect.x), static_cast<INT>(rect.y), static_cast<INT>(rect.width),
+                                 static_cast<INT>(rect.height));
+        locked_ = GdipBitmapLockBits(bitmap_, &area, mode, PixelFormat32bppARGB, &data_) == Gdiplus::Ok;
+    }
+    ~LockedPixels()
+    {
+        if (locked_)
+            GdipBitmapUnlockBits(bitmap_, &data_);
+    }
+    LockedPixels(const LockedPixels&) = delete;
+    LockedPixels& operator=(const LockedPixels&) = delete;
+
+    bool IsLocked() const noexcept { return locked_; }
+    ArgbValue* Row(std::uint32_t y) const noexcept
+    {
+        return reinterpret_cast<ArgbValue*>(static_cast<BYTE*>(data_.Scan0) + std::ptrdiff_t{data_.Stride} * y);
+    }
+
+private:
+    Gdiplus::GpBitmap* bitmap_;
+    Gdiplus::BitmapData data_ = {};
+    bool locked_ = false;
+};
 
 }  // namespace
 
@@ -67,6 +103,30 @@ bool ImageHandle::SetPixel(std::uint32_t x, std::uint32_t y, ArgbValue colour) n
 {
     return bitmap_ &&
            GdipBitmapSetPixel(bitmap_, ToCoordinate(x), ToCoordinate(y), colour) == Gdiplus::Ok;
+}
+
+bool ImageHandle::ReadPixels(const ImageRect& rect, ArgbValue* pixels) const noexcept
+{
+    if (!bitmap_ || !IsInside(rect, Size()))
+        return false;
+    const LockedPixels locked(bitmap_, rect, Gdiplus::ImageLockModeRead);
+    if (!locked.IsLocked())
+        return false;
+    for (std::uint32_t y = 0; y < rect.height; ++y)
+        std::copy_n(locked.Row(y), rect.width, pixels + std::size_t{rect.width} * y);
+    return true;
+}
+
+bool ImageHandle::SwapPixels(const ImageRect& rect, ArgbValue* pixels) noexcept
+{
+    if (!bitmap_ || !IsInside(rect, Size()))
+        return false;
+    const LockedPixels locked(bitmap_, rect, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite);
+    if (!locked.IsLocked())
+        return false;
+    for (std::uint32_t y = 0; y < rect.height; ++y)
+        std::swap_ranges(locked.Row(y), locked.Row(y) + rect.width, pixels + std::size_t{rect.width} * y);
+    return true;
 }
 
 ImageRef CreateArgbImage(std::uint32_t width, std::uint32_t height)

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -14,6 +15,15 @@ constexpr ArgbValue kOpaqueWhite = 0xFFFFFFFFu;
 struct ImageSize {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
+};
+
+// A rectangle of pixels by its top-left pixel and its size.
+struct ImageRect {
+    std::uint32_t x = 0;
+    std::uint32_t y = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::size_t PixelCount() const noexcept { return std::size_t{width} * height; }
 };
 
 // Owns one GDI+ bitmap, or none when a file could not be decoded. Every operation on an
@@ -36,6 +46,16 @@ public:
 
     // Writes one pixel in place; false when GDI+ refuses.
     bool SetPixel(std::uint32_t x, std::uint32_t y, ArgbValue colour) noexcept;
+
+    // Copies the pixels of rect, row by row, into pixels, which holds rect.PixelCount()
+    // values. False, with pixels untouched, when rect is empty or not wholly inside the
+    // image, or GDI+ refuses.
+    bool ReadPixels(const ImageRect& rect, ArgbValue* pixels) const noexcept;
+
+    // Exchanges the pixels of rect with the rect.PixelCount() values in pixels, row by row:
+    // the image takes them and pixels takes what the image held. False, with both as they
+    // were, on the same conditions as ReadPixels.
+    bool SwapPixels(const ImageRect& rect, ArgbValue* pixels) noexcept;
 
     Gdiplus::GpBitmap* Native() const noexcept { return bitmap_; }
 

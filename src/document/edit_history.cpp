@@ -1,0 +1,70 @@
+#include "edit_history.h"
+
+#include <new>
+#include <utility>
+
+#include "alpha_edit.h"
+#include "image_document.h"
+
+void EditHistory::RecordAlphaEdit(const ImageDocument& document)
+{
+    const ImageHandle* image = document.Image();
+    const ImageRect area = AlphaEditArea(document);
+    if (!document.HasImage() || !image || area.PixelCount() == 0)
+        return;  // the edit changes nothing
+    DropRedoSteps();
+    Step step{area, nullptr};
+    if (step.Bytes() <= kMaxBytes)
+        step.pixels.reset(new (std::nothrow) ArgbValue[area.PixelCount()]);
+    if (!step.pixels || !image->ReadPixels(area, step.pixels.get())) {
+        Clear();
+        return;
+    }
+    while (!steps_.empty() && bytes_ + step.Bytes() > kMaxBytes)
+        DropOldestStep();
+    bytes_ += step.Bytes();
+    steps_.push_back(std::move(step));
+}
+
+bool EditHistory::Undo(ImageHandle& image)
+{
+    if (!CanUndo())
+        return false;
+    Step& step = steps_[steps_.size() - 1 - undone_];
+    if (!image.SwapPixels(step.area, step.pixels.get()))
+        return false;
+    ++undone_;
+    return true;
+}
+
+bool EditHistory::Redo(ImageHandle& image)
+{
+    if (!CanRedo())
+        return false;
+    Step& step = steps_[steps_.size() - undone_];
+    if (!image.SwapPixels(step.area, step.pixels.get()))
+        return false;
+    --undone_;
+    return true;
+}
+
+void EditHistory::Clear() noexcept
+{
+    steps_.clear();
+    undone_ = 0;
+    bytes_ = 0;
+}
+
+void EditHistory::DropRedoSteps() noexcept
+{
+    for (; undone_ > 0; --undone_) {
+        bytes_ -= steps_.back().Bytes();
+        steps_.pop_back();
+    }
+}
+
+void EditHistory::DropOldestStep() noexcept
+{
+    bytes_ -= steps_.front().Bytes();
+    steps_.pop_front();
+}

@@ -1,0 +1,51 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+
+#include "image_handle.h"
+
+class ImageDocument;
+
+// The range alpha edits of one opened image, to be undone and redone. Each step keeps only
+// the rectangle its edit changed: the pixels there as they were before the edit, and after
+// an undo as they were after it. Together the steps keep at most kMaxBytes of pixels; the
+// oldest go first.
+class EditHistory {
+public:
+    static constexpr std::size_t kMaxBytes = std::size_t{256} * 1024 * 1024;
+
+    // Keeps the pixels that ApplyAlphaToRange is about to change in the document's image;
+    // call it just before the edit. Whatever could have been redone is dropped. An edit whose
+    // pixels cannot be kept (more than kMaxBytes of them, or no memory for them) empties the
+    // history instead, since no earlier step could be undone faithfully after it.
+    void RecordAlphaEdit(const ImageDocument& document);
+
+    // Puts back the pixels of the last edit not undone; false when there is none or the
+    // image refused them (the step then stays).
+    bool Undo(ImageHandle& image);
+    // Makes the last undone edit again; false when there is none or the image refused.
+    bool Redo(ImageHandle& image);
+
+    bool CanUndo() const noexcept { return undone_ < steps_.size(); }
+    bool CanRedo() const noexcept { return undone_ > 0; }
+    void Clear() noexcept;
+
+    // Bytes of pixels the steps keep, those that can be redone included.
+    std::size_t Bytes() const noexcept { return bytes_; }
+
+private:
+    struct Step {
+        ImageRect area;
+        std::unique_ptr<ArgbValue[]> pixels;  // the area as it is not now: before, or after an undo
+        std::size_t Bytes() const noexcept { return area.PixelCount() * sizeof(ArgbValue); }
+    };
+
+    void DropRedoSteps() noexcept;
+    void DropOldestStep() noexcept;
+
+    std::deque<Step> steps_;  // oldest first; the last undone_ of them have been undone
+    std::size_t undone_ = 0;
+    std::size_t bytes_ = 0;
+};

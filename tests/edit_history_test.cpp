@@ -1,0 +1,92 @@
+// Undoing and redoing range alpha edits on real GDI+ bitmaps: the exact pixels come back,
+// and the history keeps to its memory bound.
+#include <gtest/gtest.h>
+
+#include "alpha_edit.h"
+#include "edit_history.h"
+#include "image_document.h"
+#include "test_support.h"
+
+namespace {
+
+// Records and applies one edit, as the tool panel does.
+void Edit(ImageDocument& document, EditHistory& history, std::uint32_t xFrom, std::uint32_t yFrom,
+          std::uint32_t xTo, std::uint32_t yTo, std::uint32_t alpha)
+{
+    SetRange(document, xFrom, yFrom, xTo, yTo);
+    history.RecordAlphaEdit(document);
+    ApplyAlphaToRange(document, alpha);
+}
+
+}  // namespace
+
+TEST(EditHistory, UndoAndRedoGiveBackTheExactPixelsOfEachStepInTurn)
+{
+    ImageDocument document;
+    document.SetImage(MakePatternImage(40, 30));
+    EditHistory history;
+    const std::vector<ArgbValue> original = ReadAllPixels(*document.Image());
+    Edit(document, history, 5, 5, 25, 20, 0);
+    const std::vector<ArgbValue> afterFirst = ReadAllPixels(*document.Image());
+    Edit(document, history, 15, 0, 4294967295u, 12, 200);  // overlaps the first, past the image
+    const std::vector<ArgbValue> afterSecond = ReadAllPixels(*document.Image());
+    ASSERT_NE(afterFirst, afterSecond);
+
+    ASSERT_TRUE(history.Undo(*document.Image()));
+    EXPECT_EQ(afterFirst, ReadAllPixels(*document.Image()));
+    ASSERT_TRUE(history.Undo(*document.Image()));
+    EXPECT_EQ(original, ReadAllPixels(*document.Image()));
+    EXPECT_FALSE(history.Undo(*document.Image()));
+
+    ASSERT_TRUE(history.Redo(*document.Image()));
+    EXPECT_EQ(afterFirst, ReadAllPixels(*document.Image()));
+    ASSERT_TRUE(history.Redo(*document.Image()));
+    EXPECT_EQ(afterSecond, ReadAllPixels(*document.Image()));
+    EXPECT_FALSE(history.Redo(*document.Image()));
+
+    // A new edit after an undo drops what could have been redone; an edit that changes
+    // nothing is no step.
+    ASSERT_TRUE(history.Undo(*document.Image()));
+    Edit(document, history, 0, 0, 3, 3, 9);
+    EXPECT_FALSE(history.CanRedo());
+    Edit(document, history, 30, 0, 10, 30, 9);
+    ASSERT_TRUE(history.Undo(*document.Image()));
+    EXPECT_EQ(afterFirst, ReadAllPixels(*document.Image()));
+    EXPECT_EQ((20u * 15 + 3 * 3) * 4, history.Bytes()) << "the dropped step's pixels are no longer kept";
+}
+
+TEST(EditHistory, ManyWholeImageEditsStayUnderTheBoundAndTheNewestCanBeUndone)
+{
+    ImageDocument document;
+    document.SetImage(CreateArgbImage(4000, 3000));  // 48 MB of pixels a step
+    EditHistory history;
+    for (std::uint32_t edit = 1; edit <= 8; ++edit) {
+        Edit(document, history, 0, 0, 4000, 3000, edit);
+        EXPECT_LE(history.Bytes(), EditHistory::kMaxBytes);
+    }
+    int undone = 0;
+    while (history.Undo(*document.Image()))
+        ++undone;
+    EXPECT_EQ(5, undone) << "five 48 MB steps fit in 256 MB";
+    ArgbValue colour = 0;
+    ASSERT_TRUE(document.Image()->GetPixel(3999, 2999, colour));
+    EXPECT_EQ(3u, colour >> 24) << "back to the third edit, the oldest kept";
+}
+
+TEST(EditHistory, AnEditLargerThanTheBoundIsAppliedButEmptiesTheHistory)
+{
+    ImageDocument document;
+    document.SetImage(CreateArgbImage(8192, 8200));  // 268.7 MB of pixels
+    EditHistory history;
+    Edit(document, history, 0, 0, 10, 10, 1);
+    ASSERT_TRUE(history.CanUndo());
+
+    Edit(document, history, 0, 0, 8192, 8200, 77);
+    EXPECT_FALSE(history.CanUndo());
+    EXPECT_EQ(0u, history.Bytes());
+    ArgbValue colour = 0;
+    ASSERT_TRUE(document.Image()->GetPixel(8191, 8199, colour));
+    EXPECT_EQ(77u, colour >> 24);
+    ASSERT_TRUE(document.Image()->GetPixel(0, 0, colour));
+    EXPECT_EQ(77u, colour >> 24);
+}
