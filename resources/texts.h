@@ -21,6 +21,8 @@ constexpr char kExitCaption[] = "終了確認";
 constexpr char kOpenFilter[] = "画像ファイル(*.bmp,*.jpg,*.png)\0*.bmp;*.jpg;*.png\0";
 constexpr char kOpenTitle[] = "画像選択";
 constexpr char kOpenDefaultExtension[] = "png";
+constexpr char kOpenErrorCaption[] = "読み込みエラー";
+constexpr char kPathTooLong[] = "ファイルのパスが長すぎるため、開くことができません";
 
 // Save dialog, in the order of the save formats
 constexpr char kSaveFilter[] = "PNG(*.png)\0*.png\0JPEG(*.jpg)\0*.jpg\0BMP(*.bmp)\0*.bmp\0";

@@ -1,5 +1,6 @@
 #include "ui_support.h"
 
+#include "edit_history.h"
 #include "image_document.h"
 #include "image_saver.h"
 #include "resource.h"
@@ -53,6 +54,7 @@ void ProgramTest::TearDown()
     g_app = AppHandles{};
     g_document = ImageDocument{};
     g_saver = ImageSaver{};
+    g_history = EditHistory{};
 }
 
 void ProgramTest::UseImage(ImageRef image)

@@ -64,11 +64,12 @@ void CopyWholeCharacters(const char* text, char* buffer, std::size_t bytes)
 
 }  // namespace
 
-void OpenImage(ImageDocument& document, HWND owner)
+bool OpenImage(ImageDocument& document, HWND owner)
 {
     if (!AskForImageFile(document, owner) || document.OpenedPath()[0] == '\0')
-        return;
+        return false;
     LoadOpenedFile(document);
+    return true;
 }
 
 bool OpenImageFile(ImageDocument& document, const char* path)

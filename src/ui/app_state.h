@@ -3,6 +3,7 @@
 // the two objects that live for the whole run.
 #include <windows.h>
 
+class EditHistory;
 class ImageDocument;
 class ImageSaver;
 
@@ -28,6 +29,9 @@ extern ImageDocument g_document;
 // The one save object: save dialog choices, JPEG quality, pending JPEG saves. Used by the
 // main window's Save As and by the quality dialogs it opens.
 extern ImageSaver g_saver;
+// The edits of the image the document holds, to undo and redo: recorded, undone and
+// redone by the editing commands, emptied by every open.
+extern EditHistory g_history;
 
 // Lets go of every image the program holds. Called once, before GDI+ shuts down.
 void ReleaseAllImages();

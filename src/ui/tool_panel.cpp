@@ -1,6 +1,8 @@
 #include "tool_panel.h"
 
-#include "alpha_edit.h"
+#include "editing.h"
+#include "opening.h"
+#include "shortcuts.h"
 #include "image_document.h"
 #include "resource.h"
 #include "app_state.h"
@@ -27,6 +29,8 @@ void RepaintMainWindow()
 void OnInitDialog(HWND panel)
 {
     g_app.swatch = GetDlgItem(panel, IDC_SWATCH);
+    ForwardShortcutsFromControls(panel);
+    DragAcceptFiles(panel, TRUE);
     constexpr UINT kOpaque = 255;
     WriteField(panel, IDC_X_FROM, 0);
     WriteField(panel, IDC_X_TO, 0);
@@ -37,8 +41,7 @@ void OnInitDialog(HWND panel)
 
 void OnApplyAlpha(HWND panel)
 {
-    ApplyAlphaToRange(g_document, ReadField(panel, IDC_ALPHA_VALUE));
-    RepaintMainWindow();
+    ApplyAlphaWithUndo(ReadField(panel, IDC_ALPHA_VALUE));
 }
 
 // Range fields follow every notification, so values set by the program count as typed.
@@ -81,13 +84,22 @@ void OnClose()
     SendMessageA(g_app.mainWindow, WM_CLOSE, 0, 0);
 }
 
-// Reports every message as not handled, leaving the rest to the dialog manager.
+// A file dropped on the panel opens as if dropped on the main window.
+void OnDropFiles(HDROP drop)
+{
+    OpenDroppedFile(g_app.mainWindow, drop);
+}
+
+// Reports every message as not handled, leaving the rest to the dialog manager; a key
+// reaches the panel itself only when none of its controls has the focus.
 INT_PTR CALLBACK ToolPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG: OnInitDialog(panel); break;
     case WM_CLOSE:      OnClose(); break;
     case WM_COMMAND:    OnCommand(panel, LOWORD(wParam)); break;
+    case WM_KEYDOWN:    RunShortcut(wParam, false); break;
+    case WM_DROPFILES:  OnDropFiles(reinterpret_cast<HDROP>(wParam)); break;
     default:            break;
     }
     return FALSE;

@@ -1,0 +1,16 @@
+#pragma once
+#include <cstdint>
+
+// The edits of the opened image, with undo and redo. Each shows the wait cursor while it
+// works and then has the main window repainted.
+
+// "編集開始": keeps what the range alpha edit is about to change, then makes it.
+void ApplyAlphaWithUndo(std::uint32_t alpha);
+
+// Undoes the last edit not undone, or redoes the last one undone; nothing when there is
+// none. A JPEG save still waiting for its quality keeps the image as it was.
+void UndoEdit();
+void RedoEdit();
+
+// Forgets every edit; for a newly opened image.
+void ForgetEdits();

@@ -1,0 +1,51 @@
+#include "opening.h"
+
+
+#include <string>
+
+#include "app_state.h"
+#include "editing.h"
+#include "image_document.h"
+#include "open_image.h"
+#include "texts.h"
+
+namespace {
+
+void ShowOpened(HWND mainWindow)
+{
+    ForgetEdits();
+    InvalidateRect(mainWindow, nullptr, TRUE);
+    // After an image that could not be decoded the client area has no pixels, and an
+    // invalid region alone would bring no paint: no fit to the next image, no caption.
+    RedrawWindow(mainWindow, nullptr, nullptr, RDW_INTERNALPAINT);
+}
+
+}  // namespace
+
+void OpenWithDialog(HWND mainWindow)
+{
+    if (OpenImage(g_document, mainWindow))
+        ShowOpened(mainWindow);
+    else
+        InvalidateRect(mainWindow, nullptr, TRUE);
+}
+
+void OpenDroppedFile(HWND mainWindow, HDROP drop)
+{
+    const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+    std::string path(length, '\0');
+    if (length > 0)
+        DragQueryFileA(drop, 0, &path[0], length + 1);
+    DragFinish(drop);
+    if (length > 0)
+        OpenFileAtPath(mainWindow, path.c_str());
+}
+
+void OpenFileAtPath(HWND mainWindow, const char* path)
+{
+    if (!OpenImageFile(g_document, path)) {
+        MessageBoxA(mainWindow, text::kPathTooLong, text::kOpenErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    ShowOpened(mainWindow);
+}

@@ -1,0 +1,80 @@
+#include "shortcuts.h"
+
+#include <commctrl.h>
+
+#include "app_state.h"
+#include "editing.h"
+#include "resource.h"
+
+namespace {
+
+constexpr UINT_PTR kForwardingId = 1;
+
+bool IsHeld(int key)
+{
+    return (GetKeyState(key) & 0x8000) != 0;
+}
+
+bool IsTextField(HWND control)
+{
+    char className[16] = {};
+    GetClassNameA(control, className, sizeof className);
+    return lstrcmpiA(className, "Edit") == 0;
+}
+
+// Set when a key has just been run as a shortcut: the control character it was also
+// translated into must not reach the control, or an edit field would take it as its own.
+bool g_swallowCharacter = false;
+
+LRESULT CALLBACK ForwardingProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    switch (message) {
+    case WM_KEYDOWN:
+        if (RunShortcut(wParam, IsTextField(control))) {
+            g_swallowCharacter = true;
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        if (g_swallowCharacter) {
+            g_swallowCharacter = false;
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+BOOL CALLBACK Forward(HWND control, LPARAM)
+{
+    SetWindowSubclass(control, ForwardingProc, kForwardingId, 0);
+    return TRUE;
+}
+
+}  // namespace
+
+bool RunShortcut(WPARAM key, bool inTextField)
+{
+    if (!IsHeld(VK_CONTROL) || IsHeld(VK_MENU))
+        return false;
+    const bool shift = IsHeld(VK_SHIFT);
+    switch (key) {
+    case 'O': SendMessageA(g_app.mainWindow, WM_COMMAND, IDM_OPEN_IMAGE, 0); return true;
+    case 'S': SendMessageA(g_app.mainWindow, WM_COMMAND, IDM_SAVE_AS, 0); return true;
+    case 'Y': RedoEdit(); return true;
+    case 'Z':
+        if (shift)
+            RedoEdit();
+        else if (!inTextField)
+            UndoEdit();
+        return shift || !inTextField;
+    default:  return false;
+    }
+}
+
+void ForwardShortcutsFromControls(HWND panel)
+{
+    EnumChildWindows(panel, Forward, 0);
+}
