@@ -168,14 +168,6 @@ void ImageSaver::FinishPendingJpegSave(PendingJpegSave* save)
     pendingJpegSaves_.remove_if([save](const PendingJpegSave& s) { return &s == save; });
 }
 
-bool ImageSaver::IsPendingImage(const ImageHandle* image) const noexcept
-{
-    for (const PendingJpegSave& save : pendingJpegSaves_)
-        if (image && save.image.get() == image)
-            return true;
-    return false;
-}
-
 void ImageSaver::ReleaseImages() noexcept
 {
     image_.reset();

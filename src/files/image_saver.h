@@ -54,8 +54,6 @@ public:
     PendingJpegSave* AddPendingJpegSave();
     void FinishPendingJpegSave(PendingJpegSave* save);
     std::size_t PendingJpegSaveCount() const noexcept { return pendingJpegSaves_.size(); }
-    // Whether a pending save is still to write this image.
-    bool IsPendingImage(const ImageHandle* image) const noexcept;
 
     // Lets go of every image, pending ones too, before GDI+ shuts down.
     void ReleaseImages() noexcept;

@@ -6,8 +6,6 @@
 #include "app_state.h"
 #include "edit_history.h"
 #include "image_document.h"
-#include "image_loader.h"
-#include "image_saver.h"
 #include "wait_cursor.h"
 
 namespace {
@@ -15,31 +13,6 @@ namespace {
 void RepaintMainWindow()
 {
     InvalidateRect(g_app.mainWindow, nullptr, TRUE);
-}
-
-// Undo and redo change the image in place. A pending JPEG save must write the image as it
-// was at its Save As, so while one holds it the document goes on with a copy of its own.
-bool DetachFromPendingSaves()
-{
-    const ImageHandle* image = g_document.Image();
-    if (!g_saver.IsPendingImage(image))
-        return true;
-    ImageRef copy = CopyToArgbImage(*image);
-    if (copy->IsEmpty())
-        return false;
-    g_document.SetImage(std::move(copy));
-    return true;
-}
-
-template <typename Step>
-void ChangeImage(Step step)
-{
-    if (!g_document.Image())
-        return;
-    const WaitCursor wait;
-    if (!DetachFromPendingSaves() || !step(*g_document.Image()))
-        return;
-    RepaintMainWindow();
 }
 
 }  // namespace
@@ -52,16 +25,27 @@ void ApplyAlphaWithUndo(std::uint32_t alpha)
     RepaintMainWindow();
 }
 
+// Undo and redo change the image in place, and only its alpha. A JPEG save waiting for its
+// quality holds the same image, but JPEG keeps no alpha: it writes the file its Save As
+// would have written.
 void UndoEdit()
 {
-    if (g_history.CanUndo())
-        ChangeImage([](ImageHandle& image) { return g_history.Undo(image); });
+    ImageHandle* image = g_document.Image();
+    if (!image || !g_history.CanUndo())
+        return;
+    const WaitCursor wait;
+    if (g_history.Undo(*image))
+        RepaintMainWindow();
 }
 
 void RedoEdit()
 {
-    if (g_history.CanRedo())
-        ChangeImage([](ImageHandle& image) { return g_history.Redo(image); });
+    ImageHandle* image = g_document.Image();
+    if (!image || !g_history.CanRedo())
+        return;
+    const WaitCursor wait;
+    if (g_history.Redo(*image))
+        RepaintMainWindow();
 }
 
 void ForgetEdits()

@@ -8,7 +8,7 @@
 void ApplyAlphaWithUndo(std::uint32_t alpha);
 
 // Undoes the last edit not undone, or redoes the last one undone; nothing when there is
-// none. A JPEG save still waiting for its quality keeps the image as it was.
+// none.
 void UndoEdit();
 void RedoEdit();
 

@@ -1,0 +1,117 @@
+// Undo and redo as the user meets them: keys typed on the real keyboard in the tool panel
+// and the main window, the image's pixels and the screen's, and opening forgetting edits.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+#include "alpha_edit.h"
+#include "app_state.h"
+#include "edit_history.h"
+#include "image_document.h"
+#include "resource.h"
+#include "test_support.h"
+#include "ui_support.h"
+
+namespace {
+
+// Presses the keys in order as real keyboard input, then lets them go in reverse order.
+void PressKeys(std::initializer_list<WORD> keys)
+{
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    PumpMessages(100);
+}
+
+class UndoRedo : public ProgramTest {
+protected:
+    // An opaque grey image with the range 10, 10, 50, 40 made transparent through the panel.
+    void EditTheRange()
+    {
+        UseImage(MakeFilledImage(120, 90, kOpaqueBlack | kGrey));
+        MovePanelAside();
+        original_ = ReadAllPixels(*g_document.Image());
+        SetRange(g_document, 10, 10, 50, 40);
+        SetDlgItemTextA(Panel(), IDC_ALPHA_VALUE, "0");
+        Press(IDC_APPLY_ALPHA);
+        edited_ = ReadAllPixels(*g_document.Image());
+        ASSERT_NE(original_, edited_);
+    }
+
+    void Press(int id)
+    {
+        SendMessageA(GetDlgItem(Panel(), id), BM_CLICK, 0, 0);
+        PumpMessages();
+    }
+
+    // Gives the keyboard to a window, as clicking it would.
+    void Focus(HWND window)
+    {
+        SetForegroundWindow(GetAncestor(window, GA_ROOT));
+        SetFocus(window);
+        PumpMessages();
+    }
+
+    // The screen at a pixel inside the range and one outside it.
+    std::pair<DWORD, DWORD> ScreenInsideAndOutside()
+    {
+        PumpMessages();
+        const ClientPixels shot = CaptureClient(Main());
+        return {shot.At(20, 20), shot.At(80, 60)};
+    }
+
+    std::vector<ArgbValue> original_;
+    std::vector<ArgbValue> edited_;
+};
+
+}  // namespace
+
+TEST_F(UndoRedo, CtrlZAndCtrlYInThePanelGiveBackTheExactPixelsOnScreenToo)
+{
+    EditTheRange();
+    // Transparent pixels show the white background they are drawn over.
+    EXPECT_EQ(std::make_pair(kWhite, kGrey), ScreenInsideAndOutside());
+
+    Focus(GetDlgItem(Panel(), IDC_HIDE_RANGE));
+    PressKeys({VK_CONTROL, 'Z'});
+    EXPECT_TRUE(original_ == ReadAllPixels(*g_document.Image()));
+    EXPECT_EQ(std::make_pair(kGrey, kGrey), ScreenInsideAndOutside());
+
+    PressKeys({VK_CONTROL, 'Y'});
+    EXPECT_TRUE(edited_ == ReadAllPixels(*g_document.Image()));
+    EXPECT_EQ(std::make_pair(kWhite, kGrey), ScreenInsideAndOutside());
+
+    PressKeys({VK_CONTROL, 'Z'});
+    PressKeys({VK_CONTROL, VK_SHIFT, 'Z'});
+    EXPECT_TRUE(edited_ == ReadAllPixels(*g_document.Image()));
+}
+
+TEST_F(UndoRedo, InAPanelTextFieldCtrlZUndoesTheTypingNotTheImage)
+{
+    EditTheRange();
+    HWND field = GetDlgItem(Panel(), IDC_ALPHA_VALUE);
+    Focus(field);
+    SendMessageA(field, EM_SETSEL, 0, -1);
+    PressKeys({'7'});
+    ASSERT_EQ("7", FieldText(Panel(), IDC_ALPHA_VALUE));
+
+    PressKeys({VK_CONTROL, 'Z'});
+    EXPECT_EQ("0", FieldText(Panel(), IDC_ALPHA_VALUE)) << "the field's own undo";
+    EXPECT_TRUE(edited_ == ReadAllPixels(*g_document.Image()));
+
+    // Redo is not the field's: it reaches the image, which has nothing to redo.
+    PressKeys({VK_CONTROL, 'Y'});
+    EXPECT_TRUE(edited_ == ReadAllPixels(*g_document.Image()));
+}
