@@ -12,7 +12,7 @@ namespace {
 
 class RunningProgram {
 public:
-    explicit RunningProgram(const std::string& arguments)
+    explicit RunningProgram(const std::string& arguments, const char* folder = nullptr)
     {
         std::string commandLine = "\"" + ToAnsi(TESSAREL_EXE) + "\"";
         if (!arguments.empty())
@@ -20,7 +20,7 @@ public:
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                  nullptr, &startup, &process_) != FALSE;
+                                  folder, &startup, &process_) != FALSE;
     }
 
     ~RunningProgram()
@@ -147,4 +147,37 @@ TEST(ProgramProcess, ExitQuestionKeepsTheProgramOnCancelAndEndsItWithZeroOnOk)
     ASSERT_TRUE(answer.Wait());
     ASSERT_TRUE(program.HasEnded(10000));
     EXPECT_EQ(0u, program.ExitCode());
+}
+
+TEST(ProgramProcess, AFileNamedOnTheCommandLineOpensAtStartWithOrWithoutTheSwitch)
+{
+    TempFolder folder;
+    ASSERT_TRUE(WritePng(*MakeOpaquePattern(320, 200), folder.Path(L"photo.png")));
+    ASSERT_TRUE(WritePng(*MakeOpaquePattern(300, 180), folder.Path(L"my photo.png")));
+    const std::string here = ToAnsi(folder.Folder());
+    const struct {
+        std::string arguments;
+        const wchar_t* caption;
+        LONG width, height;
+        bool popup;
+    } runs[] = {
+        {"photo.png", L"Tessarel あるふぁ～ - [ photo.png ]", 320, 200, false},
+        {"\"" + folder.AnsiPath(L"my photo.png") + "\"", L"Tessarel あるふぁ～ - [ my photo.png ]", 300, 180, false},
+        {"photo.png /f", L"Tessarel あるふぁ～ - [ photo.png ]", 320, 200, true},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.arguments);
+        RunningProgram program(run.arguments, here.c_str());
+        ASSERT_TRUE(program.Started());
+        HWND window = program.WaitForMainWindow();
+        ASSERT_NE(nullptr, window);
+        for (int tries = 0; tries < 200 && WindowTextW(window) != run.caption; ++tries)
+            Sleep(10);
+        EXPECT_EQ(run.caption, WindowTextW(window));
+        EXPECT_EQ(run.width, ClientSize(window).cx);
+        EXPECT_EQ(run.height, ClientSize(window).cy);
+        EXPECT_EQ(run.popup, (GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) == 0);
+        PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_TRUE(program.HasEnded(10000));
+    }
 }

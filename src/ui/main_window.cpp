@@ -5,9 +5,10 @@
 
 #include "image_document.h"
 #include "image_saver.h"
-#include "open_image.h"
+#include "opening.h"
 #include "image_canvas.h"
 #include "resource.h"
+#include "shortcuts.h"
 #include "texts.h"
 #include "app_state.h"
 #include "colour_pick.h"
@@ -59,6 +60,7 @@ LRESULT OnCreate(HWND window)
 {
     g_app.toolPanel = CreateToolPanel(window);
     ShowWindow(g_app.toolPanel, SW_SHOWNORMAL);
+    DragAcceptFiles(window, TRUE);
     return 0;
 }
 
@@ -79,22 +81,21 @@ LRESULT OnKeyDown(WPARAM key)
 {
     if (key == VK_ESCAPE)
         PostQuitMessage(0);
+    else
+        RunShortcut(key, false);
     return 0;
 }
 
-void OnOpenImage(HWND window)
+LRESULT OnDropFiles(HWND window, HDROP drop)
 {
-    OpenImage(g_document, window);
-    InvalidateRect(window, nullptr, TRUE);
-    // After an image that could not be decoded the client area has no pixels, and an
-    // invalid region alone would bring no paint: no fit to the next image, no caption.
-    RedrawWindow(window, nullptr, nullptr, RDW_INTERNALPAINT);
+    OpenDroppedFile(window, drop);
+    return 0;
 }
 
 LRESULT OnCommand(HWND window, WORD command)
 {
     switch (command) {
-    case IDM_OPEN_IMAGE: OnOpenImage(window); break;
+    case IDM_OPEN_IMAGE: OpenWithDialog(window); break;
     case IDM_SAVE_AS:    SaveImageAs(g_document, g_saver, window, g_app.instance); break;
     case IDM_VERSION:    MessageBoxA(window, text::kVersionText, text::kVersionCaption, MB_OK); break;
     case IDM_EXIT:       SendMessageA(window, WM_CLOSE, 0, 0); break;
@@ -164,6 +165,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_KEYDOWN:     return OnKeyDown(wParam);
     case WM_COMMAND:     return OnCommand(window, LOWORD(wParam));
     case WM_LBUTTONDOWN: return OnLeftButtonDown(window);
+    case WM_DROPFILES:   return OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
     default:             return DefWindowProcA(window, message, wParam, lParam);
     }
 }
