@@ -16,6 +16,9 @@ constexpr char kVersionText[] = "Tessarel あるふぁ～ Ver 0.2.01";
 constexpr char kVersionCaption[] = "バージョン情報";
 constexpr char kExitQuestion[] = "終了してよろしいですか？";
 constexpr char kExitCaption[] = "終了確認";
+// The tooltip of a range being dragged: X from, X to, Y from, Y to, width, height. UTF-16,
+// as code page 932 has no en dash.
+constexpr wchar_t kDragRangeFormat[] = L"X %u–%u, Y %u–%u (%u × %u)";
 
 // Open dialog: filter pairs of description and pattern, ending in an empty string
 constexpr char kOpenFilter[] = "画像ファイル(*.bmp,*.jpg,*.png)\0*.bmp;*.jpg;*.png\0";

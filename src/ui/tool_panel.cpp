@@ -118,8 +118,13 @@ void SelectWholeImage(HWND panel)
     if (!g_document.HasImage())
         return;
     const ImageSize size = g_document.GetImageSize();
-    WriteField(panel, IDC_X_FROM, 0);
-    WriteField(panel, IDC_X_TO, size.width);
-    WriteField(panel, IDC_Y_FROM, 0);
-    WriteField(panel, IDC_Y_TO, size.height);
+    WriteRangeFields(panel, PixelRange{0, 0, size.width, size.height});
+}
+
+void WriteRangeFields(HWND panel, const PixelRange& range)
+{
+    WriteField(panel, IDC_X_FROM, range.xFrom);
+    WriteField(panel, IDC_X_TO, range.xTo);
+    WriteField(panel, IDC_Y_FROM, range.yFrom);
+    WriteField(panel, IDC_Y_TO, range.yTo);
 }
