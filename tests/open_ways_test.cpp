@@ -40,26 +40,6 @@ HDROP MakeDrop(const std::vector<std::string>& paths)
     return static_cast<HDROP>(memory);
 }
 
-// Presses the keys in order as real keyboard input, then lets them go in reverse order.
-void PressKeys(std::initializer_list<WORD> keys)
-{
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        inputs.push_back(input);
-    }
-    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = *key;
-        input.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 class OpenWays : public ProgramTest {
 protected:
     std::string WritePicture(const std::wstring& name, std::uint32_t width, std::uint32_t height)

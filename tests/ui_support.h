@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -49,6 +50,10 @@ protected:
 private:
     HWND main_ = nullptr;
 };
+
+// Presses the keys in order as real keyboard input, then lets them go in reverse order;
+// the keys reach the window with the keyboard focus once messages are pumped.
+void PressKeys(std::initializer_list<WORD> keys);
 
 // The client rectangle's size of a window.
 SIZE ClientSize(HWND window);

@@ -14,24 +14,10 @@
 
 namespace {
 
-// Presses the keys in order as real keyboard input, then lets them go in reverse order.
-void PressKeys(std::initializer_list<WORD> keys)
+// Types the keys and lets the program handle them.
+void Type(std::initializer_list<WORD> keys)
 {
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        inputs.push_back(input);
-    }
-    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = *key;
-        input.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    PressKeys(keys);
     PumpMessages(100);
 }
 
@@ -85,16 +71,16 @@ TEST_F(UndoRedo, CtrlZAndCtrlYInThePanelGiveBackTheExactPixelsOnScreenToo)
     EXPECT_EQ(std::make_pair(kWhite, kGrey), ScreenInsideAndOutside());
 
     Focus(GetDlgItem(Panel(), IDC_HIDE_RANGE));
-    PressKeys({VK_CONTROL, 'Z'});
+    Type({VK_CONTROL, 'Z'});
     EXPECT_TRUE(original_ == ReadAllPixels(*g_document.Image()));
     EXPECT_EQ(std::make_pair(kGrey, kGrey), ScreenInsideAndOutside());
 
-    PressKeys({VK_CONTROL, 'Y'});
+    Type({VK_CONTROL, 'Y'});
     EXPECT_TRUE(edited_ == ReadAllPixels(*g_document.Image()));
     EXPECT_EQ(std::make_pair(kWhite, kGrey), ScreenInsideAndOutside());
 
-    PressKeys({VK_CONTROL, 'Z'});
-    PressKeys({VK_CONTROL, VK_SHIFT, 'Z'});
+    Type({VK_CONTROL, 'Z'});
+    Type({VK_CONTROL, VK_SHIFT, 'Z'});
     EXPECT_TRUE(edited_ == ReadAllPixels(*g_document.Image()));
 }
 
@@ -104,14 +90,14 @@ TEST_F(UndoRedo, InAPanelTextFieldCtrlZUndoesTheTypingNotTheImage)
     HWND field = GetDlgItem(Panel(), IDC_ALPHA_VALUE);
     Focus(field);
     SendMessageA(field, EM_SETSEL, 0, -1);
-    PressKeys({'7'});
+    Type({'7'});
     ASSERT_EQ("7", FieldText(Panel(), IDC_ALPHA_VALUE));
 
-    PressKeys({VK_CONTROL, 'Z'});
+    Type({VK_CONTROL, 'Z'});
     EXPECT_EQ("0", FieldText(Panel(), IDC_ALPHA_VALUE)) << "the field's own undo";
     EXPECT_TRUE(edited_ == ReadAllPixels(*g_document.Image()));
 
     // Redo is not the field's: it reaches the image, which has nothing to redo.
-    PressKeys({VK_CONTROL, 'Y'});
+    Type({VK_CONTROL, 'Y'});
     EXPECT_TRUE(edited_ == ReadAllPixels(*g_document.Image()));
 }

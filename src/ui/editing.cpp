@@ -15,6 +15,19 @@ void RepaintMainWindow()
     InvalidateRect(g_app.mainWindow, nullptr, TRUE);
 }
 
+// Undo and redo change the image in place, and only its alpha. A JPEG save waiting for its
+// quality holds the same image, but JPEG keeps no alpha: it writes the file its Save As
+// would have written.
+void StepThroughHistory(bool (EditHistory::*step)(ImageHandle&))
+{
+    ImageHandle* image = g_document.Image();
+    if (!image)
+        return;
+    const WaitCursor wait;
+    if ((g_history.*step)(*image))
+        RepaintMainWindow();
+}
+
 }  // namespace
 
 void ApplyAlphaWithUndo(std::uint32_t alpha)
@@ -25,27 +38,16 @@ void ApplyAlphaWithUndo(std::uint32_t alpha)
     RepaintMainWindow();
 }
 
-// Undo and redo change the image in place, and only its alpha. A JPEG save waiting for its
-// quality holds the same image, but JPEG keeps no alpha: it writes the file its Save As
-// would have written.
 void UndoEdit()
 {
-    ImageHandle* image = g_document.Image();
-    if (!image || !g_history.CanUndo())
-        return;
-    const WaitCursor wait;
-    if (g_history.Undo(*image))
-        RepaintMainWindow();
+    if (g_history.CanUndo())
+        StepThroughHistory(&EditHistory::Undo);
 }
 
 void RedoEdit()
 {
-    ImageHandle* image = g_document.Image();
-    if (!image || !g_history.CanRedo())
-        return;
-    const WaitCursor wait;
-    if (g_history.Redo(*image))
-        RepaintMainWindow();
+    if (g_history.CanRedo())
+        StepThroughHistory(&EditHistory::Redo);
 }
 
 void ForgetEdits()
