@@ -1,85 +1,13 @@
 #include "image_header.h"
 
-#include <windows.h>
-
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <initializer_list>
 
+#include "header_file.h"
+
 namespace {
 
-// A read-only view of a file by offset, through a small buffer so that walking a header
-// byte by byte stays cheap. Reads past the end fail.
-class HeaderFile {
-public:
-    explicit HeaderFile(const wchar_t* path)
-        : handle_(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
-    {
-    }
-    ~HeaderFile()
-    {
-        if (IsOpen())
-            CloseHandle(handle_);
-    }
-    HeaderFile(const HeaderFile&) = delete;
-    HeaderFile& operator=(const HeaderFile&) = delete;
-
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-    // Copies up to count bytes (at most kMaxRead) from offset; returns how many there were.
-    std::size_t ReadUpTo(std::uint64_t offset, void* buffer, std::size_t count)
-    {
-        count = std::min(count, kMaxRead);
-        if (offset < bufferStart_ || offset + count > bufferStart_ + bufferLength_)
-            Fill(offset);
-        if (offset < bufferStart_ || offset >= bufferStart_ + bufferLength_)
-            return 0;
-        const std::size_t available = static_cast<std::size_t>(bufferStart_ + bufferLength_ - offset);
-        const std::size_t copied = std::min(count, available);
-        std::memcpy(buffer, buffer_ + (offset - bufferStart_), copied);
-        return copied;
-    }
-
-    // Reads exactly count bytes (at most kMaxRead) from offset; false when the file ends first.
-    bool Read(std::uint64_t offset, void* buffer, std::size_t count)
-    {
-        return count <= kMaxRead && ReadUpTo(offset, buffer, count) == count;
-    }
-
-    static constexpr std::size_t kMaxRead = 64;
-
-private:
-    void Fill(std::uint64_t offset)
-    {
-        bufferStart_ = offset;
-        bufferLength_ = 0;
-        LARGE_INTEGER position;
-        position.QuadPart = static_cast<LONGLONG>(offset);
-        DWORD read = 0;
-        if (offset <= static_cast<std::uint64_t>(LLONG_MAX) &&
-            SetFilePointerEx(handle_, position, nullptr, FILE_BEGIN) &&
-            ReadFile(handle_, buffer_, sizeof buffer_, &read, nullptr))
-            bufferLength_ = read;
-    }
-
-    HANDLE handle_;
-    unsigned char buffer_[4096];
-    std::uint64_t bufferStart_ = 0;
-    std::size_t bufferLength_ = 0;
-};
-
-std::uint32_t BigEndian16(const unsigned char* p) { return (p[0] << 8) | p[1]; }
-std::uint32_t BigEndian32(const unsigned char* p)
-{
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (p[2] << 8) | p[3];
-}
-std::uint32_t LittleEndian16(const unsigned char* p) { return p[0] | (p[1] << 8); }
-std::uint32_t LittleEndian32(const unsigned char* p)
-{
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24);
-}
 std::uint64_t Magnitude(std::int32_t value)
 {
     return value < 0 ? std::uint64_t{0} - static_cast<std::int64_t>(value) : std::uint64_t(value);
