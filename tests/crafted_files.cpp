@@ -22,6 +22,12 @@ public:
         for (int i = length - 1; i >= 0; --i)
             Bit(code >> i & 1);
     }
+    // Pads with zero bits to the next whole byte, as a stored block's header is.
+    void AlignToByte()
+    {
+        while (used_ != 0)
+            Bit(0);
+    }
     Bytes Finish()
     {
         if (used_ > 0)
@@ -96,6 +102,89 @@ Bytes ZlibZeros(std::uint64_t count)
     deflate.Code(0, 7);  // end of block
     const std::uint32_t adler = static_cast<std::uint32_t>(count % 65521) << 16 | 1;
     return ByteWriter().Raw({0x78, 0x01}).Raw(deflate.Finish()).Be32(adler).Get();
+}
+
+namespace {
+
+constexpr std::uint32_t kAdlerModulus = 65521;
+constexpr std::uint64_t kLongestMatch = 258;
+
+// A stored deflate block: its header, aligned to a byte, and the bytes themselves.
+void StoredBlock(BitWriter& deflate, const Bytes& bytes, bool last)
+{
+    deflate.Bits(last ? 1 : 0, 1);
+    deflate.Bits(0, 2);
+    deflate.AlignToByte();
+    const std::uint32_t length = static_cast<std::uint32_t>(bytes.size());
+    deflate.Bits(length, 16);
+    deflate.Bits(~length & 0xFFFF, 16);
+    for (unsigned char byte : bytes)
+        deflate.Bits(byte, 8);
+}
+
+// A deflate block of matches of 258 bytes at distance 1, with its own codes: the end of
+// block and the length 258 take one bit each, and so does the only distance.
+void RepeatBlock(BitWriter& deflate, std::uint64_t matches)
+{
+    deflate.Bits(0, 1);          // not the last block
+    deflate.Bits(2, 2);          // codes of its own
+    deflate.Bits(286 - 257, 5);  // literal and length codes 0 to 285
+    deflate.Bits(1 - 1, 5);      // one distance code
+    deflate.Bits(18 - 4, 4);     // code length codes, in their order, up to the one for 1
+    // Lengths of the code length codes 16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13,
+    // 2, 14 and 1: 1 gets code 0, 17 code 10, 18 code 11.
+    for (std::uint32_t length : {0, 2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1})
+        deflate.Bits(length, 3);
+    const auto zeros = [&](std::uint32_t count) {
+        deflate.Code(3, 2);
+        deflate.Bits(count - 11, 7);
+    };
+    zeros(138);
+    zeros(118);           // literals 0 to 255 unused
+    deflate.Code(0, 1);   // end of block: length 1
+    zeros(28);            // lengths 257 to 284 unused
+    deflate.Code(0, 1);   // length 258: length 1
+    deflate.Code(0, 1);   // distance 1: length 1
+    for (std::uint64_t i = 0; i < matches; ++i) {
+        deflate.Code(1, 1);  // length 258
+        deflate.Code(0, 1);  // distance 1
+    }
+    deflate.Code(0, 1);  // end of block
+}
+
+// The Adler-32 of prefix followed by count copies of fill, the copies summed in closed form.
+std::uint32_t AdlerOfRepeating(const Bytes& prefix, unsigned char fill, std::uint64_t count)
+{
+    std::uint64_t a = 1, b = 0;
+    for (unsigned char byte : prefix) {
+        a = (a + byte) % kAdlerModulus;
+        b = (b + a) % kAdlerModulus;
+    }
+    // After n more bytes v: a + n v, and b + n a + v n (n + 1) / 2.
+    const std::uint64_t n = count % kAdlerModulus;
+    const std::uint64_t half = count % 2 == 0 ? (count / 2) % kAdlerModulus : ((count + 1) / 2) % kAdlerModulus;
+    const std::uint64_t other = count % 2 == 0 ? (count + 1) % kAdlerModulus : n;
+    const std::uint64_t triangle = half * other % kAdlerModulus;
+    b = (b + n * a + fill * triangle) % kAdlerModulus;
+    a = (a + n * fill) % kAdlerModulus;
+    return static_cast<std::uint32_t>(b << 16 | a);
+}
+
+}  // namespace
+
+Bytes ZlibRepeating(const Bytes& prefix, unsigned char fill, std::uint64_t count)
+{
+    BitWriter deflate;
+    // The first copy is a literal in the stored block, so that every match has a byte to copy.
+    Bytes head = prefix;
+    if (count > 0)
+        head.push_back(fill);
+    const std::uint64_t matches = count > 0 ? (count - 1) / kLongestMatch : 0;
+    const std::uint64_t rest = count > 0 ? (count - 1) % kLongestMatch : 0;
+    StoredBlock(deflate, head, false);
+    RepeatBlock(deflate, matches);
+    StoredBlock(deflate, Bytes(rest, fill), true);
+    return ByteWriter().Raw({0x78, 0x01}).Raw(deflate.Finish()).Be32(AdlerOfRepeating(prefix, fill, count)).Get();
 }
 
 Bytes ZeroGreyPng(std::uint32_t width, std::uint32_t height)

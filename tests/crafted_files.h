@@ -55,6 +55,11 @@ Bytes PngClaiming(std::uint32_t width, std::uint32_t height, const char* firstCh
 // A zlib stream that inflates to count zero bytes, about 13 bits for every 258 of them.
 Bytes ZlibZeros(std::uint64_t count);
 
+// A zlib stream that inflates to prefix followed by count copies of fill: the prefix in a
+// stored block, the copies as 258-byte matches one byte back at two bits each, the rest in
+// a second stored block. About 1 KB for every megabyte it inflates to.
+Bytes ZlibRepeating(const Bytes& prefix, unsigned char fill, std::uint64_t count);
+
 // Valid 8-bit grey images, every pixel black, of a few hundred kilobytes however large.
 Bytes ZeroGreyPng(std::uint32_t width, std::uint32_t height);
 Bytes ZeroGreyTiff(std::uint32_t width, std::uint32_t height);

@@ -9,7 +9,48 @@
 #include "crafted_files.h"
 #include "image_encoder.h"
 #include "image_header.h"
+#include "inflate_count.h"
 #include "test_support.h"
+
+namespace {
+
+// The bytes of a buffer, for the inflate counter.
+class MemoryBytes : public ByteSource {
+public:
+    explicit MemoryBytes(const Bytes& bytes) : bytes_(bytes) {}
+    bool Next(unsigned char& byte) override
+    {
+        if (next_ >= bytes_.size())
+            return false;
+        byte = bytes_[next_++];
+        return true;
+    }
+
+private:
+    const Bytes& bytes_;
+    std::size_t next_ = 0;
+};
+
+std::uint64_t Inflated(const Bytes& zlib, std::uint64_t limit = UINT64_MAX)
+{
+    MemoryBytes bytes(zlib);
+    return CountInflatedBytes(bytes, limit);
+}
+
+// The image data chunks of a PNG joined, which make one zlib stream.
+Bytes ImageDataOf(const Bytes& png)
+{
+    Bytes data;
+    for (std::size_t at = 8; at + 12 <= png.size();) {
+        const std::size_t length = std::size_t{png[at]} << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+        if (std::string(png.begin() + at + 4, png.begin() + at + 8) == "IDAT")
+            data.insert(data.end(), png.begin() + at + 8, png.begin() + at + 8 + length);
+        at += 12 + length;
+    }
+    return data;
+}
+
+}  // namespace
 
 TEST(ImageHeader, PngSizeIsReadFromItsHeaderChunkWhateverTheFileIsCalled)
 {
@@ -160,4 +201,35 @@ TEST(ImageHeader, DecodeLimitsAllowUpTo16384ASideAnd128MegapixelsExactly)
     EXPECT_FALSE(IsWithinDecodeLimits(16384, 16384));
     EXPECT_FALSE(IsWithinDecodeLimits(1ull << 40, 1ull << 40));  // no overflow makes it small
     EXPECT_FALSE(IsWithinDecodeLimits(1ull << 32, 0));
+}
+
+TEST(InflateCount, CountsWhatStoredFixedAndOwnCodeBlocksInflateTo)
+{
+    // One 32 x 32 RGB image compressed at levels 0 (stored blocks) to 9 (blocks with codes of
+    // their own): 32 rows of a filter byte and 96 bytes.
+    for (const wchar_t* name : {L"z00n2c08.png", L"z03n2c08.png", L"z06n2c08.png", L"z09n2c08.png"}) {
+        SCOPED_TRACE(ToAnsi(name));
+        EXPECT_EQ(32u * 97, Inflated(ImageDataOf(ReadFileBytes(TestData(std::wstring(L"pngsuite/") + name)))));
+    }
+    EXPECT_EQ(32u * (1 + 4 * 32), Inflated(ImageDataOf(ReadFileBytes(TestData(L"pngsuite/basn6a08.png")))));
+    EXPECT_EQ(0u, Inflated(ZlibZeros(0)));
+    EXPECT_EQ(1000000u, Inflated(ZlibZeros(1000000)));                    // fixed codes
+    EXPECT_EQ(3 + 1000000u, Inflated(ZlibRepeating({1, 2, 3}, 7, 1000000)));  // stored and own codes
+}
+
+TEST(InflateCount, StopsJustPastTheLimitAndAtTheFirstFault)
+{
+    const std::uint64_t counted = Inflated(ZlibRepeating({}, 0, 1000000000), 1000000);
+    EXPECT_GT(counted, 1000000u);
+    EXPECT_LE(counted, 1000000u + 258);  // one copy at most past it
+
+    // Cut in half, a stream of nearly all equal copies counts about half.
+    const Bytes zeros = ZlibZeros(1000000);
+    const std::uint64_t half = Inflated(FirstBytes(zeros, zeros.size() / 2));
+    EXPECT_GT(half, 450000u);
+    EXPECT_LT(half, 550000u);
+
+    EXPECT_EQ(0u, Inflated({0x78, 0x02, 0x03, 0x00}));        // a header that fails its check
+    EXPECT_EQ(0u, Inflated({0x78, 0x20, 0, 0, 0, 1, 0x03, 0x00}));  // needs a preset dictionary
+    EXPECT_EQ(0u, Inflated({0x78, 0x01, 0x03, 0x02, 0x00}));  // copies from before the start
 }
