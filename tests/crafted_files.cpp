@@ -187,6 +187,56 @@ Bytes ZlibRepeating(const Bytes& prefix, unsigned char fill, std::uint64_t count
     return ByteWriter().Raw({0x78, 0x01}).Raw(deflate.Finish()).Be32(AdlerOfRepeating(prefix, fill, count)).Get();
 }
 
+ByteWriter PngHeader(std::uint32_t width, std::uint32_t height)
+{
+    ByteWriter png;
+    png.Raw({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A});
+    PngChunk(png, "IHDR", ByteWriter().Be32(width).Be32(height).Raw({8, 6, 0, 0, 0}).Get());
+    return png;
+}
+
+ByteWriter& PngZeroImage(ByteWriter& png, std::uint32_t width, std::uint32_t height)
+{
+    const std::uint64_t rowBytes = 1 + 4ull * width;  // the filter byte, then RGBA
+    PngChunk(png, "IDAT", ZlibZeros(rowBytes * height));
+    PngChunk(png, "IEND", {});
+    return png;
+}
+
+ByteWriter& PngChunkClaiming(ByteWriter& png, const char* type, std::uint32_t claimedLength, const Bytes& data)
+{
+    ByteWriter typed;
+    typed.Text(type).Raw(data);
+    png.Be32(claimedLength).Raw(typed.Get());
+    if (claimedLength <= data.size())
+        png.Be32(Crc32(typed.Get().data(), typed.Size()));
+    return png;
+}
+
+Bytes CompressedText(const char* type, unsigned char fill, std::uint64_t count)
+{
+    ByteWriter text;
+    text.Text("Comment").Raw({0});
+    if (std::strcmp(type, "iTXt") == 0)
+        text.Raw({1, 0, 0, 0});  // compressed, with deflate, no language, no translated keyword
+    else
+        text.Raw({0});  // deflate
+    return text.Raw(ZlibRepeating({}, fill, count)).Get();
+}
+
+Bytes CompressedRgbProfile(std::uint32_t profileBytes)
+{
+    ByteWriter header;
+    header.Be32(profileBytes).Be32(0).Be32(0x02100000);  // size, no preferred module, version 2.1
+    header.Text("mntr").Text("RGB ").Text("XYZ ").Repeat(12, 0).Text("acsp");
+    header.Repeat(64 - 40, 0).Be32(0);                   // rendering intent: perceptual
+    header.Be32(0x0000F6D6).Be32(0x00010000).Be32(0x0000D32D);  // the D50 white point
+    header.Repeat(128 - 80, 0).Be32(0);                  // no tags
+    ByteWriter chunk;
+    chunk.Text("Profile").Raw({0, 0});  // name, deflate
+    return chunk.Raw(ZlibRepeating(header.Get(), 0, profileBytes - header.Size())).Get();
+}
+
 Bytes ZeroGreyPng(std::uint32_t width, std::uint32_t height)
 {
     ByteWriter png;

@@ -60,6 +60,25 @@ Bytes ZlibZeros(std::uint64_t count);
 // a second stored block. About 1 KB for every megabyte it inflates to.
 Bytes ZlibRepeating(const Bytes& prefix, unsigned char fill, std::uint64_t count);
 
+// The signature and header chunk of an 8-bit RGBA PNG.
+ByteWriter PngHeader(std::uint32_t width, std::uint32_t height);
+
+// Appends the image data of an 8-bit RGBA image of that size, every pixel 0, and the end
+// chunk: what follows PngHeader in a whole file.
+ByteWriter& PngZeroImage(ByteWriter& png, std::uint32_t width, std::uint32_t height);
+
+// Appends a chunk whose length field claims claimedLength bytes, followed by only the data
+// given (and no CRC when the claim is longer than that data).
+ByteWriter& PngChunkClaiming(ByteWriter& png, const char* type, std::uint32_t claimedLength, const Bytes& data);
+
+// The data of a compressed text chunk: zTXt, or iTXt with its compression flag set,
+// whose text inflates to count bytes of fill.
+Bytes CompressedText(const char* type, unsigned char fill, std::uint64_t count);
+
+// The data of an iCCP chunk whose RGB display profile (a header with no tags, then zeros)
+// inflates to profileBytes.
+Bytes CompressedRgbProfile(std::uint32_t profileBytes);
+
 // Valid 8-bit grey images, every pixel black, of a few hundred kilobytes however large.
 Bytes ZeroGreyPng(std::uint32_t width, std::uint32_t height);
 Bytes ZeroGreyTiff(std::uint32_t width, std::uint32_t height);

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "crafted_files.h"
 #include "image_encoder.h"
 #include "image_header.h"
 #include "inflate_count.h"
+#include "png_chunks.h"
 #include "test_support.h"
 
 namespace {
@@ -48,6 +50,26 @@ Bytes ImageDataOf(const Bytes& png)
         at += 12 + length;
     }
     return data;
+}
+
+bool SafeToDecode(const TempFolder& folder, const Bytes& bytes)
+{
+    EXPECT_TRUE(WriteFileBytes(folder.Path(L"checked.bin"), bytes));
+    return IsSafeToDecode(folder.Path(L"checked.bin").c_str());
+}
+
+Bytes Keyword()
+{
+    return ByteWriter().Text("Comment").Raw({0}).Get();
+}
+
+// A 16 x 16 PNG with the chunk given times times before its image.
+Bytes PngWith(const char* type, const Bytes& data, int times = 1)
+{
+    ByteWriter png = PngHeader(16, 16);
+    for (int i = 0; i < times; ++i)
+        PngChunk(png, type, data);
+    return PngZeroImage(png, 16, 16).Get();
 }
 
 }  // namespace
@@ -233,3 +255,82 @@ TEST(InflateCount, StopsJustPastTheLimitAndAtTheFirstFault)
     EXPECT_EQ(0u, Inflated({0x78, 0x20, 0, 0, 0, 1, 0x03, 0x00}));  // needs a preset dictionary
     EXPECT_EQ(0u, Inflated({0x78, 0x01, 0x03, 0x02, 0x00}));  // copies from before the start
 }
+
+TEST(ImageHeader, PngIsNotSafeToDecodeWhenAChunkClaimsMoreThanTheFileHolds)
+{
+    TempFolder folder;
+    EXPECT_TRUE(SafeToDecode(folder, PngClaiming(640, 480)));
+    ByteWriter text = PngHeader(16, 16);
+    PngChunkClaiming(text, "tEXt", 1000, Keyword());
+    EXPECT_FALSE(SafeToDecode(folder, PngZeroImage(text, 16, 16).Get()));
+    ByteWriter past = PngHeader(16, 16);
+    PngChunkClaiming(past, "IDAT", kMaxPngChunkLength + 1u, ZlibZeros(16 * 65));
+    EXPECT_FALSE(SafeToDecode(folder, past.Get()));
+
+    // Cut short: in its image data or its end chunk, or between chunks, the decoder may
+    // show what there is; in any other chunk, it would allocate the whole chunk first.
+    ByteWriter png = PngHeader(16, 16);
+    const Bytes whole = PngZeroImage(png, 16, 16).Get();
+    const std::size_t headerEnd = 8 + 25, endChunk = 12;
+    EXPECT_TRUE(SafeToDecode(folder, FirstBytes(whole, whole.size() - 2)));
+    EXPECT_TRUE(SafeToDecode(folder, FirstBytes(whole, whole.size() - endChunk)));
+    EXPECT_TRUE(SafeToDecode(folder, FirstBytes(whole, headerEnd + 8 + 5)));
+    EXPECT_FALSE(SafeToDecode(folder, FirstBytes(whole, headerEnd - 3)));
+    ByteWriter image = PngHeader(16, 16);
+    PngChunkClaiming(image, "IDAT", kMaxPngChunkLength, ZlibZeros(16 * 65));
+    EXPECT_TRUE(SafeToDecode(folder, image.Get()));
+    ByteWriter last;
+    last.Raw(FirstBytes(whole, whole.size() - endChunk));
+    PngChunkClaiming(last, "tEXt", 100, Keyword());
+    EXPECT_FALSE(SafeToDecode(folder, last.Get()));
+}
+
+TEST(ImageHeader, PngAncillaryChunksMayHoldOrInflateToEightMegabytesInAll)
+{
+    TempFolder folder;
+    // Each chunk counts its record, its keyword and method bytes, and what it inflates to.
+    const std::uint64_t room = kMaxPngAncillaryBytes - kPngChunkRecordBytes;
+    const std::uint64_t textPrefix = 8 + 1, internationalPrefix = 8 + 4, profilePrefix = 8 + 1;
+    EXPECT_TRUE(SafeToDecode(folder, PngWith("zTXt", CompressedText("zTXt", 'a', room - textPrefix))));
+    EXPECT_FALSE(SafeToDecode(folder, PngWith("zTXt", CompressedText("zTXt", 'a', room - textPrefix + 1))));
+    EXPECT_TRUE(SafeToDecode(folder, PngWith("iTXt", CompressedText("iTXt", 'a', room - internationalPrefix))));
+    EXPECT_FALSE(SafeToDecode(folder, PngWith("iTXt", CompressedText("iTXt", 'a', room - internationalPrefix + 1))));
+    const auto profileOf = [](std::uint64_t bytes) { return CompressedRgbProfile(static_cast<std::uint32_t>(bytes)); };
+    EXPECT_TRUE(SafeToDecode(folder, PngWith("iCCP", profileOf(room - profilePrefix))));
+    EXPECT_FALSE(SafeToDecode(folder, PngWith("iCCP", profileOf(room - profilePrefix + 1))));
+
+    // Stored text and unknown chunks count their bytes; so does an iTXt that is not compressed.
+    EXPECT_TRUE(SafeToDecode(folder, PngWith("tEXt", Bytes(room, 'a'))));
+    EXPECT_FALSE(SafeToDecode(folder, PngWith("prVt", Bytes(room + 1, 'a'))));
+    const Bytes plain = ByteWriter().Raw(Keyword()).Raw({0, 0, 0, 0}).Raw(ZlibZeros(100000000)).Get();
+    EXPECT_TRUE(SafeToDecode(folder, PngWith("iTXt", plain)));
+
+    // Every chunk costs its record, even an empty one; image data costs nothing.
+    const int records = static_cast<int>(kMaxPngAncillaryBytes / kPngChunkRecordBytes);
+    EXPECT_TRUE(SafeToDecode(folder, PngWith("prVt", {}, records)));
+    EXPECT_FALSE(SafeToDecode(folder, PngWith("prVt", {}, records + 1)));
+    EXPECT_TRUE(SafeToDecode(folder, PngWith("IDAT", {}, records + 1)));
+
+    // After the image they count as well; after the end chunk, nothing is read.
+    ByteWriter after = PngHeader(16, 16);
+    PngChunk(after, "IDAT", ZlibZeros(16 * 65));
+    ByteWriter trailing = after;
+    PngChunk(after, "zTXt", CompressedText("zTXt", 'a', kMaxPngAncillaryBytes));
+    EXPECT_FALSE(SafeToDecode(folder, after.Get()));
+    PngChunk(trailing, "IEND", {});
+    PngChunk(trailing, "zTXt", CompressedText("zTXt", 'a', kMaxPngAncillaryBytes));
+    EXPECT_TRUE(SafeToDecode(folder, trailing.Get()));
+}
+
+TEST(ImageHeader, IconIsNotSafeToDecodeWhenAPngInItIsNotOrItHoldsTooManyPngs)
+{
+    TempFolder folder;
+    EXPECT_TRUE(SafeToDecode(folder, IconOf({{16, 16, IconBitmap(16, 16)}, {0, 0, PngClaiming(256, 256)}})));
+    const Bytes bomb = PngWith("zTXt", CompressedText("zTXt", 'a', kMaxPngAncillaryBytes));
+    EXPECT_FALSE(SafeToDecode(folder, IconOf({{16, 16, IconBitmap(16, 16)}, {16, 16, bomb}})));
+    std::vector<IconImage> images(kMaxIconPngImages, IconImage{16, 16, PngClaiming(16, 16)});
+    EXPECT_TRUE(SafeToDecode(folder, IconOf(images)));
+    images.push_back(images.front());
+    EXPECT_FALSE(SafeToDecode(folder, IconOf(images)));
+}
+

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <set>
 
 #include "header_file.h"
+#include "png_chunks.h"
 
 namespace {
 
@@ -164,25 +166,113 @@ ClaimedSize ReadIconImageSize(HeaderFile& file, const unsigned char* entry)
     return size;
 }
 
+// Calls visit with the directory entry of each image of an icon file, as far as the
+// directory is there to read.
+template <typename Visit>
+void ForEachIconImage(HeaderFile& file, Visit visit)
+{
+    unsigned char head[6];
+    if (!file.Read(0, head, sizeof head))
+        return;
+    for (std::uint32_t i = 0, images = LittleEndian16(head + 4); i < images; ++i) {
+        unsigned char entry[16];
+        if (!file.Read(6 + 16ull * i, entry, sizeof entry))
+            return;
+        visit(entry);
+    }
+}
+
 // Icon and cursor files hold several images; the decoder may pick any of them, so the
 // claim is the largest width and the largest height among them.
 std::optional<ClaimedSize> ReadIconSize(HeaderFile& file)
 {
-    unsigned char head[6];
-    if (!file.Read(0, head, sizeof head))
-        return std::nullopt;
     std::optional<ClaimedSize> largest;
-    for (std::uint32_t i = 0, images = LittleEndian16(head + 4); i < images; ++i) {
-        unsigned char entry[16];
-        if (!file.Read(6 + 16ull * i, entry, sizeof entry))
-            break;
+    ForEachIconImage(file, [&](const unsigned char* entry) {
         const ClaimedSize size = ReadIconImageSize(file, entry);
         if (!largest)
             largest = size;
         largest->width = std::max(largest->width, size.width);
         largest->height = std::max(largest->height, size.height);
-    }
+    });
     return largest;
+}
+
+enum class Format { Unknown, Png, Bmp, Jpeg, Gif, LittleEndianTiff, BigEndianTiff, Icon };
+
+// The format a file's signature names, whatever the file is called.
+Format RecogniseFormat(HeaderFile& file)
+{
+    unsigned char head[8] = {};
+    const std::size_t length = file.ReadUpTo(0, head, sizeof head);
+    const auto startsWith = [&](std::initializer_list<unsigned char> signature) {
+        return length >= signature.size() && std::equal(signature.begin(), signature.end(), head);
+    };
+    if (length == sizeof kPngSignature && std::equal(head, head + length, kPngSignature))
+        return Format::Png;
+    if (startsWith({'B', 'M'}))
+        return Format::Bmp;
+    if (startsWith({0xFF, 0xD8}))
+        return Format::Jpeg;
+    if (startsWith({'G', 'I', 'F', '8', '7', 'a'}) || startsWith({'G', 'I', 'F', '8', '9', 'a'}))
+        return Format::Gif;
+    if (startsWith({'I', 'I', 42, 0}))
+        return Format::LittleEndianTiff;
+    if (startsWith({'M', 'M', 0, 42}))
+        return Format::BigEndianTiff;
+    if (startsWith({0, 0, 1, 0}) || startsWith({0, 0, 2, 0}))
+        return Format::Icon;
+    return Format::Unknown;
+}
+
+// The size the header of a file of that format claims.
+std::optional<ClaimedSize> ReadSize(HeaderFile& file, Format format)
+{
+    switch (format) {
+    case Format::Png: return ReadPngSize(file, 0);
+    case Format::Bmp: return ReadBmpSize(file);
+    case Format::Jpeg: return ReadJpegSize(file);
+    case Format::Gif: return ReadGifSize(file);
+    case Format::LittleEndianTiff: return ReadTiffSize(file, false);
+    case Format::BigEndianTiff: return ReadTiffSize(file, true);
+    case Format::Icon: return ReadIconSize(file);
+    case Format::Unknown: break;
+    }
+    return std::nullopt;
+}
+
+bool PngFileAllowsDecoding(HeaderFile& file)
+{
+    std::uint64_t held = 0;
+    return PngChunksAllowDecoding(file, 0, held);
+}
+
+// An icon may hold whole PNG files, which the decoder reads as it reads any other. Their
+// ancillary chunks share one budget, and each is walked once however many entries name
+// it, so that an icon of many entries costs no more to check than its PNGs hold.
+bool IconImagesAllowDecoding(HeaderFile& file)
+{
+    std::set<std::uint32_t> checked;
+    std::uint64_t held = 0;
+    bool allowed = true;
+    ForEachIconImage(file, [&](const unsigned char* entry) {
+        const std::uint32_t offset = LittleEndian32(entry + 12);
+        if (!allowed || checked.count(offset) || !ReadPngSize(file, offset))
+            return;
+        checked.insert(offset);
+        allowed = checked.size() <= kMaxIconPngImages && PngChunksAllowDecoding(file, offset, held);
+    });
+    return allowed;
+}
+
+// Whether what the file's chunks or blocks claim lets it be decoded; the formats whose
+// decoders were seen to act on such claims are checked.
+bool StructureAllowsDecoding(HeaderFile& file, Format format)
+{
+    switch (format) {
+    case Format::Png: return PngFileAllowsDecoding(file);
+    case Format::Icon: return IconImagesAllowDecoding(file);
+    default: return true;
+    }
 }
 
 }  // namespace
@@ -194,25 +284,21 @@ std::optional<ClaimedSize> ReadClaimedSize(const wchar_t* path)
     HeaderFile file(path);
     if (!file.IsOpen())
         return std::nullopt;
-    unsigned char head[8] = {};
-    const std::size_t length = file.ReadUpTo(0, head, sizeof head);
-    const auto startsWith = [&](std::initializer_list<unsigned char> signature) {
-        return length >= signature.size() && std::equal(signature.begin(), signature.end(), head);
-    };
+    return ReadSize(file, RecogniseFormat(file));
+}
 
-    if (length == sizeof kPngSignature && std::equal(head, head + length, kPngSignature))
-        return ReadPngSize(file, 0);
-    if (startsWith({'B', 'M'}))
-        return ReadBmpSize(file);
-    if (startsWith({0xFF, 0xD8}))
-        return ReadJpegSize(file);
-    if (startsWith({'G', 'I', 'F', '8', '7', 'a'}) || startsWith({'G', 'I', 'F', '8', '9', 'a'}))
-        return ReadGifSize(file);
-    if (startsWith({'I', 'I', 42, 0}) || startsWith({'M', 'M', 0, 42}))
-        return ReadTiffSize(file, head[0] == 'M');
-    if (startsWith({0, 0, 1, 0}) || startsWith({0, 0, 2, 0}))
-        return ReadIconSize(file);
-    return std::nullopt;
+bool IsSafeToDecode(const wchar_t* path)
+{
+    if (!path)
+        return true;
+    HeaderFile file(path);
+    if (!file.IsOpen())
+        return true;
+    const Format format = RecogniseFormat(file);
+    const std::optional<ClaimedSize> claimed = ReadSize(file, format);
+    if (claimed && !IsWithinDecodeLimits(claimed->width, claimed->height))
+        return false;
+    return StructureAllowsDecoding(file, format);
 }
 
 bool IsWithinDecodeLimits(std::uint64_t width, std::uint64_t height)

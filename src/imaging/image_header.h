@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -15,9 +16,20 @@ struct ClaimedSize {
 // decoder then decides on its own.
 std::optional<ClaimedSize> ReadClaimedSize(const wchar_t* path);
 
+// Whether a file may be handed to the decoder: false when its header claims a size past
+// the decode limits, or when its chunks or blocks claim more than the file holds or would
+// make the decoder hold more than the image it claims allows (png_chunks.h, for PNG files
+// and the PNG images inside icons). True for formats no reader here recognises, for a null
+// path and for a file that cannot be opened: the decoder decides.
+bool IsSafeToDecode(const wchar_t* path);
+
 // The largest images the program decodes. Bigger ones can exhaust memory or crash the
 // platform's decoders, so they are treated as files that cannot be decoded.
 constexpr std::uint64_t kMaxImageSide = 16384;
 constexpr std::uint64_t kMaxImagePixels = 128000000;
 
 bool IsWithinDecodeLimits(std::uint64_t width, std::uint64_t height);
+
+// The most PNG images an icon may hold; real icons hold a handful, and each is checked
+// before decoding.
+constexpr std::size_t kMaxIconPngImages = 64;

@@ -28,9 +28,9 @@ ImageRef LoadImageFile(const wchar_t* path)
     if (!path || !*path)
         return std::make_shared<ImageHandle>();
 
-    // Some decoders crash or take gigabytes on files claiming huge sizes; refuse them unread.
-    if (const auto claimed = ReadClaimedSize(path);
-        claimed && !IsWithinDecodeLimits(claimed->width, claimed->height))
+    // Some decoders crash or take gigabytes on files claiming huge sizes, and allocate or
+    // inflate whatever a chunk claims; refuse such files unread.
+    if (!IsSafeToDecode(path))
         return std::make_shared<ImageHandle>();
 
     Gdiplus::GpBitmap* bitmap = nullptr;
