@@ -237,6 +237,70 @@ Bytes CompressedRgbProfile(std::uint32_t profileBytes)
     return chunk.Raw(ZlibRepeating(header.Get(), 0, profileBytes - header.Size())).Get();
 }
 
+namespace {
+
+constexpr std::uint32_t kGifClear = 4, kGifEnd = 5, kGifFirstFreeCode = 6, kGifCodeLimit = 4096;
+
+// The image data of pixels 0s with a minimum code size of 2: after a clear code and one
+// literal 0, each code is the one the decoder is about to add, which stands for the run
+// before it and one more pixel, so the runs grow by one each code. The table is started
+// again before it fills.
+Bytes GifZeroPixels(std::uint64_t pixels)
+{
+    Bytes packed;
+    std::uint32_t pending = 0;
+    int pendingBits = 0;
+    int width = 3;
+    const auto emit = [&](std::uint32_t code) {
+        pending |= code << pendingBits;
+        for (pendingBits += width; pendingBits >= 8; pendingBits -= 8) {
+            packed.push_back(static_cast<unsigned char>(pending));
+            pending >>= 8;
+        }
+    };
+    std::uint32_t next = kGifCodeLimit;
+    std::uint64_t run = 0;
+    for (std::uint64_t done = 0; done < pixels; done += run) {
+        if (next + 1 >= kGifCodeLimit) {
+            emit(kGifClear);
+            width = 3;
+            emit(0);
+            next = kGifFirstFreeCode;
+            run = 1;
+            continue;
+        }
+        emit(next++);
+        ++run;
+        if (next == (1u << width) && width < 12)
+            ++width;
+    }
+    emit(kGifEnd);
+    if (pendingBits > 0)
+        packed.push_back(static_cast<unsigned char>(pending));
+
+    ByteWriter blocks;
+    blocks.Raw({2});  // the minimum code size
+    for (std::size_t at = 0; at < packed.size(); at += 255) {
+        const std::size_t length = std::min<std::size_t>(255, packed.size() - at);
+        blocks.Raw({static_cast<unsigned>(length)}).Raw(Bytes(packed.begin() + at, packed.begin() + at + length));
+    }
+    return blocks.Raw({0}).Get();
+}
+
+}  // namespace
+
+Bytes GifOfFrames(std::uint32_t screenWidth, std::uint32_t screenHeight, std::uint32_t frameWidth,
+                  std::uint32_t frameHeight, int frames)
+{
+    ByteWriter gif;
+    gif.Text("GIF89a").Le16(screenWidth).Le16(screenHeight).Raw({0x80, 0, 0});
+    gif.Raw({0, 0, 0, 255, 255, 255});  // black and white
+    const Bytes pixels = GifZeroPixels(std::uint64_t{frameWidth} * frameHeight);
+    for (int i = 0; i < frames; ++i)
+        gif.Raw({0x2C}).Le16(0).Le16(0).Le16(frameWidth).Le16(frameHeight).Raw({0}).Raw(pixels);
+    return gif.Raw({0x3B}).Get();
+}
+
 Bytes ZeroGreyPng(std::uint32_t width, std::uint32_t height)
 {
     ByteWriter png;

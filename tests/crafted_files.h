@@ -79,6 +79,11 @@ Bytes CompressedText(const char* type, unsigned char fill, std::uint64_t count);
 // inflates to profileBytes.
 Bytes CompressedRgbProfile(std::uint32_t profileBytes);
 
+// A GIF of a logical screen and frames of their own size, every pixel 0, the image data
+// compressed as runs of growing length (a few bytes for every thousand pixels).
+Bytes GifOfFrames(std::uint32_t screenWidth, std::uint32_t screenHeight, std::uint32_t frameWidth,
+                  std::uint32_t frameHeight, int frames);
+
 // Valid 8-bit grey images, every pixel black, of a few hundred kilobytes however large.
 Bytes ZeroGreyPng(std::uint32_t width, std::uint32_t height);
 Bytes ZeroGreyTiff(std::uint32_t width, std::uint32_t height);

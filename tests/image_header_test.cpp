@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "crafted_files.h"
+#include "gif_blocks.h"
 #include "image_encoder.h"
 #include "image_header.h"
 #include "inflate_count.h"
@@ -320,6 +321,27 @@ TEST(ImageHeader, PngAncillaryChunksMayHoldOrInflateToEightMegabytesInAll)
     PngChunk(trailing, "IEND", {});
     PngChunk(trailing, "zTXt", CompressedText("zTXt", 'a', kMaxPngAncillaryBytes));
     EXPECT_TRUE(SafeToDecode(folder, trailing.Get()));
+}
+
+TEST(ImageHeader, GifSizeIsItsLargestFrameWhereAFrameIsLargerThanItsScreen)
+{
+    TempFolder folder;
+    EXPECT_EQ(Expect(64, 48), Describe(ClaimOf(folder, GifOfFrames(16, 16, 64, 48, 1))));
+    EXPECT_EQ(Expect(100, 50), Describe(ClaimOf(folder, GifOfFrames(100, 20, 30, 50, 2))));
+    EXPECT_EQ(Expect(20000, 8), Describe(ClaimOf(folder, GifOfFrames(16, 8, 20000, 1, 1))));
+    EXPECT_FALSE(SafeToDecode(folder, GifOfFrames(16, 8, 20000, 1, 1)));
+}
+
+TEST(ImageHeader, GifIsNotSafeToDecodeWhenItsOtherFramesHoldMoreThan32Megabytes)
+{
+    TempFolder folder;
+    EXPECT_TRUE(SafeToDecode(folder, GifOfFrames(16, 16, 16384, 7812, 1)));
+    // Two frames of 4096 x 4096 besides the largest are 32 MB of pixels, and their records.
+    EXPECT_TRUE(SafeToDecode(folder, GifOfFrames(16, 16, 4096, 4096, 2)));
+    EXPECT_FALSE(SafeToDecode(folder, GifOfFrames(16, 16, 4096, 4096, 3)));
+    const int tinyFrames = static_cast<int>(kMaxGifOtherFramesBytes / (1 + kGifFrameRecordBytes));
+    EXPECT_TRUE(SafeToDecode(folder, GifOfFrames(16, 16, 1, 1, tinyFrames + 1)));
+    EXPECT_FALSE(SafeToDecode(folder, GifOfFrames(16, 16, 1, 1, tinyFrames + 2)));
 }
 
 TEST(ImageHeader, IconIsNotSafeToDecodeWhenAPngInItIsNotOrItHoldsTooManyPngs)

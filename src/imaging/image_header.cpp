@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <set>
 
+#include "gif_blocks.h"
 #include "header_file.h"
 #include "png_chunks.h"
 
@@ -104,13 +105,15 @@ std::optional<ClaimedSize> ReadJpegSize(HeaderFile& file)
     }
 }
 
-// GIF: the logical screen size, little-endian.
+// GIF: the logical screen, or the largest frame where a frame is wider or taller, as the
+// decoder gives a frame the size its own descriptor claims.
 std::optional<ClaimedSize> ReadGifSize(HeaderFile& file)
 {
-    unsigned char head[10];
-    if (!file.Read(0, head, sizeof head))
+    const std::optional<GifFrames> frames = ReadGifFrames(file);
+    if (!frames)
         return std::nullopt;
-    return ClaimedSize{LittleEndian16(head + 6), LittleEndian16(head + 8)};
+    return ClaimedSize{std::max(frames->screenWidth, frames->widestFrame),
+                       std::max(frames->screenHeight, frames->tallestFrame)};
 }
 
 // TIFF: the width and length tags of the first image directory, which is the image
@@ -246,6 +249,12 @@ bool PngFileAllowsDecoding(HeaderFile& file)
     return PngChunksAllowDecoding(file, 0, held);
 }
 
+bool GifFramesAllowDecoding(HeaderFile& file)
+{
+    const std::optional<GifFrames> frames = ReadGifFrames(file);
+    return !frames || OtherFramesBytes(*frames) <= kMaxGifOtherFramesBytes;
+}
+
 // An icon may hold whole PNG files, which the decoder reads as it reads any other. Their
 // ancillary chunks share one budget, and each is walked once however many entries name
 // it, so that an icon of many entries costs no more to check than its PNGs hold.
@@ -270,6 +279,7 @@ bool StructureAllowsDecoding(HeaderFile& file, Format format)
 {
     switch (format) {
     case Format::Png: return PngFileAllowsDecoding(file);
+    case Format::Gif: return GifFramesAllowDecoding(file);
     case Format::Icon: return IconImagesAllowDecoding(file);
     default: return true;
     }

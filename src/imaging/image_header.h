@@ -11,16 +11,17 @@ struct ClaimedSize {
 
 // Reads the size from a PNG, BMP, JPEG, GIF, TIFF or icon header (every format the
 // decoder reads bitmaps from), recognised by its signature, not by the file's name. For an
-// icon, which holds several images, the largest width and the largest height among them.
+// icon, which holds several images, the largest width and the largest height among them;
+// for a GIF, likewise among its logical screen and its frames.
 // Nothing for other formats, for a null path and for headers too broken to read; the
 // decoder then decides on its own.
 std::optional<ClaimedSize> ReadClaimedSize(const wchar_t* path);
 
 // Whether a file may be handed to the decoder: false when its header claims a size past
 // the decode limits, or when its chunks or blocks claim more than the file holds or would
-// make the decoder hold more than the image it claims allows (png_chunks.h, for PNG files
-// and the PNG images inside icons). True for formats no reader here recognises, for a null
-// path and for a file that cannot be opened: the decoder decides.
+// make the decoder hold more than the image it claims allows (png_chunks.h for PNG files,
+// also inside icons; gif_blocks.h for GIF files). True for formats no reader here
+// recognises, for a null path and for a file that cannot be opened: the decoder decides.
 bool IsSafeToDecode(const wchar_t* path);
 
 // The largest images the program decodes. Bigger ones can exhaust memory or crash the
