@@ -11,6 +11,9 @@
 
 namespace {
 
+constexpr std::uint64_t kMaxImageSide = 16384;
+constexpr std::uint64_t kMaxImagePixels = 128000000;
+
 std::uint64_t Magnitude(std::int32_t value)
 {
     return value < 0 ? std::uint64_t{0} - static_cast<std::int64_t>(value) : std::uint64_t(value);

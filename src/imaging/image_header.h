@@ -24,11 +24,9 @@ std::optional<ClaimedSize> ReadClaimedSize(const wchar_t* path);
 // recognises, for a null path and for a file that cannot be opened: the decoder decides.
 bool IsSafeToDecode(const wchar_t* path);
 
-// The largest images the program decodes. Bigger ones can exhaust memory or crash the
-// platform's decoders, so they are treated as files that cannot be decoded.
-constexpr std::uint64_t kMaxImageSide = 16384;
-constexpr std::uint64_t kMaxImagePixels = 128000000;
-
+// Whether an image of that size is one the program decodes: at most 16,384 pixels a side
+// and 128,000,000 in all. Bigger ones can exhaust memory or crash the platform's decoders,
+// so they are treated as files that cannot be decoded.
 bool IsWithinDecodeLimits(std::uint64_t width, std::uint64_t height);
 
 // The most PNG images an icon may hold; real icons hold a handful, and each is checked
