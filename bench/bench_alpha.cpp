@@ -1,7 +1,8 @@
 // Times the program's heavy operations on a 4000 × 3000 image: the range alpha edit over the
 // whole image, keeping it for undo and undoing and redoing it, decoding a PNG and a JPEG of
-// that size through the loader, and encoding the PNG. Prints the median of several runs of
-// each, one line each, and the memory the undo history takes. Run by hand.
+// that size through the loader, encoding the PNG, and painting it in the program's main
+// window. Prints the median of several runs of each, one line each, and the memory the undo
+// history takes. Run by hand; the paint figures need a display.
 #include <windows.h>
 #include <psapi.h>
 
@@ -18,6 +19,9 @@
 #include "gdiplus_session.h"
 #include "image_encoder.h"
 #include "image_loader.h"
+#include "image_canvas.h"
+#include "app_state.h"
+#include "startup.h"
 
 namespace {
 
@@ -120,9 +124,9 @@ double TimeDecode(const std::wstring& path)
 void PrintLine(const std::string& what, double milliseconds)
 {
     if (milliseconds < 0)
-        std::printf("%-44s   failed\n", what.c_str());
+        std::printf("%-50s   failed\n", what.c_str());
     else
-        std::printf("%-44s %8.1f ms\n", what.c_str(), milliseconds);
+        std::printf("%-50s %8.1f ms\n", what.c_str(), milliseconds);
 }
 
 std::string WithFileSize(const char* what, const std::wstring& path)
@@ -154,7 +158,7 @@ void BenchUndo(const ImageRef& picture)
                   history.Clear();
                   history.RecordAlphaEdit(document);
               }));
-    std::printf("%-44s %8.1f MB kept, %.1f MB more committed\n", "  its memory",
+    std::printf("%-50s %8.1f MB kept, %.1f MB more committed\n", "  its memory",
                 static_cast<double>(history.Bytes()) / 1e6, CommittedMegabytes() - committedBefore);
     ApplyAlphaToRange(document, 0);
     // Undo and redo are the same exchange of pixels; each pair gives the image back as it was.
@@ -162,6 +166,112 @@ void BenchUndo(const ImageRef& picture)
                   history.Undo(*picture);
                   history.Redo(*picture);
               }) / 2);
+}
+
+// Lets the window handle what its paints and fits queued, as the program's loop would.
+void HandlePendingMessages()
+{
+    constexpr DWORD kSettleMs = 50;
+    const DWORD start = GetTickCount();
+    MSG message;
+    while (GetTickCount() - start < kSettleMs) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(1);
+    }
+}
+
+// One paint of the window: the part given (all of the client area for null) is invalidated
+// with erasing and painted at once.
+double TimePaint(HWND window, const RECT* part)
+{
+    return MedianMilliseconds([&](int) {
+        InvalidateRect(window, part, TRUE);
+        UpdateWindow(window);
+        GdiFlush();
+    });
+}
+
+// Drawing every pixel of the image onto a device context, as each paint once did.
+double TimeWholeImageDraw(HDC dc, const ImageRef& picture)
+{
+    return MedianMilliseconds([&](int) {
+        ImageCanvas canvas(dc);
+        canvas.DrawImageAtOrigin(picture.get());
+        GdiFlush();
+    });
+}
+
+// A 32-bit device-independent bitmap selected into a memory device context: a surface the
+// size of a window on a 1920 × 1080 screen.
+class MemorySurface {
+public:
+    static constexpr int kWidth = 1920;
+    static constexpr int kHeight = 1080;
+    MemorySurface()
+    {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = kWidth;
+        info.bmiHeader.biHeight = -kHeight;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        dc_ = CreateCompatibleDC(nullptr);
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        previous_ = SelectObject(dc_, bitmap_);
+    }
+    ~MemorySurface()
+    {
+        SelectObject(dc_, previous_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    MemorySurface(const MemorySurface&) = delete;
+    MemorySurface& operator=(const MemorySurface&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};
+
+// Paints the picture in the program's own main window, which its first paint fits to the
+// screen, and prints the figures; without a display there is no window to paint.
+void PrintPaintFigures(const ImageRef& picture)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HWND window = RegisterMainWindowClass(instance) ? CreateMainWindow(instance, false) : nullptr;
+    if (!window) {
+        std::printf("paint: no window (no display?)\n");
+        return;
+    }
+    g_app.instance = instance;
+    ShowWindow(window, SW_SHOWNORMAL);
+    g_document.SetImage(picture);
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+    HandlePendingMessages();
+
+    RECT client = {};
+    GetClientRect(window, &client);
+    char what[96];
+    std::snprintf(what, sizeof what, "paint the main window, %ld x %ld client area", client.right, client.bottom);
+    PrintLine(what, TimePaint(window, nullptr));
+    HandlePendingMessages();
+    const RECT part = {100, 100, 740, 580};
+    PrintLine("paint a 640 x 480 update rectangle", TimePaint(window, &part));
+    HandlePendingMessages();
+    HDC windowDc = GetDC(window);
+    PrintLine("draw the whole image onto the window", TimeWholeImageDraw(windowDc, picture));
+    ReleaseDC(window, windowDc);
+    const MemorySurface surface;
+    PrintLine("draw the whole image onto a 1920 x 1080 DIB", TimeWholeImageDraw(surface.Get(), picture));
+    g_document.ReleaseImage();
 }
 
 int RunBenchmarks()
@@ -182,6 +292,7 @@ int RunBenchmarks()
     PrintLine(WithFileSize("decode PNG with LoadImageFile", png), TimeDecode(png));
     PrintLine(WithFileSize("decode JPEG with LoadImageFile", jpeg), TimeDecode(jpeg));
     PrintLine("encode PNG", MedianMilliseconds([&](int) { WriteImageFile(*picture, png.c_str(), L"image/png", nullptr); }));
+    PrintPaintFigures(picture);
     return 0;
 }
 
