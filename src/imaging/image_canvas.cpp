@@ -24,6 +24,76 @@ private:
     Gdiplus::GpPen* pen_ = nullptr;
 };
 
+// The pixels of a part of a bitmap, locked for reading in the bitmap's own 32-bit ARGB format,
+// so that GDI+ hands out its own memory rather than a copy; unlocked when it goes.
+class ReadLock {
+public:
+    ReadLock(Gdiplus::GpBitmap* bitmap, POINT origin, SIZE size) noexcept : bitmap_(bitmap)
+    {
+        const Gdiplus::Rect part(origin.x, origin.y, size.cx, size.cy);
+        locked_ = GdipBitmapLockBits(bitmap_, &part, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB,
+                                     &data_) == Gdiplus::Ok;
+    }
+    ~ReadLock()
+    {
+        if (locked_)
+            GdipBitmapUnlockBits(bitmap_, &data_);
+    }
+    ReadLock(const ReadLock&) = delete;
+    ReadLock& operator=(const ReadLock&) = delete;
+
+    bool IsLocked() const noexcept { return locked_; }
+    const Gdiplus::BitmapData& Data() const noexcept { return data_; }
+
+private:
+    Gdiplus::GpBitmap* bitmap_;
+    Gdiplus::BitmapData data_ = {};
+    bool locked_ = false;
+};
+
+// A bitmap over locked pixels, sharing them rather than copying; it must go before the lock.
+class SharedPixelsBitmap {
+public:
+    explicit SharedPixelsBitmap(const Gdiplus::BitmapData& pixels) noexcept
+    {
+        GdipCreateBitmapFromScan0(static_cast<INT>(pixels.Width), static_cast<INT>(pixels.Height),
+                                  pixels.Stride, PixelFormat32bppARGB, static_cast<BYTE*>(pixels.Scan0),
+                                  &bitmap_);
+    }
+    ~SharedPixelsBitmap()
+    {
+        if (bitmap_)
+            GdipDisposeImage(bitmap_);
+    }
+    SharedPixelsBitmap(const SharedPixelsBitmap&) = delete;
+    SharedPixelsBitmap& operator=(const SharedPixelsBitmap&) = delete;
+
+    Gdiplus::GpBitmap* Get() const noexcept { return bitmap_; }
+
+private:
+    Gdiplus::GpBitmap* bitmap_ = nullptr;
+};
+
+// Nearest-neighbour sampling on pixel centres for as long as it lives: each image pixel is
+// copied without blending it with its neighbours. The offset mode is put back afterwards so
+// that the outline lands where it did.
+class NearestPixelSampling {
+public:
+    explicit NearestPixelSampling(Gdiplus::GpGraphics* graphics) noexcept : graphics_(graphics)
+    {
+        GdipGetPixelOffsetMode(graphics_, &offsetMode_);
+        GdipSetInterpolationMode(graphics_, Gdiplus::InterpolationModeNearestNeighbor);
+        GdipSetPixelOffsetMode(graphics_, Gdiplus::PixelOffsetModeHalf);
+    }
+    ~NearestPixelSampling() { GdipSetPixelOffsetMode(graphics_, offsetMode_); }
+    NearestPixelSampling(const NearestPixelSampling&) = delete;
+    NearestPixelSampling& operator=(const NearestPixelSampling&) = delete;
+
+private:
+    Gdiplus::GpGraphics* graphics_;
+    Gdiplus::PixelOffsetMode offsetMode_ = Gdiplus::PixelOffsetModeDefault;
+};
+
 }  // namespace
 
 ImageCanvas::ImageCanvas(HDC dc) noexcept
@@ -44,16 +114,28 @@ void ImageCanvas::DrawImageAtOrigin(const ImageHandle* image)
         return;
     // Drawn without a size, GDI+ scales by the file's resolution; an explicit size in
     // pixels keeps image pixels on screen pixels, where the outline and the pick expect them.
-    // Nearest-neighbour sampling on pixel centres copies each pixel without blending it with
-    // its neighbours; the offset mode is put back so that the outline lands where it did.
     const ImageSize size = image->Size();
-    Gdiplus::PixelOffsetMode offsetMode = Gdiplus::PixelOffsetModeDefault;
-    GdipGetPixelOffsetMode(graphics_, &offsetMode);
-    GdipSetInterpolationMode(graphics_, Gdiplus::InterpolationModeNearestNeighbor);
-    GdipSetPixelOffsetMode(graphics_, Gdiplus::PixelOffsetModeHalf);
+    const NearestPixelSampling sampling(graphics_);
     GdipDrawImageRectI(graphics_, image->Native(), 0, 0, static_cast<INT>(size.width),
                        static_cast<INT>(size.height));
-    GdipSetPixelOffsetMode(graphics_, offsetMode);
+}
+
+void ImageCanvas::DrawImagePart(const ImageHandle* image, POINT target, POINT source, SIZE size)
+{
+    if (!graphics_ || !image || image->IsEmpty() || size.cx <= 0 || size.cy <= 0)
+        return;
+    // The part is drawn as a bitmap of its own over the image's pixels: GDI+ prepares every
+    // pixel of the bitmap it is given for the device (Wine converts all of it to premultiplied
+    // alpha on each call, whatever is clipped away), so a bitmap of the part costs only the
+    // part. Drawn at its own size it is one image pixel to one device pixel.
+    const ReadLock lock(image->Native(), source, size);
+    if (!lock.IsLocked())
+        return;
+    const SharedPixelsBitmap part(lock.Data());
+    if (!part.Get())
+        return;
+    const NearestPixelSampling sampling(graphics_);
+    GdipDrawImageRectI(graphics_, part.Get(), target.x, target.y, size.cx, size.cy);
 }
 
 void ImageCanvas::DrawOutline(ArgbValue colour, int x, int y, int width, int height)

@@ -17,7 +17,14 @@ public:
 
     // Draws the image with its top-left pixel at the origin, one image pixel to one device
     // pixel whatever resolution its file recorded. Nothing for no image or an empty one.
+    // Every pixel of the image is drawn, seen or not; DrawImagePart draws only what is asked.
     void DrawImageAtOrigin(const ImageHandle* image);
+
+    // Draws the part of the image that starts at image pixel source and is size pixels large,
+    // with that pixel at device point target, one image pixel to one device pixel: the device
+    // pixels are those DrawImageAtOrigin gives the part, moved by target - source. The part
+    // must lie inside the image; nothing is drawn for an empty one.
+    void DrawImagePart(const ImageHandle* image, POINT target, POINT source, SIZE size);
 
     // Draws the outline of a rectangle with a pen 1.0 wide in colour. Negative widths and
     // heights are passed on as they are.
