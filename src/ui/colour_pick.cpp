@@ -4,6 +4,7 @@
 #include "resource.h"
 #include "app_state.h"
 #include "gdi_objects.h"
+#include "scroll_view.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ ArgbValue ColourUnderCursor(const ImageDocument& document, HWND mainWindow)
     POINT point;
     GetCursorPos(&point);
     ScreenToClient(mainWindow, &point);
+    point = ClientToImage(point);
     ArgbValue colour = kOpaqueBlack;
     // Negative coordinates become huge unsigned ones, outside every image.
     document.Image()->GetPixel(static_cast<std::uint32_t>(point.x), static_cast<std::uint32_t>(point.y),

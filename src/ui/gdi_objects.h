@@ -68,6 +68,8 @@ public:
     PaintScope(const PaintScope&) = delete;
     PaintScope& operator=(const PaintScope&) = delete;
     HDC Get() const noexcept { return dc_; }
+    // The part of the client area this paint is to draw.
+    const RECT& Area() const noexcept { return paint_.rcPaint; }
 
 private:
     HWND window_;

@@ -1,63 +1,52 @@
 #include "main_window.h"
 
-#include <cstdint>
 #include <cstring>
 
 #include "image_document.h"
 #include "image_saver.h"
 #include "opening.h"
-#include "image_canvas.h"
 #include "resource.h"
 #include "shortcuts.h"
 #include "texts.h"
 #include "app_state.h"
 #include "colour_pick.h"
 #include "gdi_objects.h"
+#include "scroll_view.h"
 #include "tool_panel.h"
-#include "window_measure.h"
+#include "view_paint.h"
+#include "window_fit.h"
 
 namespace {
 
-ArgbValue OutlineColour(RangePenMode mode)
+// A window with scroll bars redraws them with its caption, which costs more than painting a
+// small part of the image; there an unchanged caption is left as it is.
+void SetCaption(HWND window, bool scrolling)
 {
-    return mode == RangePenMode::Black ? kOpaqueBlack : kOpaqueWhite;
-}
-
-// Width and height are signed differences, so a reversed range gives a negative size.
-void DrawRangeOutline(ImageCanvas& canvas, const PixelRange& range, RangePenMode mode)
-{
-    canvas.DrawOutline(OutlineColour(mode), static_cast<std::int32_t>(range.xFrom),
-                       static_cast<std::int32_t>(range.yFrom),
-                       static_cast<std::int32_t>(range.xTo - range.xFrom),
-                       static_cast<std::int32_t>(range.yTo - range.yFrom));
-}
-
-void DrawPrompt(HDC dc)
-{
-    TextOutA(dc, kPromptX, kPromptY, text::kPrompt, static_cast<int>(std::strlen(text::kPrompt)));
+    const char* caption = BuildCaption(g_document);
+    if (scrolling) {
+        char shown[ImageDocument::kCaptionBytes] = {};
+        GetWindowTextA(window, shown, sizeof shown);
+        if (std::strcmp(shown, caption) == 0)
+            return;
+    }
+    SetWindowTextA(window, caption);
 }
 
 // Every paint also fits the window to the image and rewrites the caption, so both snap
-// back whatever happened to them in between.
+// back whatever happened to them in between. Only the part the paint asks for is drawn.
 void Paint(HWND window)
 {
     {
         const PaintScope paint(window);
-        if (!g_document.HasImage())
-            DrawPrompt(paint.Get());
-        ImageCanvas canvas(paint.Get());
-        canvas.DrawImageAtOrigin(g_document.Image());
-        if (g_document.IsRangeShown())
-            DrawRangeOutline(canvas, g_document.Range(), g_document.PenMode());
+        PaintView(paint.Get(), paint.Area(), g_document, ViewOrigin());
     }
-    if (g_document.HasImage()) {
-        FitWindowToImage(g_document, window);
-        SetWindowTextA(window, BuildCaption(g_document));
-    }
+    if (g_document.HasImage())
+        SetCaption(window, FitWindowToImage(g_document, window));
 }
 
 LRESULT OnCreate(HWND window)
 {
+    ResetView();
     g_app.toolPanel = CreateToolPanel(window);
     ShowWindow(g_app.toolPanel, SW_SHOWNORMAL);
     DragAcceptFiles(window, TRUE);
@@ -77,12 +66,26 @@ LRESULT OnClose()
     return 0;
 }
 
-LRESULT OnKeyDown(WPARAM key)
+// Esc quits at once; besides the shortcuts, the arrows, Page Up, Page Down, Home and End
+// scroll a large image.
+LRESULT OnKeyDown(HWND window, UINT key)
 {
     if (key == VK_ESCAPE)
         PostQuitMessage(0);
-    else
-        RunShortcut(key, false);
+    else if (!RunShortcut(key, false))
+        ScrollFromKey(window, key);
+    return 0;
+}
+
+LRESULT OnScroll(HWND window, int bar, WORD request)
+{
+    ScrollFromBar(window, bar, request);
+    return 0;
+}
+
+LRESULT OnMouseWheel(HWND window, int delta, bool horizontal)
+{
+    ScrollFromWheel(window, delta, horizontal);
     return 0;
 }
 
@@ -111,24 +114,6 @@ LRESULT OnLeftButtonDown(HWND window)
     return 0;
 }
 
-// Resizes the window, without moving it or changing its place in the z-order, so that its
-// client area would be the given size with the frame it has now. The resize also activates
-// the window. False when the window already had that size.
-bool ResizeForClientArea(HWND window, ImageSize size)
-{
-    const WindowMeasure measure = MeasureWindow(window);
-    const int width = static_cast<int>(size.width) + measure.FrameWidth();
-    const int height = static_cast<int>(size.height) + measure.FrameHeight();
-    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE);
-    return width != measure.outer.cx || height != measure.outer.cy;
-}
-
-bool ClientAreaIs(HWND window, ImageSize size)
-{
-    const SIZE client = MeasureWindow(window).client;
-    return client.cx == static_cast<int>(size.width) && client.cy == static_cast<int>(size.height);
-}
-
 }  // namespace
 
 const char* BuildCaption(ImageDocument& document)
@@ -141,20 +126,6 @@ const char* BuildCaption(ImageDocument& document)
     return caption;
 }
 
-void FitWindowToImage(const ImageDocument& document, HWND window)
-{
-    const ImageSize size = document.GetImageSize();
-    if (!ResizeForClientArea(window, size))
-        return;
-    // A narrow window wraps its menu bar onto more lines, which takes height from the client
-    // area; measuring again after the resize catches that. The system's minimum window size
-    // can keep the client larger than the image, so the attempts are bounded.
-    constexpr int kMoreAttempts = 2;
-    for (int attempt = 0; attempt < kMoreAttempts && !ClientAreaIs(window, size); ++attempt)
-        if (!ResizeForClientArea(window, size))
-            return;
-}
-
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     g_app.mainWindow = window;
@@ -162,10 +133,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CREATE:      return OnCreate(window);
     case WM_PAINT:       return OnPaint(window);
     case WM_CLOSE:       return OnClose();
-    case WM_KEYDOWN:     return OnKeyDown(wParam);
+    case WM_KEYDOWN:     return OnKeyDown(window, static_cast<UINT>(wParam));
     case WM_COMMAND:     return OnCommand(window, LOWORD(wParam));
     case WM_LBUTTONDOWN: return OnLeftButtonDown(window);
     case WM_DROPFILES:   return OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
+    case WM_HSCROLL:     return OnScroll(window, SB_HORZ, LOWORD(wParam));
+    case WM_VSCROLL:     return OnScroll(window, SB_VERT, LOWORD(wParam));
+    case WM_MOUSEWHEEL:  return OnMouseWheel(window, GET_WHEEL_DELTA_WPARAM(wParam), (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0);
+    case WM_MOUSEHWHEEL: return OnMouseWheel(window, -GET_WHEEL_DELTA_WPARAM(wParam), true);  // tilting right scrolls right
     default:             return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -12,7 +12,3 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // Composes "Tessarel あるふぁ～ - [ title ]" in the document's caption buffer and returns it.
 const char* BuildCaption(ImageDocument& document);
-
-// Resizes the window, without moving it or changing its place in the z-order, so that its
-// client area is the size of the document's image (0 × 0 asked for an empty one).
-void FitWindowToImage(const ImageDocument& document, HWND window);

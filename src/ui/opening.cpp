@@ -7,13 +7,16 @@
 #include "editing.h"
 #include "image_document.h"
 #include "open_image.h"
+#include "scroll_view.h"
 #include "texts.h"
 
 namespace {
 
+// A new image is shown from its top-left corner.
 void ShowOpened(HWND mainWindow)
 {
     ForgetEdits();
+    ResetView();
     InvalidateRect(mainWindow, nullptr, TRUE);
     // After an image that could not be decoded the client area has no pixels, and an
     // invalid region alone would bring no paint: no fit to the next image, no caption.
