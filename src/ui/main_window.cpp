@@ -11,6 +11,7 @@
 #include "app_state.h"
 #include "colour_pick.h"
 #include "gdi_objects.h"
+#include "owned_windows.h"
 #include "scroll_view.h"
 #include "tool_panel.h"
 #include "view_paint.h"
@@ -89,6 +90,24 @@ LRESULT OnMouseWheel(HWND window, int delta, bool horizontal)
     return 0;
 }
 
+// Wine raises the window on the X server when it takes the focus, over its own tool panel.
+LRESULT OnSetFocus(HWND window)
+{
+    KeepOwnedWindowsAbove(window);
+    return 0;
+}
+
+// Being shown or moved in the z-order can put the window over its own windows under Wine.
+// The default handling, which sends the size and move messages, needs the message as it came.
+LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    const UINT flags = reinterpret_cast<const WINDOWPOS*>(lParam)->flags;
+    const LRESULT result = DefWindowProcA(window, WM_WINDOWPOSCHANGED, wParam, lParam);
+    if ((flags & SWP_SHOWWINDOW) || !(flags & SWP_NOZORDER))
+        KeepOwnedWindowsAbove(window);
+    return result;
+}
+
 LRESULT OnDropFiles(HWND window, HDROP drop)
 {
     OpenDroppedFile(window, drop);
@@ -130,17 +149,19 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     g_app.mainWindow = window;
     switch (message) {
-    case WM_CREATE:      return OnCreate(window);
-    case WM_PAINT:       return OnPaint(window);
-    case WM_CLOSE:       return OnClose();
-    case WM_KEYDOWN:     return OnKeyDown(window, static_cast<UINT>(wParam));
-    case WM_COMMAND:     return OnCommand(window, LOWORD(wParam));
-    case WM_LBUTTONDOWN: return OnLeftButtonDown(window);
-    case WM_DROPFILES:   return OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
-    case WM_HSCROLL:     return OnScroll(window, SB_HORZ, LOWORD(wParam));
-    case WM_VSCROLL:     return OnScroll(window, SB_VERT, LOWORD(wParam));
-    case WM_MOUSEWHEEL:  return OnMouseWheel(window, GET_WHEEL_DELTA_WPARAM(wParam), (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0);
-    case WM_MOUSEHWHEEL: return OnMouseWheel(window, -GET_WHEEL_DELTA_WPARAM(wParam), true);  // tilting right scrolls right
-    default:             return DefWindowProcA(window, message, wParam, lParam);
+    case WM_CREATE:           return OnCreate(window);
+    case WM_PAINT:            return OnPaint(window);
+    case WM_CLOSE:            return OnClose();
+    case WM_KEYDOWN:          return OnKeyDown(window, static_cast<UINT>(wParam));
+    case WM_COMMAND:          return OnCommand(window, LOWORD(wParam));
+    case WM_LBUTTONDOWN:      return OnLeftButtonDown(window);
+    case WM_DROPFILES:        return OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
+    case WM_HSCROLL:          return OnScroll(window, SB_HORZ, LOWORD(wParam));
+    case WM_VSCROLL:          return OnScroll(window, SB_VERT, LOWORD(wParam));
+    case WM_MOUSEWHEEL:       return OnMouseWheel(window, GET_WHEEL_DELTA_WPARAM(wParam), (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0);
+    case WM_MOUSEHWHEEL:      return OnMouseWheel(window, -GET_WHEEL_DELTA_WPARAM(wParam), true);  // tilting right scrolls right
+    case WM_SETFOCUS:         return OnSetFocus(window);
+    case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(window, wParam, lParam);
+    default:                  return DefWindowProcA(window, message, wParam, lParam);
     }
 }
