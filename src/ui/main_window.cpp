@@ -103,6 +103,8 @@ LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam)
 {
     const UINT flags = reinterpret_cast<const WINDOWPOS*>(lParam)->flags;
     const LRESULT result = DefWindowProcA(window, WM_WINDOWPOSCHANGED, wParam, lParam);
+    if (flags & SWP_SHOWWINDOW)
+        ReannounceOwnedWindows(window);  // the tool panel is shown while the window is created
     if ((flags & SWP_SHOWWINDOW) || !(flags & SWP_NOZORDER))
         KeepOwnedWindowsAbove(window);
     return result;
