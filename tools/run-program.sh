@@ -1,14 +1,16 @@
 #!/bin/sh
-# Starts the program under Wine on the user's display. With no display, starts it on a
-# private Xvfb display instead, saves a screenshot to build/mingw/screenshot.png, and stops
-# it again, leaving no process behind. Arguments are passed on to the program ("/f").
+# Starts the program under Wine on the user's display, in the prefix whose windows the
+# desktop's window manager manages. With no display, starts it on a private Xvfb display
+# instead, where no window manager runs, in the tests' prefix of unmanaged windows; saves a
+# screenshot to build/mingw/screenshot.png, and stops it again, leaving no process behind.
+# Arguments are passed on to the program ("/f").
 set -u
 cd "$(dirname "$0")/.."
 build=build/mingw
 exe="$build/tessarel.exe"
 
 if [ -n "${DISPLAY:-}" ]; then
-    exec "$build/wine-run.sh" "$exe" "$@"
+    exec "$build/wine-run.sh" --desktop "$exe" "$@"
 fi
 
 shot="$build/screenshot.png"
