@@ -172,21 +172,7 @@ TEST_F(LargeImage, DraggingTheThumbScrollsWithTheMouse)
     constexpr int kDrag = 200;
     SetCursorPos(x, y);
     PumpMessages();
-    const auto absolute = [](int coordinate, int metric) {
-        return static_cast<LONG>((coordinate * 65535 + GetSystemMetrics(metric) / 2) / (GetSystemMetrics(metric) - 1));
-    };
-    INPUT drag[3] = {};
-    for (INPUT& input : drag) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = absolute(x, SM_CXSCREEN);
-        input.mi.dy = absolute(y, SM_CYSCREEN);
-        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    }
-    drag[0].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    drag[1].mi.dy = absolute(y + kDrag, SM_CYSCREEN);
-    drag[2].mi.dy = drag[1].mi.dy;
-    drag[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-    SendInput(3, drag, sizeof drag[0]);
+    SendMouse({{{x, y}, LeftButton::Press}, {{x, y + kDrag}}, {{x, y + kDrag}, LeftButton::Release}});
     PumpMessages(200);
     const POINT thumbs = Thumbs();
     EXPECT_EQ(0, thumbs.x);

@@ -110,6 +110,41 @@ void PressKeys(std::initializer_list<WORD> keys)
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+namespace {
+
+// A screen coordinate on the 0 to 65535 scale of absolute mouse input.
+LONG AbsoluteCoordinate(LONG coordinate, int sizeMetric)
+{
+    const int size = GetSystemMetrics(sizeMetric);
+    return static_cast<LONG>((coordinate * 65535 + size / 2) / (size - 1));
+}
+
+}  // namespace
+
+void SendMouse(std::initializer_list<MouseStep> steps)
+{
+    std::vector<INPUT> inputs;
+    for (const MouseStep& step : steps) {
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = AbsoluteCoordinate(step.screen.x, SM_CXSCREEN);
+        input.mi.dy = AbsoluteCoordinate(step.screen.y, SM_CYSCREEN);
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        if (step.button == LeftButton::Press)
+            input.mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+        else if (step.button == LeftButton::Release)
+            input.mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+POINT ScreenPointOf(HWND window, POINT client)
+{
+    ClientToScreen(window, &client);
+    return client;
+}
+
 SIZE ClientSize(HWND window)
 {
     RECT client = {};

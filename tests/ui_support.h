@@ -55,6 +55,19 @@ private:
 // the keys reach the window with the keyboard focus once messages are pumped.
 void PressKeys(std::initializer_list<WORD> keys);
 
+// One step of real mouse input: the cursor goes to a screen point, and the left button is
+// pressed or let go there, or stays as it is.
+enum class LeftButton { Stays, Press, Release };
+struct MouseStep {
+    POINT screen;
+    LeftButton button = LeftButton::Stays;
+};
+// Sends the steps as one stream of real mouse input; they reach the windows once messages
+// are pumped, and a modal loop that one of them starts takes the rest.
+void SendMouse(std::initializer_list<MouseStep> steps);
+// The screen point of a client point of a window.
+POINT ScreenPointOf(HWND window, POINT client);
+
 // The client rectangle's size of a window.
 SIZE ClientSize(HWND window);
 std::string WindowTextA(HWND window);

@@ -60,6 +60,19 @@ private:
     HBITMAP bitmap_;
 };
 
+// A region owned for as long as it lives.
+class OwnedRegion {
+public:
+    explicit OwnedRegion(HRGN region) noexcept : region_(region) {}
+    ~OwnedRegion() { if (region_) DeleteObject(region_); }
+    OwnedRegion(const OwnedRegion&) = delete;
+    OwnedRegion& operator=(const OwnedRegion&) = delete;
+    HRGN Get() const noexcept { return region_; }
+
+private:
+    HRGN region_;
+};
+
 // The BeginPaint / EndPaint pair of one WM_PAINT.
 class PaintScope {
 public:

@@ -1,6 +1,9 @@
 #include "main_window.h"
 
+#include <windowsx.h>
+
 #include <cstring>
+#include <vector>
 
 #include "image_document.h"
 #include "image_saver.h"
@@ -12,6 +15,7 @@
 #include "colour_pick.h"
 #include "gdi_objects.h"
 #include "owned_windows.h"
+#include "range_drag.h"
 #include "scroll_view.h"
 #include "tool_panel.h"
 #include "view_paint.h"
@@ -33,13 +37,36 @@ void SetCaption(HWND window, bool scrolling)
     SetWindowTextA(window, caption);
 }
 
+// The rectangles of the update region, read before the paint begins: a drag invalidates only
+// the edges of its rectangle, and their bounding box would be most of the image. A region of
+// many small pieces is painted as its bounding box, one draw rather than many.
+std::vector<RECT> UpdateRectangles(HWND window)
+{
+    constexpr DWORD kMostRectangles = 16;
+    const OwnedRegion region(CreateRectRgn(0, 0, 0, 0));
+    if (!region.Get() || GetUpdateRgn(window, region.Get(), FALSE) != COMPLEXREGION)
+        return {};
+    const DWORD bytes = GetRegionData(region.Get(), 0, nullptr);
+    std::vector<BYTE> data(bytes);
+    auto* header = reinterpret_cast<RGNDATA*>(data.data());
+    if (bytes < sizeof(RGNDATAHEADER) || GetRegionData(region.Get(), bytes, header) != bytes ||
+        header->rdh.nCount > kMostRectangles)
+        return {};
+    const RECT* first = reinterpret_cast<const RECT*>(header->Buffer);
+    return std::vector<RECT>(first, first + header->rdh.nCount);
+}
+
 // Every paint also fits the window to the image and rewrites the caption, so both snap
 // back whatever happened to them in between. Only the part the paint asks for is drawn.
 void Paint(HWND window)
 {
     {
+        std::vector<RECT> parts = UpdateRectangles(window);
         const PaintScope paint(window);
-        PaintView(paint.Get(), paint.Area(), g_document, ViewOrigin());
+        if (parts.empty())
+            parts.push_back(paint.Area());
+        ImageRect dragged;
+        PaintView(paint.Get(), parts, g_document, ViewOrigin(), DraggedRectangle(dragged) ? &dragged : nullptr);
     }
     if (g_document.HasImage())
         SetCaption(window, FitWindowToImage(g_document, window));
@@ -128,10 +155,43 @@ LRESULT OnCommand(HWND window, WORD command)
     return 0;
 }
 
-LRESULT OnLeftButtonDown(HWND window)
+POINT ClientPointOf(LPARAM lParam)
+{
+    return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
+
+// The press picks, as a click always has; it may also be the start of a drag.
+LRESULT OnLeftButtonDown(HWND window, LPARAM lParam)
 {
     PickColourAt(g_document, window);
     InvalidateRect(g_app.swatch, nullptr, TRUE);
+    PressForRangeDrag(window, ClientPointOf(lParam));
+    return 0;
+}
+
+LRESULT OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    MoveRangeDrag(window, ClientPointOf(lParam), (wParam & MK_LBUTTON) != 0);
+    return 0;
+}
+
+LRESULT OnLeftButtonUp(HWND window, LPARAM lParam)
+{
+    ReleaseRangeDrag(window, ClientPointOf(lParam));
+    return 0;
+}
+
+LRESULT OnCaptureChanged(HWND window, HWND newCapture)
+{
+    if (newCapture != window)
+        CancelRangeDrag(window);
+    return 0;
+}
+
+LRESULT OnTimer(HWND window, WPARAM timer)
+{
+    if (timer == kRangeDragTimer)
+        ContinueRangeDrag(window);
     return 0;
 }
 
@@ -156,7 +216,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE:            return OnClose();
     case WM_KEYDOWN:          return OnKeyDown(window, static_cast<UINT>(wParam));
     case WM_COMMAND:          return OnCommand(window, LOWORD(wParam));
-    case WM_LBUTTONDOWN:      return OnLeftButtonDown(window);
+    case WM_LBUTTONDOWN:      return OnLeftButtonDown(window, lParam);
+    case WM_MOUSEMOVE:        return OnMouseMove(window, wParam, lParam);
+    case WM_LBUTTONUP:        return OnLeftButtonUp(window, lParam);
+    case WM_CAPTURECHANGED:   return OnCaptureChanged(window, reinterpret_cast<HWND>(lParam));
+    case WM_TIMER:            return OnTimer(window, wParam);
     case WM_DROPFILES:        return OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
     case WM_HSCROLL:          return OnScroll(window, SB_HORZ, LOWORD(wParam));
     case WM_VSCROLL:          return OnScroll(window, SB_VERT, LOWORD(wParam));

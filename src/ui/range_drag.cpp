@@ -8,13 +8,17 @@
 
 #include "app_state.h"
 #include "image_document.h"
+#include "scroll_view.h"
 #include "texts.h"
 #include "tool_panel.h"
+#include "view_paint.h"
 
 namespace {
 
 // Where the tooltip stands from the cursor, in pixels: below and right, clear of it.
 constexpr int kTooltipOffset = 20;
+// How often a drag held beyond the client area's edge scrolls on towards the cursor.
+constexpr UINT kScrollIntervalMs = 50;
 
 struct DragState {
     bool pressed = false;   // the button is down, since a press over the image
@@ -22,6 +26,7 @@ struct DragState {
     POINT pressClient = {};
     POINT pressPixel = {};
     POINT currentPixel = {};
+    ImageRect shown = {};  // the rectangle as last drawn
     HWND tooltip = nullptr;  // made at the first drag, kept for the run
 };
 
@@ -63,6 +68,8 @@ PixelRange RangeOf(const ImageRect& rectangle)
 
 HWND MakeTooltip(HWND mainWindow)
 {
+    const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&classes);
     HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mainWindow, nullptr,
                                    GetModuleHandleW(nullptr), nullptr);
@@ -103,6 +110,65 @@ void HideTooltip(HWND mainWindow)
     SendMessageW(g_drag.tooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
 }
 
+// Invalidates, without erasing, the four edges of a rectangle of image pixels where the
+// client area shows them: a drag's rectangle is drawn over the image, which paints every
+// pixel beneath it again.
+void InvalidateEdges(HWND mainWindow, const ImageRect& rectangle)
+{
+    if (rectangle.PixelCount() == 0)
+        return;
+    const POINT first = ImageToClient({static_cast<LONG>(rectangle.x), static_cast<LONG>(rectangle.y)});
+    const LONG right = first.x + static_cast<LONG>(rectangle.width);
+    const LONG bottom = first.y + static_cast<LONG>(rectangle.height);
+    const RECT edges[] = {
+        {first.x, first.y, right, first.y + 1},
+        {first.x, bottom - 1, right, bottom},
+        {first.x, first.y, first.x + 1, bottom},
+        {right - 1, first.y, right, bottom},
+    };
+    for (const RECT& edge : edges)
+        InvalidateRect(mainWindow, &edge, FALSE);
+}
+
+// How far the client point lies beyond the client area, in each direction: negative before
+// its first pixel, positive past its last, zero inside.
+POINT Overshoot(HWND mainWindow, POINT client)
+{
+    RECT area = {};
+    GetClientRect(mainWindow, &area);
+    auto beyond = [](LONG value, LONG first, LONG end) {
+        return value < first ? value - first : value >= end ? value - end + 1 : 0;
+    };
+    return {beyond(client.x, area.left, area.right), beyond(client.y, area.top, area.bottom)};
+}
+
+// Scrolls a large image by as far as the cursor lies beyond the client area, then takes the
+// pixel under the cursor as the drag's other corner and redraws what changed.
+void DragTo(HWND mainWindow, POINT client)
+{
+    const POINT beyond = Overshoot(mainWindow, client);
+    if (beyond.x != 0 || beyond.y != 0) {
+        const POINT origin = ViewOrigin();
+        ScrollViewTo(mainWindow, {origin.x + beyond.x, origin.y + beyond.y});
+    }
+    g_drag.currentPixel = ClientToImage(client);
+    const ImageRect now = CurrentRectangle();
+    ShowTooltip(mainWindow, client, RangeOf(now));
+    InvalidateEdges(mainWindow, g_drag.shown);
+    InvalidateEdges(mainWindow, now);
+    g_drag.shown = now;
+}
+
+// The whole client area is drawn again once, without the stored outline, which may also lie
+// beside the image.
+void StartDrag(HWND mainWindow)
+{
+    g_drag.dragging = true;
+    g_drag.shown = {};
+    SetTimer(mainWindow, kRangeDragTimer, kScrollIntervalMs, nullptr);
+    InvalidateRect(mainWindow, nullptr, TRUE);
+}
+
 // Ends the drag; the capture goes last, as letting it go reports back to CancelRangeDrag.
 void EndDrag(HWND mainWindow)
 {
@@ -110,51 +176,71 @@ void EndDrag(HWND mainWindow)
     g_drag.pressed = false;
     g_drag.dragging = false;
     HideTooltip(mainWindow);
+    KillTimer(mainWindow, kRangeDragTimer);
     if (wasDragging)
         InvalidateRect(mainWindow, nullptr, TRUE);
     if (GetCapture() == mainWindow)
         ReleaseCapture();
 }
 
+POINT CursorInClient(HWND mainWindow)
+{
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    ScreenToClient(mainWindow, &cursor);
+    return cursor;
+}
+
 }  // namespace
 
-void PressForRangeDrag(HWND mainWindow, POINT client, POINT pixel)
+// Only a press of the real button can start a drag, not one another program sends; the
+// capture from the press on keeps the first moves coming however fast they leave the window.
+void PressForRangeDrag(HWND mainWindow, POINT client)
 {
-    if (!g_document.HasImage() || g_document.GetImageSize().width == 0)
+    CancelRangeDrag(mainWindow);
+    if (!g_document.HasImage() || g_document.GetImageSize().width == 0 || GetKeyState(VK_LBUTTON) >= 0)
         return;
     g_drag.pressed = true;
-    g_drag.dragging = false;
     g_drag.pressClient = client;
-    g_drag.pressPixel = pixel;
-    g_drag.currentPixel = pixel;
+    g_drag.pressPixel = ClientToImage(client);
+    g_drag.currentPixel = g_drag.pressPixel;
     SetCapture(mainWindow);
 }
 
-bool MoveRangeDrag(HWND mainWindow, POINT client, POINT pixel)
+void MoveRangeDrag(HWND mainWindow, POINT client, bool buttonHeld)
 {
-    if (!g_drag.pressed || (!g_drag.dragging && !IsPastThreshold(g_drag.pressClient, client)))
-        return false;
-    g_drag.dragging = true;
-    g_drag.currentPixel = pixel;
-    ShowTooltip(mainWindow, client, RangeOf(CurrentRectangle()));
-    InvalidateRect(mainWindow, nullptr, TRUE);
-    return true;
+    if (!g_drag.pressed)
+        return;
+    if (!buttonHeld) {  // let go where the window did not hear it
+        EndDrag(mainWindow);
+        return;
+    }
+    if (!g_drag.dragging && !IsPastThreshold(g_drag.pressClient, client))
+        return;
+    if (!g_drag.dragging)
+        StartDrag(mainWindow);
+    DragTo(mainWindow, client);
 }
 
-void ReleaseRangeDrag(HWND mainWindow, POINT pixel)
+void ContinueRangeDrag(HWND mainWindow)
+{
+    if (g_drag.dragging)
+        DragTo(mainWindow, CursorInClient(mainWindow));
+}
+
+void ReleaseRangeDrag(HWND mainWindow, POINT client)
 {
     if (!g_drag.pressed)
         return;
     const bool dragged = g_drag.dragging;
-    g_drag.currentPixel = pixel;
+    g_drag.currentPixel = ClientToImage(client);
     const PixelRange range = RangeOf(CurrentRectangle());
     EndDrag(mainWindow);
     if (!dragged)
         return;
     WriteRangeFields(g_app.toolPanel, range);
-    // As if the show button of the outline's colour were pressed; white before any was.
-    const RangePenMode mode = g_document.PenMode() == RangePenMode::None ? RangePenMode::White : g_document.PenMode();
-    g_document.ShowRange(mode);
+    // As if the show button of the outline's colour were pressed.
+    g_document.ShowRange(PenForShownRange(g_document));
     InvalidateRect(mainWindow, nullptr, TRUE);
 }
 

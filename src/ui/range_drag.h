@@ -8,14 +8,21 @@
 // captures the mouse, draws the rectangle from the pressed pixel to the pixel under the
 // cursor and tells in a tooltip the range it will give. The release writes that range into
 // the tool panel's fields and shows its outline. A press and release within the threshold
-// is only a click. Points are image pixels; they may lie outside the image, and are clipped.
+// is only a click. Points are client points; the pixels they show may lie outside the
+// image, and are clipped to it. Held beyond the client area of a large image, the drag
+// scrolls towards the cursor.
 
-// The left button went down at a client point over an image pixel.
-void PressForRangeDrag(HWND mainWindow, POINT client, POINT pixel);
-// The mouse moved to a client point over an image pixel; true while a drag is on.
-bool MoveRangeDrag(HWND mainWindow, POINT client, POINT pixel);
-// The left button went up over an image pixel.
-void ReleaseRangeDrag(HWND mainWindow, POINT pixel);
+// The main window's timer that goes on scrolling while the drag is held beyond its edge.
+constexpr UINT_PTR kRangeDragTimer = 1;
+
+// The left button went down at a client point.
+void PressForRangeDrag(HWND mainWindow, POINT client);
+// The mouse moved to a client point, with the left button held or not.
+void MoveRangeDrag(HWND mainWindow, POINT client, bool buttonHeld);
+// The drag's timer went off.
+void ContinueRangeDrag(HWND mainWindow);
+// The left button went up at a client point.
+void ReleaseRangeDrag(HWND mainWindow, POINT client);
 // The mouse capture went elsewhere: a drag ends without changing the range.
 void CancelRangeDrag(HWND mainWindow);
 

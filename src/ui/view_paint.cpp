@@ -15,6 +15,14 @@ ArgbValue OutlineColour(RangePenMode mode)
     return mode == RangePenMode::Black ? kOpaqueBlack : kOpaqueWhite;
 }
 
+// From the pixel at its top-left corner to the one at its bottom-right, both on the outline.
+void DrawDraggedRectangle(ImageCanvas& canvas, const ImageRect& rectangle, RangePenMode mode, POINT origin)
+{
+    canvas.DrawOutline(OutlineColour(mode), static_cast<int>(rectangle.x) - origin.x,
+                       static_cast<int>(rectangle.y) - origin.y, static_cast<int>(rectangle.width) - 1,
+                       static_cast<int>(rectangle.height) - 1);
+}
+
 // The client coordinate at which an image coordinate is shown. The range values are read as
 // signed 32-bit numbers, as the outline has always taken them; the shift is done in 64 bits
 // so that no value overflows on the way.
@@ -59,12 +67,21 @@ void DrawImageIn(ImageCanvas& canvas, const RECT& area, const ImageHandle* image
 
 }  // namespace
 
-void PaintView(HDC dc, const RECT& area, const ImageDocument& document, POINT origin)
+RangePenMode PenForShownRange(const ImageDocument& document)
+{
+    return document.PenMode() == RangePenMode::None ? RangePenMode::White : document.PenMode();
+}
+
+void PaintView(HDC dc, const std::vector<RECT>& areas, const ImageDocument& document, POINT origin,
+               const ImageRect* dragged)
 {
     if (!document.HasImage())
         DrawPrompt(dc);
     ImageCanvas canvas(dc);
-    DrawImageIn(canvas, area, document.Image(), origin);
-    if (document.IsRangeShown())
+    for (const RECT& area : areas)
+        DrawImageIn(canvas, area, document.Image(), origin);
+    if (dragged)
+        DrawDraggedRectangle(canvas, *dragged, PenForShownRange(document), origin);
+    else if (document.IsRangeShown())
         DrawRangeOutline(canvas, document.Range(), document.PenMode(), origin);
 }

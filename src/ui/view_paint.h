@@ -1,10 +1,19 @@
 #pragma once
 #include <windows.h>
 
-class ImageDocument;
+#include <vector>
 
-// Draws what the main window's client area shows inside area, in client coordinates, onto
+#include "image_document.h"
+
+// The pen a range outline is shown with now: the current one, or white before any show
+// button was pressed.
+RangePenMode PenForShownRange(const ImageDocument& document);
+
+// Draws what the main window's client area shows inside areas, in client coordinates, onto
 // dc, over what is there (a paint's erase leaves it white): the prompt while no image is
-// open, the part of the image inside area one image pixel to one pixel with image pixel
-// origin at the client area's top-left corner, and the range outline over it.
-void PaintView(HDC dc, const RECT& area, const ImageDocument& document, POINT origin);
+// open, the parts of the image inside areas one image pixel to one pixel with image pixel
+// origin at the client area's top-left corner, and the range outline over them. While a
+// drag chooses a range, dragged holds its pixels, corners included, and its rectangle is
+// drawn in the outline's place.
+void PaintView(HDC dc, const std::vector<RECT>& areas, const ImageDocument& document, POINT origin,
+               const ImageRect* dragged = nullptr);
