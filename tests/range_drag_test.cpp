@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -162,5 +163,5 @@ TEST_F(RangeDrag, OnAScrolledImageCountsTheScrollAndScrollsOnWhileHeldBeyondTheE
     const POINT origin = ViewOrigin();
     EXPECT_EQ(500, origin.x);
     EXPECT_LT(origin.y, 400 - 100);
-    EXPECT_EQ(Texts({800, 801, origin.y - 20, 701}), RangeFields());
+    EXPECT_EQ(Texts({800, 801, std::max(0, static_cast<int>(origin.y) - 20), 701}), RangeFields());
 }

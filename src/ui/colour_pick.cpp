@@ -8,6 +8,10 @@
 
 namespace {
 
+// Size of the swatch picture, in pixels.
+constexpr int kSwatchWidth = 50;
+constexpr int kSwatchHeight = 30;
+
 // A 50 × 30 picture in the colour's red, green and blue with a one-pixel black frame.
 HBITMAP MakeSwatchPicture(ArgbValue colour)
 {

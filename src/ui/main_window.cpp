@@ -23,6 +23,17 @@
 
 namespace {
 
+// Composes "Tessarel あるふぁ～ - [ title ]" in the document's caption buffer and returns it.
+const char* BuildCaption(ImageDocument& document)
+{
+    char(&caption)[ImageDocument::kCaptionBytes] = document.Caption();
+    std::memset(caption, 0, sizeof caption);
+    for (const char* part : {text::kCaptionPrefix, text::kTitleOpen,
+                             static_cast<const char*>(document.OpenedTitle()), text::kTitleClose})
+        std::strncat(caption, part, sizeof caption - 1 - std::strlen(caption));
+    return caption;
+}
+
 // A window with scroll bars redraws them with its caption, which costs more than painting a
 // small part of the image; there an unchanged caption is left as it is.
 void SetCaption(HWND window, bool scrolling)
@@ -196,16 +207,6 @@ LRESULT OnTimer(HWND window, WPARAM timer)
 }
 
 }  // namespace
-
-const char* BuildCaption(ImageDocument& document)
-{
-    char(&caption)[ImageDocument::kCaptionBytes] = document.Caption();
-    std::memset(caption, 0, sizeof caption);
-    for (const char* part : {text::kCaptionPrefix, text::kTitleOpen,
-                             static_cast<const char*>(document.OpenedTitle()), text::kTitleClose})
-        std::strncat(caption, part, sizeof caption - 1 - std::strlen(caption));
-    return caption;
-}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -36,6 +36,10 @@ ATOM RegisterMainWindowClass(HINSTANCE instance)
 
 namespace {
 
+// Client size of the main window before any image is open, in pixels.
+constexpr int kStartClientWidth = 400;
+constexpr int kStartClientHeight = 100;
+
 // Grows the window by its frame, caption and menu so that the client area is 400 × 100.
 // Only the move is suppressed, so the window also goes to the top.
 void SizeClientArea(HWND window)

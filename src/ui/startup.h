@@ -3,10 +3,6 @@
 // create the same windows without entering the loop.
 #include <windows.h>
 
-// Client size of the main window before any image is open, in pixels.
-constexpr int kStartClientWidth = 400;
-constexpr int kStartClientHeight = 100;
-
 // True when the command line ends with "/f" in either case, which asks for the borderless
 // popup window: "/f", "-x /F" and "abc/f" do, "/f x" and "" do not.
 bool WantsPopupWindow(const char* commandLine);

@@ -62,6 +62,16 @@ void OnHideRange()
     RepaintMainWindow();
 }
 
+// Fills the range fields with the whole image (0, width, 0, height); nothing without an
+// image. The fields' notifications store the range.
+void SelectWholeImage(HWND panel)
+{
+    if (!g_document.HasImage())
+        return;
+    const ImageSize size = g_document.GetImageSize();
+    WriteRangeFields(panel, PixelRange{0, 0, size.width, size.height});
+}
+
 void OnCommand(HWND panel, WORD id)
 {
     switch (id) {
@@ -111,14 +121,6 @@ HWND CreateToolPanel(HWND mainWindow)
 {
     return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TOOL_PANEL),
                               mainWindow, ToolPanelProc, 0);
-}
-
-void SelectWholeImage(HWND panel)
-{
-    if (!g_document.HasImage())
-        return;
-    const ImageSize size = g_document.GetImageSize();
-    WriteRangeFields(panel, PixelRange{0, 0, size.width, size.height});
 }
 
 void WriteRangeFields(HWND panel, const PixelRange& range)

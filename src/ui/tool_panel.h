@@ -7,10 +7,6 @@
 // by mainWindow and not yet shown.
 HWND CreateToolPanel(HWND mainWindow);
 
-// Fills the range fields with the whole image (0, width, 0, height); nothing without an
-// image. The fields' notifications store the range.
-void SelectWholeImage(HWND panel);
-
 // Writes a range into the four range fields, in the order X from, X to, Y from, Y to; the
 // fields' notifications store it in the document.
 void WriteRangeFields(HWND panel, const PixelRange& range);

@@ -6,9 +6,12 @@
 #include "image_document.h"
 #include "image_canvas.h"
 #include "texts.h"
-#include "main_window.h"
 
 namespace {
+
+// Where the prompt is drawn while no image is open, in client coordinates.
+constexpr int kPromptX = 70;
+constexpr int kPromptY = 40;
 
 ArgbValue OutlineColour(RangePenMode mode)
 {
