@@ -203,6 +203,19 @@ ByteWriter& PngZeroImage(ByteWriter& png, std::uint32_t width, std::uint32_t hei
     return png;
 }
 
+Bytes Keyword()
+{
+    return ByteWriter().Text("Comment").Raw({0}).Get();
+}
+
+Bytes PngWith(const char* type, const Bytes& data, int times)
+{
+    ByteWriter png = PngHeader(16, 16);
+    for (int i = 0; i < times; ++i)
+        PngChunk(png, type, data);
+    return PngZeroImage(png, 16, 16).Get();
+}
+
 ByteWriter& PngChunkClaiming(ByteWriter& png, const char* type, std::uint32_t claimedLength, const Bytes& data)
 {
     ByteWriter typed;

@@ -67,6 +67,12 @@ ByteWriter PngHeader(std::uint32_t width, std::uint32_t height);
 // chunk: what follows PngHeader in a whole file.
 ByteWriter& PngZeroImage(ByteWriter& png, std::uint32_t width, std::uint32_t height);
 
+// The keyword of a text chunk, "Comment", with the zero byte that ends it.
+Bytes Keyword();
+
+// A 16 × 16 PNG with times copies of one chunk between its header and its image.
+Bytes PngWith(const char* type, const Bytes& data, int times = 1);
+
 // Appends a chunk whose length field claims claimedLength bytes, followed by only the data
 // given (and no CRC when the claim is longer than that data).
 ByteWriter& PngChunkClaiming(ByteWriter& png, const char* type, std::uint32_t claimedLength, const Bytes& data);

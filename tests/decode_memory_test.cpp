@@ -94,20 +94,6 @@ std::uint64_t MemoryBound(const std::wstring& path)
     return kAllowance + kImageCopies * claimed->width * claimed->height * kArgbBytes;
 }
 
-Bytes Keyword()
-{
-    return ByteWriter().Text("Comment").Raw({0}).Get();
-}
-
-// A 16 x 16 PNG with the chunks given between its header and its image.
-Bytes PngWith(const char* type, const Bytes& data, int times = 1)
-{
-    ByteWriter png = PngHeader(16, 16);
-    for (int i = 0; i < times; ++i)
-        PngChunk(png, type, data);
-    return PngZeroImage(png, 16, 16).Get();
-}
-
 // A 16 x 16 PNG with a chunk that claims claim bytes and holds a few, then its image.
 Bytes PngWithChunkClaiming(const char* type, std::uint32_t claim)
 {

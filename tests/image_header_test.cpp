@@ -59,20 +59,6 @@ bool SafeToDecode(const TempFolder& folder, const Bytes& bytes)
     return IsSafeToDecode(folder.Path(L"checked.bin").c_str());
 }
 
-Bytes Keyword()
-{
-    return ByteWriter().Text("Comment").Raw({0}).Get();
-}
-
-// A 16 x 16 PNG with the chunk given times times before its image.
-Bytes PngWith(const char* type, const Bytes& data, int times = 1)
-{
-    ByteWriter png = PngHeader(16, 16);
-    for (int i = 0; i < times; ++i)
-        PngChunk(png, type, data);
-    return PngZeroImage(png, 16, 16).Get();
-}
-
 }  // namespace
 
 TEST(ImageHeader, PngSizeIsReadFromItsHeaderChunkWhateverTheFileIsCalled)

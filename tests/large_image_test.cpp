@@ -26,9 +26,7 @@ protected:
     void Show(ImageRef image)
     {
         UseImage(std::move(image));
-        // The main window fills the screen; off the screen the panel covers none of it.
-        SetWindowPos(Panel(), nullptr, 1700, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        PumpMessages();
+        MovePanelOffScreen();
     }
 
     void Send(UINT message, WPARAM wParam, LPARAM lParam = 0)
@@ -221,7 +219,7 @@ TEST_F(LargeImage, EveryOpenStartsAtTheTopLeftCorner)
     TempFolder folder;
     ASSERT_TRUE(WritePng(*MakeOpaquePattern(kLargeWidth, kLargeHeight), folder.Path(L"large.png")));
     OpenThroughMenu(folder.AnsiPath(L"large.png"));
-    SetWindowPos(Panel(), nullptr, 1700, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MovePanelOffScreen();
     Send(WM_KEYDOWN, VK_END);
     ASSERT_GT(Thumbs().y, 0);
     OpenThroughMenu(folder.AnsiPath(L"large.png"));

@@ -3,6 +3,8 @@
 // message boxes above both. Checked in the z-order and in the screen's own pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "image_document.h"
 #include "resource.h"
 #include "test_support.h"
@@ -27,31 +29,8 @@ int ZOrderPlace(HWND window)
 // How many screen pixels inside rect show the image's colour.
 int ImagePixelsOnScreenIn(const RECT& rect)
 {
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    std::vector<DWORD> pixels(static_cast<std::size_t>(width) * height);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, previous);
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    int count = 0;
-    for (DWORD pixel : pixels)
-        if ((pixel & 0xFFFFFF) == kImageOnScreen)
-            ++count;
-    return count;
+    const ClientPixels shot = CaptureScreen(rect);
+    return static_cast<int>(std::count(shot.pixels.begin(), shot.pixels.end(), kImageOnScreen));
 }
 
 // Presses the left button at a screen point as the user would, through the system's input.
@@ -59,11 +38,7 @@ void ClickOnScreen(POINT point)
 {
     SetCursorPos(point.x, point.y);
     PumpMessages();
-    INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof click[0]);
+    SendMouse({{point, LeftButton::Press}, {point, LeftButton::Release}});
     PumpMessages(100);
 }
 

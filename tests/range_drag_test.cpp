@@ -25,9 +25,7 @@ protected:
     void Show(ImageRef image)
     {
         UseImage(std::move(image));
-        // Off the test display, the panel covers none of the main window.
-        SetWindowPos(Panel(), nullptr, 1700, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        PumpMessages();
+        MovePanelOffScreen();
     }
 
     POINT At(int x, int y) const { return ScreenPointOf(Main(), {x, y}); }

@@ -91,6 +91,13 @@ void ProgramTest::MovePanelAside() const
     PumpMessages();
 }
 
+void ProgramTest::MovePanelOffScreen() const
+{
+    SetWindowPos(Panel(), nullptr, GetSystemMetrics(SM_CXSCREEN) + 100, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpMessages();
+}
+
 void PressKeys(std::initializer_list<WORD> keys)
 {
     std::vector<INPUT> inputs;
@@ -173,37 +180,56 @@ std::string FieldText(HWND dialog, int id)
     return buffer;
 }
 
-ClientPixels CaptureClient(HWND window)
+namespace {
+
+// The pixels of a rectangle of a device context, as 0x00RRGGBB.
+ClientPixels CapturePixels(HDC source, const RECT& rect)
 {
     ClientPixels shot;
-    const SIZE size = ClientSize(window);
-    shot.width = size.cx;
-    shot.height = size.cy;
-    if (size.cx <= 0 || size.cy <= 0)
+    shot.width = rect.right - rect.left;
+    shot.height = rect.bottom - rect.top;
+    if (shot.width <= 0 || shot.height <= 0)
         return shot;
 
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = -size.cy;  // top-down rows
+    info.bmiHeader.biWidth = shot.width;
+    info.bmiHeader.biHeight = -shot.height;  // top-down rows
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC windowDc = GetDC(window);
-    HDC memory = CreateCompatibleDC(windowDc);
-    HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, size.cx, size.cy, windowDc, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, shot.width, shot.height, source, rect.left, rect.top, SRCCOPY);
     GdiFlush();
     const auto* pixels = static_cast<const DWORD*>(bits);
-    shot.pixels.assign(pixels, pixels + static_cast<std::size_t>(size.cx) * size.cy);
+    shot.pixels.assign(pixels, pixels + static_cast<std::size_t>(shot.width) * shot.height);
     for (DWORD& pixel : shot.pixels)
         pixel &= 0x00FFFFFF;
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
+    return shot;
+}
+
+}  // namespace
+
+ClientPixels CaptureClient(HWND window)
+{
+    const SIZE size = ClientSize(window);
+    HDC windowDc = GetDC(window);
+    ClientPixels shot = CapturePixels(windowDc, {0, 0, size.cx, size.cy});
     ReleaseDC(window, windowDc);
+    return shot;
+}
+
+ClientPixels CaptureScreen(const RECT& rect)
+{
+    HDC screen = GetDC(nullptr);
+    ClientPixels shot = CapturePixels(screen, rect);
+    ReleaseDC(nullptr, screen);
     return shot;
 }
 

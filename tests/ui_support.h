@@ -44,6 +44,8 @@ protected:
     void OpenThroughMenu(const std::string& ansiPath);
     // Moves the tool panel away from the main window, so that it covers none of it.
     void MovePanelAside() const;
+    // Moves it off the screen, beside a main window as large as the screen.
+    void MovePanelOffScreen() const;
 
     bool popup_ = false;
 
@@ -82,6 +84,8 @@ struct ClientPixels {
     DWORD At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 ClientPixels CaptureClient(HWND window);
+// What the screen shows inside a rectangle of screen coordinates, whichever window it is.
+ClientPixels CaptureScreen(const RECT& rect);
 
 // Answers a modal dialog from a helper thread: waits, up to a time limit, for a visible
 // top-level dialog with the given caption, of this process or of a program the test
