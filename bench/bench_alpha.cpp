@@ -194,6 +194,18 @@ double TimePaint(HWND window, const RECT* part)
     });
 }
 
+// Copying a client area's worth of ready pixels onto the window: what any paint of that
+// size costs here before a single image pixel is prepared.
+double TimeScreenfulCopy(HWND window, HDC source, const RECT& client)
+{
+    return MedianMilliseconds([&](int) {
+        HDC windowDc = GetDC(window);
+        BitBlt(windowDc, 0, 0, client.right, client.bottom, source, 0, 0, SRCCOPY);
+        GdiFlush();
+        ReleaseDC(window, windowDc);
+    });
+}
+
 // Drawing every pixel of the image onto a device context, as each paint once did.
 double TimeWholeImageDraw(HDC dc, const ImageRef& picture)
 {
@@ -263,13 +275,15 @@ void PrintPaintFigures(const ImageRef& picture)
     std::snprintf(what, sizeof what, "paint the main window, %ld x %ld client area", client.right, client.bottom);
     PrintLine(what, TimePaint(window, nullptr));
     HandlePendingMessages();
+    const MemorySurface surface;
+    PrintLine("  copying that many ready pixels onto it", TimeScreenfulCopy(window, surface.Get(), client));
+    HandlePendingMessages();
     const RECT part = {100, 100, 740, 580};
     PrintLine("paint a 640 x 480 update rectangle", TimePaint(window, &part));
     HandlePendingMessages();
     HDC windowDc = GetDC(window);
     PrintLine("draw the whole image onto the window", TimeWholeImageDraw(windowDc, picture));
     ReleaseDC(window, windowDc);
-    const MemorySurface surface;
     PrintLine("draw the whole image onto a 1920 x 1080 DIB", TimeWholeImageDraw(surface.Get(), picture));
     g_document.ReleaseImage();
 }

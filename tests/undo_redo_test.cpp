@@ -101,3 +101,42 @@ TEST_F(UndoRedo, InAPanelTextFieldCtrlZUndoesTheTypingNotTheImage)
     Type({VK_CONTROL, 'Y'});
     EXPECT_TRUE(edited_ == ReadAllPixels(*g_document.Image()));
 }
+
+// A save keeps the history, and a JPEG whose quality dialog waits through an undo holds the
+// image of its own Save As: the same bytes as one written before the undo.
+TEST_F(UndoRedo, SavingKeepsTheHistoryAndAWaitingJpegIsNotChangedByAnUndo)
+{
+    EditTheRange();
+    TempFolder folder;
+    const auto saveAs = [&](const wchar_t* name, int fileType) {
+        DialogAnswerer answer("名前をつけて保存", IDOK, FillFileDialog(folder.AnsiPath(name), fileType));
+        SendMessageA(Main(), WM_COMMAND, IDM_SAVE_AS, 0);
+        EXPECT_TRUE(answer.Wait());
+        PumpMessages();
+    };
+    const auto pressOkInQualityDialog = [] {
+        const std::vector<HWND> dialogs = FindTopLevelWindows(nullptr, "JPEGの画質設定");
+        ASSERT_EQ(1u, dialogs.size());
+        SetDlgItemTextA(dialogs[0], IDC_JPEG_QUALITY, "90");
+        SendMessageA(GetDlgItem(dialogs[0], IDC_JPEG_OK), BM_CLICK, 0, 0);
+        PumpMessages();
+    };
+
+    saveAs(L"edited.png", 1);
+    Focus(Main());
+    Type({VK_CONTROL, 'Z'});
+    EXPECT_TRUE(original_ == ReadAllPixels(*g_document.Image())) << "the save emptied the history";
+    Type({VK_CONTROL, 'Y'});
+    ASSERT_TRUE(edited_ == ReadAllPixels(*g_document.Image()));
+
+    saveAs(L"before.jpg", 2);
+    pressOkInQualityDialog();
+    saveAs(L"waiting.jpg", 2);
+    Focus(Main());
+    Type({VK_CONTROL, 'Z'});
+    ASSERT_TRUE(original_ == ReadAllPixels(*g_document.Image()));
+    pressOkInQualityDialog();
+    const Bytes before = ReadFileBytes(folder.Path(L"before.jpg"));
+    ASSERT_FALSE(before.empty());
+    EXPECT_TRUE(before == ReadFileBytes(folder.Path(L"waiting.jpg")));
+}
