@@ -68,16 +68,16 @@ DWORD Shown(std::uint32_t x, std::uint32_t y)
     return PatternColour(x, y) & 0xFFFFFF;
 }
 
-// The outline from client (left, top) to (right, bottom), both included, in colour, with
-// the image's own pixels just inside it.
-void ExpectOutline(const ClientPixels& shot, RECT edges, DWORD colour, POINT origin = {0, 0})
+// The outline from client (left, top) to (right, bottom), both included, in colour, and
+// the pixel just inside its top-left corner in the colour inside.
+void ExpectOutline(const ClientPixels& shot, RECT edges, DWORD colour, DWORD inside)
 {
     const LONG midX = (edges.left + edges.right) / 2;
     const LONG midY = (edges.top + edges.bottom) / 2;
     for (const POINT point : {POINT{edges.left, edges.top}, POINT{edges.right, edges.bottom}, POINT{midX, edges.top},
                               POINT{midX, edges.bottom}, POINT{edges.left, midY}, POINT{edges.right, midY}})
         EXPECT_EQ(colour, shot.At(point.x, point.y)) << "at " << point.x << ", " << point.y;
-    EXPECT_EQ(Shown(edges.left + 1 + origin.x, edges.top + 1 + origin.y), shot.At(edges.left + 1, edges.top + 1));
+    EXPECT_EQ(inside, shot.At(edges.left + 1, edges.top + 1)) << "inside";
 }
 
 // The text of the program's visible tooltip; empty when none is shown.
@@ -118,7 +118,7 @@ TEST_F(RangeDrag, ARealDragShowsItsRectangleThenFillsTheFieldsAndTheOutlineWhile
     // Held: the rectangle from the pressed pixel to the one under the cursor, in white before
     // any show button was pressed, and the range it will give beside the cursor.
     Drag({20, 30}, {120, 80}, false);
-    ExpectOutline(CaptureClient(Main()), {20, 30, 120, 80}, kWhite);
+    ExpectOutline(CaptureClient(Main()), {20, 30, 120, 80}, kWhite, Shown(21, 31));
     EXPECT_EQ(L"X 20\u2013121, Y 30\u201381 (101 \u00D7 51)", ShownTooltipText(Main()));
     EXPECT_EQ(before, RangeFields());
 
@@ -130,16 +130,29 @@ TEST_F(RangeDrag, ARealDragShowsItsRectangleThenFillsTheFieldsAndTheOutlineWhile
     EXPECT_EQ(20u, range.xFrom);
     EXPECT_EQ(81u, range.yTo);
     EXPECT_TRUE(g_document.IsRangeShown());
-    ExpectOutline(CaptureClient(Main()), {20, 30, 121, 81}, kWhite);
+    ExpectOutline(CaptureClient(Main()), {20, 30, 121, 81}, kWhite, Shown(21, 31));
     EXPECT_EQ(L"", ShownTooltipText(Main()));
 
     // After "範囲表示(黒)", upwards and to the left, and out past the image's edge.
     SendMessageA(GetDlgItem(Panel(), IDC_SHOW_RANGE_BLACK), BM_CLICK, 0, 0);
     Drag({100, 90}, {10, 5});
     EXPECT_EQ(Texts({10, 101, 5, 91}), RangeFields());
-    ExpectOutline(CaptureClient(Main()), {10, 5, 101, 91}, kBlack);
+    ExpectOutline(CaptureClient(Main()), {10, 5, 101, 91}, kBlack, Shown(11, 6));
     Drag({150, 100}, {400, 300});
     EXPECT_EQ(Texts({150, 200, 100, 150}), RangeFields());
+
+    // Over transparent pixels, which show the white beneath them, the rectangle leaves no
+    // edge behind as it shrinks.
+    UseImage(MakeFilledImage(200, 150, 0));
+    Drag({20, 20}, {100, 80}, false);
+    SendMouse({{At(60, 50)}});
+    PumpMessages(100);
+    const ClientPixels shrunk = CaptureClient(Main());
+    EXPECT_EQ(kWhite, shrunk.At(100, 40)) << "the old right edge";
+    EXPECT_EQ(kWhite, shrunk.At(40, 80)) << "the old bottom edge";
+    ExpectOutline(shrunk, {20, 20, 60, 50}, kBlack, kWhite);
+    SendMouse({{At(60, 50), LeftButton::Release}});
+    PumpMessages(100);
 }
 
 TEST_F(RangeDrag, OnAScrolledImageCountsTheScrollAndScrollsOnWhileHeldBeyondTheEdge)
@@ -148,7 +161,7 @@ TEST_F(RangeDrag, OnAScrolledImageCountsTheScrollAndScrollsOnWhileHeldBeyondTheE
     ScrollViewTo(Main(), {500, 400});
     PumpMessages();
     Drag({10, 10}, {60, 40}, false);
-    ExpectOutline(CaptureClient(Main()), {10, 10, 60, 40}, kWhite, {500, 400});
+    ExpectOutline(CaptureClient(Main()), {10, 10, 60, 40}, kWhite, Shown(511, 411));
     SendMouse({{At(60, 40), LeftButton::Release}});
     PumpMessages(100);
     EXPECT_EQ(Texts({510, 561, 410, 441}), RangeFields());

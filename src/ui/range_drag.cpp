@@ -110,9 +110,9 @@ void HideTooltip(HWND mainWindow)
     SendMessageW(g_drag.tooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
 }
 
-// Invalidates, without erasing, the four edges of a rectangle of image pixels where the
-// client area shows them: a drag's rectangle is drawn over the image, which paints every
-// pixel beneath it again.
+// Invalidates the four edges of a rectangle of image pixels where the client area shows
+// them. They are erased first, as every paint's area is: a semi-transparent image pixel is
+// drawn over what lies beneath it, which must not be the old edge.
 void InvalidateEdges(HWND mainWindow, const ImageRect& rectangle)
 {
     if (rectangle.PixelCount() == 0)
@@ -127,7 +127,7 @@ void InvalidateEdges(HWND mainWindow, const ImageRect& rectangle)
         {right - 1, first.y, right, bottom},
     };
     for (const RECT& edge : edges)
-        InvalidateRect(mainWindow, &edge, FALSE);
+        InvalidateRect(mainWindow, &edge, TRUE);
 }
 
 // How far the client point lies beyond the client area, in each direction: negative before
