@@ -194,8 +194,8 @@ double TimePaint(HWND window, const RECT* part)
     });
 }
 
-// Copying a client area's worth of ready pixels onto the window: what any paint of that
-// size costs here before a single image pixel is prepared.
+// Copying a client area's worth of ready pixels onto the window with GDI's BitBlt, beside
+// the paint of the same size: how much of that paint is GDI+ preparing and drawing pixels.
 double TimeScreenfulCopy(HWND window, HDC source, const RECT& client)
 {
     return MedianMilliseconds([&](int) {
@@ -276,7 +276,7 @@ void PrintPaintFigures(const ImageRef& picture)
     PrintLine(what, TimePaint(window, nullptr));
     HandlePendingMessages();
     const MemorySurface surface;
-    PrintLine("  copying that many ready pixels onto it", TimeScreenfulCopy(window, surface.Get(), client));
+    PrintLine("  BitBlt of as many ready pixels onto it", TimeScreenfulCopy(window, surface.Get(), client));
     HandlePendingMessages();
     const RECT part = {100, 100, 740, 580};
     PrintLine("paint a 640 x 480 update rectangle", TimePaint(window, &part));
