@@ -27,7 +27,7 @@ struct DragState {
     POINT pressPixel = {};
     POINT currentPixel = {};
     ImageRect shown = {};  // the rectangle as last drawn
-    HWND tooltip = nullptr;  // made at the first drag, kept for the run
+    HWND tooltip = nullptr;  // made at the first drag, kept with its main window
 };
 
 DragState g_drag;
@@ -84,7 +84,8 @@ HWND MakeTooltip(HWND mainWindow)
 
 void ShowTooltip(HWND mainWindow, POINT client, const PixelRange& range)
 {
-    if (!g_drag.tooltip)
+    // The tooltip goes with the main window it belongs to; a new main window gets its own.
+    if (!g_drag.tooltip || GetWindow(g_drag.tooltip, GW_OWNER) != mainWindow)
         g_drag.tooltip = MakeTooltip(mainWindow);
     wchar_t textBuffer[96];
     std::swprintf(textBuffer, 96, text::kDragRangeFormat, range.xFrom, range.xTo, range.yFrom, range.yTo,
