@@ -63,13 +63,17 @@ TEST_F(BusyCursor, OpeningApplyingAndSavingShowTheWaitCursorAndTakeItAwayAfterwa
     TempFolder folder;
     // Large enough that each step takes a good part of a second.
     ASSERT_TRUE(WritePng(*MakeOpaquePattern(3000, 2000), folder.Path(L"large.png")));
-    ASSERT_TRUE(WriteFileBytes(folder.Path(L"broken.png"), {'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'}));
+    // Cut in the middle of its image data: the decoder works through half of it, then fails.
+    Bytes cut = ReadFileBytes(folder.Path(L"large.png"));
+    cut.resize(cut.size() / 2);
+    ASSERT_TRUE(WriteFileBytes(folder.Path(L"broken.png"), cut));
     // Nothing moves the mouse here, so a wait cursor left behind would stay on screen.
     const HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
 
     for (const wchar_t* name : {L"large.png", L"broken.png"}) {
         CursorWatch watch;
         OpenThroughMenu(folder.AnsiPath(name));
+        ASSERT_EQ(std::wstring(name) == L"large.png", g_document.Image() && !g_document.Image()->IsEmpty());
         EXPECT_TRUE(watch.SawWaitCursor()) << "opening " << ToAnsi(name);
         EXPECT_NE(wait, GetCursor()) << "after opening " << ToAnsi(name);
     }
