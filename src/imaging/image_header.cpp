@@ -110,13 +110,17 @@ std::optional<ClaimedSize> ReadJpegSize(HeaderFile& file)
 
 // GIF: the logical screen, or the largest frame where a frame is wider or taller, as the
 // decoder gives a frame the size its own descriptor claims.
+ClaimedSize GifClaim(const GifFrames& frames)
+{
+    return {std::max(frames.screenWidth, frames.widestFrame), std::max(frames.screenHeight, frames.tallestFrame)};
+}
+
 std::optional<ClaimedSize> ReadGifSize(HeaderFile& file)
 {
     const std::optional<GifFrames> frames = ReadGifFrames(file);
     if (!frames)
         return std::nullopt;
-    return ClaimedSize{std::max(frames->screenWidth, frames->widestFrame),
-                       std::max(frames->screenHeight, frames->tallestFrame)};
+    return GifClaim(*frames);
 }
 
 // TIFF: the width and length tags of the first image directory, which is the image
@@ -252,10 +256,14 @@ bool PngFileAllowsDecoding(HeaderFile& file)
     return PngChunksAllowDecoding(file, 0, held);
 }
 
-bool GifFramesAllowDecoding(HeaderFile& file)
+// The frames are walked once, for both the size the GIF claims and what its other frames hold.
+bool GifAllowsDecoding(HeaderFile& file)
 {
     const std::optional<GifFrames> frames = ReadGifFrames(file);
-    return !frames || OtherFramesBytes(*frames) <= kMaxGifOtherFramesBytes;
+    if (!frames)
+        return true;
+    const ClaimedSize claimed = GifClaim(*frames);
+    return IsWithinDecodeLimits(claimed.width, claimed.height) && OtherFramesBytes(*frames) <= kMaxGifOtherFramesBytes;
 }
 
 // An icon may hold whole PNG files, which the decoder reads as it reads any other. Their
@@ -276,13 +284,12 @@ bool IconImagesAllowDecoding(HeaderFile& file)
     return allowed;
 }
 
-// Whether what the file's chunks or blocks claim lets it be decoded; the formats whose
-// decoders were seen to act on such claims are checked.
+// Whether what the file's chunks claim lets it be decoded; the formats whose decoders were
+// seen to act on such claims are checked (a GIF's blocks by GifAllowsDecoding, with its size).
 bool StructureAllowsDecoding(HeaderFile& file, Format format)
 {
     switch (format) {
     case Format::Png: return PngFileAllowsDecoding(file);
-    case Format::Gif: return GifFramesAllowDecoding(file);
     case Format::Icon: return IconImagesAllowDecoding(file);
     default: return true;
     }
@@ -308,6 +315,8 @@ bool IsSafeToDecode(const wchar_t* path)
     if (!file.IsOpen())
         return true;
     const Format format = RecogniseFormat(file);
+    if (format == Format::Gif)
+        return GifAllowsDecoding(file);
     const std::optional<ClaimedSize> claimed = ReadSize(file, format);
     if (claimed && !IsWithinDecodeLimits(claimed->width, claimed->height))
         return false;

@@ -26,7 +26,6 @@ struct DragState {
     POINT pressClient = {};
     POINT pressPixel = {};
     POINT currentPixel = {};
-    ImageRect shown = {};  // the rectangle as last drawn
     HWND tooltip = nullptr;  // made at the first drag, kept with its main window
 };
 
@@ -152,12 +151,11 @@ void DragTo(HWND mainWindow, POINT client)
         const POINT origin = ViewOrigin();
         ScrollViewTo(mainWindow, {origin.x + beyond.x, origin.y + beyond.y});
     }
+    InvalidateEdges(mainWindow, CurrentRectangle());  // as last drawn, moved with the scroll
     g_drag.currentPixel = ClientToImage(client);
     const ImageRect now = CurrentRectangle();
     ShowTooltip(mainWindow, client, RangeOf(now));
-    InvalidateEdges(mainWindow, g_drag.shown);
     InvalidateEdges(mainWindow, now);
-    g_drag.shown = now;
 }
 
 // The whole client area is drawn again once, without the stored outline, which may also lie
@@ -165,7 +163,6 @@ void DragTo(HWND mainWindow, POINT client)
 void StartDrag(HWND mainWindow)
 {
     g_drag.dragging = true;
-    g_drag.shown = {};
     SetTimer(mainWindow, kRangeDragTimer, kScrollIntervalMs, nullptr);
     InvalidateRect(mainWindow, nullptr, TRUE);
 }
