@@ -51,10 +51,7 @@ void ProgramTest::TearDown()
     PumpMessages(0);
     MSG quit;
     PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // a quit a test left behind
-    g_app = AppHandles{};
-    g_document = ImageDocument{};
-    g_saver = ImageSaver{};
-    g_history = EditHistory{};
+    ResetAppState();
 }
 
 void ProgramTest::UseImage(ImageRef image)

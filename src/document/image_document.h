@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "file_name_buffers.h"
 #include "pixel_range.h"
 #include "image_handle.h"
 
@@ -9,8 +10,6 @@
 // the range outline is drawn, and the names of the file last opened.
 class ImageDocument {
 public:
-    static constexpr std::size_t kPathBytes = 260;     // MAX_PATH, terminator included
-    static constexpr std::size_t kTitleBytes = 64;
     static constexpr std::size_t kCaptionBytes = 256;
 
     const PixelRange& Range() const noexcept { return range_; }
@@ -21,6 +20,12 @@ public:
     void HideRange() noexcept { showRange_ = 0; }  // the pen mode is kept
     bool IsRangeShown() const noexcept { return showRange_ != 0; }
     RangePenMode PenMode() const noexcept { return penMode_; }
+    // The pen an outline shown now would take: the current one, or white before any show
+    // button was pressed.
+    RangePenMode PenToShow() const noexcept
+    {
+        return penMode_ == RangePenMode::None ? RangePenMode::White : penMode_;
+    }
 
     // True once a file has been chosen and opened, whether or not it decoded.
     bool HasImage() const noexcept { return hasImage_ != 0; }

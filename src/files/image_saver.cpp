@@ -30,9 +30,9 @@ DWORD AskForSaveFile(ImageSaver& saver, HWND owner)
     const FileDialogSettings settings = {
         text::kSaveFilter,
         saver.SavePath(),
-        ImageSaver::kPathBytes,
+        kPathBytes,
         saver.SaveTitle(),
-        ImageSaver::kTitleBytes,
+        kTitleBytes,
         OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST,
         text::kSaveDefaultExtension,
         text::kSaveTitle,

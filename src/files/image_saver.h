@@ -6,6 +6,7 @@
 #include <list>
 #include <utility>
 
+#include "file_name_buffers.h"
 #include "image_handle.h"
 
 class ImageDocument;
@@ -22,7 +23,7 @@ class ImageSaver;
 // could not be created. The dialog only points at it, and lets go before it is freed.
 struct PendingJpegSave {
     ImageSaver* saver = nullptr;
-    wchar_t path[MAX_PATH] = {};
+    wchar_t path[kPathBytes] = {};
     ImageRef image;
 };
 
@@ -30,9 +31,6 @@ struct PendingJpegSave {
 // quality dialog for the whole run, and the saves still waiting for a quality.
 class ImageSaver {
 public:
-    static constexpr std::size_t kPathBytes = 260;
-    static constexpr std::size_t kTitleBytes = 64;
-
     SaveFormatIndex FormatIndex() const noexcept { return formatIndex_; }
     void SetFormatIndex(SaveFormatIndex index) noexcept { formatIndex_ = index; }
 

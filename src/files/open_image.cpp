@@ -18,9 +18,9 @@ bool AskForImageFile(ImageDocument& document, HWND owner)
     const FileDialogSettings settings = {
         text::kOpenFilter,
         document.OpenedPath(),
-        ImageDocument::kPathBytes,
+        kPathBytes,
         document.OpenedTitle(),
-        ImageDocument::kTitleBytes,
+        kTitleBytes,
         OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
         text::kOpenDefaultExtension,
         text::kOpenTitle,
@@ -75,10 +75,10 @@ bool OpenImage(ImageDocument& document, HWND owner)
 bool OpenImageFile(ImageDocument& document, const char* path)
 {
     const std::size_t length = std::strlen(path);
-    if (length == 0 || length >= ImageDocument::kPathBytes)
+    if (length == 0 || length >= kPathBytes)
         return false;
     std::memcpy(document.OpenedPath(), path, length + 1);
-    CopyWholeCharacters(FileNameOf(path), document.OpenedTitle(), ImageDocument::kTitleBytes);
+    CopyWholeCharacters(FileNameOf(path), document.OpenedTitle(), kTitleBytes);
     LoadOpenedFile(document);
     return true;
 }

@@ -5,13 +5,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "app_state.h"
 #include "image_document.h"
 #include "scroll_view.h"
 #include "texts.h"
-#include "tool_panel.h"
-#include "view_paint.h"
 
 namespace {
 
@@ -20,16 +19,10 @@ constexpr int kTooltipOffset = 20;
 // How often a drag held beyond the client area's edge scrolls on towards the cursor.
 constexpr UINT kScrollIntervalMs = 50;
 
-struct DragState {
-    bool pressed = false;   // the button is down, since a press over the image
-    bool dragging = false;  // and the mouse has moved past the threshold since
-    POINT pressClient = {};
-    POINT pressPixel = {};
-    POINT currentPixel = {};
-    HWND tooltip = nullptr;  // made at the first drag, kept with its main window
-};
-
-DragState g_drag;
+DragState& Drag()
+{
+    return g_ui.drag;
+}
 
 // The system's own test: the drag starts once the mouse leaves the rectangle of the drag
 // size centred on the press.
@@ -51,10 +44,10 @@ ImageRect CurrentRectangle()
     const ImageSize size = g_document.GetImageSize();
     if (size.width == 0 || size.height == 0)
         return {};
-    const LONG x0 = Clip(std::min(g_drag.pressPixel.x, g_drag.currentPixel.x), size.width);
-    const LONG x1 = Clip(std::max(g_drag.pressPixel.x, g_drag.currentPixel.x), size.width);
-    const LONG y0 = Clip(std::min(g_drag.pressPixel.y, g_drag.currentPixel.y), size.height);
-    const LONG y1 = Clip(std::max(g_drag.pressPixel.y, g_drag.currentPixel.y), size.height);
+    const LONG x0 = Clip(std::min(Drag().pressPixel.x, Drag().currentPixel.x), size.width);
+    const LONG x1 = Clip(std::max(Drag().pressPixel.x, Drag().currentPixel.x), size.width);
+    const LONG y0 = Clip(std::min(Drag().pressPixel.y, Drag().currentPixel.y), size.height);
+    const LONG y1 = Clip(std::max(Drag().pressPixel.y, Drag().currentPixel.y), size.height);
     return {static_cast<std::uint32_t>(x0), static_cast<std::uint32_t>(y0), static_cast<std::uint32_t>(x1 - x0 + 1),
             static_cast<std::uint32_t>(y1 - y0 + 1)};
 }
@@ -65,6 +58,17 @@ PixelRange RangeOf(const ImageRect& rectangle)
     return {rectangle.x, rectangle.y, rectangle.x + rectangle.width, rectangle.y + rectangle.height};
 }
 
+// The one tool of a drag's tooltip: the whole main window, its text shown where it is told.
+TOOLINFOW ToolOf(HWND mainWindow, wchar_t* tipText)
+{
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = mainWindow;
+    tool.lpszText = tipText;
+    return tool;
+}
+
 HWND MakeTooltip(HWND mainWindow)
 {
     const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
@@ -72,11 +76,7 @@ HWND MakeTooltip(HWND mainWindow)
     HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mainWindow, nullptr,
                                    GetModuleHandleW(nullptr), nullptr);
-    TOOLINFOW tool = {};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
-    tool.hwnd = mainWindow;
-    tool.lpszText = const_cast<wchar_t*>(L"");
+    TOOLINFOW tool = ToolOf(mainWindow, const_cast<wchar_t*>(L""));
     SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     return tooltip;
 }
@@ -84,30 +84,25 @@ HWND MakeTooltip(HWND mainWindow)
 void ShowTooltip(HWND mainWindow, POINT client, const PixelRange& range)
 {
     // The tooltip goes with the main window it belongs to; a new main window gets its own.
-    if (!g_drag.tooltip || GetWindow(g_drag.tooltip, GW_OWNER) != mainWindow)
-        g_drag.tooltip = MakeTooltip(mainWindow);
+    if (!Drag().tooltip || GetWindow(Drag().tooltip, GW_OWNER) != mainWindow)
+        Drag().tooltip = MakeTooltip(mainWindow);
     wchar_t textBuffer[96];
-    std::swprintf(textBuffer, 96, text::kDragRangeFormat, range.xFrom, range.xTo, range.yFrom, range.yTo,
+    std::swprintf(textBuffer, std::size(textBuffer), text::kDragRangeFormat, range.xFrom, range.xTo, range.yFrom, range.yTo,
                   range.xTo - range.xFrom, range.yTo - range.yFrom);
-    TOOLINFOW tool = {};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = mainWindow;
-    tool.lpszText = textBuffer;
-    SendMessageW(g_drag.tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    TOOLINFOW tool = ToolOf(mainWindow, textBuffer);
+    SendMessageW(Drag().tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     POINT screen = client;
     ClientToScreen(mainWindow, &screen);
-    SendMessageW(g_drag.tooltip, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x + kTooltipOffset, screen.y + kTooltipOffset));
-    SendMessageW(g_drag.tooltip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(Drag().tooltip, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x + kTooltipOffset, screen.y + kTooltipOffset));
+    SendMessageW(Drag().tooltip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
 }
 
 void HideTooltip(HWND mainWindow)
 {
-    if (!g_drag.tooltip)
+    if (!Drag().tooltip)
         return;
-    TOOLINFOW tool = {};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = mainWindow;
-    SendMessageW(g_drag.tooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    TOOLINFOW tool = ToolOf(mainWindow, nullptr);
+    SendMessageW(Drag().tooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
 }
 
 // Invalidates the four edges of a rectangle of image pixels where the client area shows
@@ -152,7 +147,7 @@ void DragTo(HWND mainWindow, POINT client)
         ScrollViewTo(mainWindow, {origin.x + beyond.x, origin.y + beyond.y});
     }
     InvalidateEdges(mainWindow, CurrentRectangle());  // as last drawn, moved with the scroll
-    g_drag.currentPixel = ClientToImage(client);
+    Drag().currentPixel = ClientToImage(client);
     const ImageRect now = CurrentRectangle();
     ShowTooltip(mainWindow, client, RangeOf(now));
     InvalidateEdges(mainWindow, now);
@@ -162,7 +157,7 @@ void DragTo(HWND mainWindow, POINT client)
 // beside the image.
 void StartDrag(HWND mainWindow)
 {
-    g_drag.dragging = true;
+    Drag().dragging = true;
     SetTimer(mainWindow, kRangeDragTimer, kScrollIntervalMs, nullptr);
     InvalidateRect(mainWindow, nullptr, TRUE);
 }
@@ -170,9 +165,9 @@ void StartDrag(HWND mainWindow)
 // Ends the drag; the capture goes last, as letting it go reports back to CancelRangeDrag.
 void EndDrag(HWND mainWindow)
 {
-    const bool wasDragging = g_drag.dragging;
-    g_drag.pressed = false;
-    g_drag.dragging = false;
+    const bool wasDragging = Drag().dragging;
+    Drag().pressed = false;
+    Drag().dragging = false;
     HideTooltip(mainWindow);
     KillTimer(mainWindow, kRangeDragTimer);
     if (wasDragging)
@@ -198,59 +193,56 @@ void PressForRangeDrag(HWND mainWindow, POINT client)
     CancelRangeDrag(mainWindow);
     if (!g_document.HasImage() || g_document.GetImageSize().width == 0 || GetKeyState(VK_LBUTTON) >= 0)
         return;
-    g_drag.pressed = true;
-    g_drag.pressClient = client;
-    g_drag.pressPixel = ClientToImage(client);
-    g_drag.currentPixel = g_drag.pressPixel;
+    Drag().pressed = true;
+    Drag().pressClient = client;
+    Drag().pressPixel = ClientToImage(client);
+    Drag().currentPixel = Drag().pressPixel;
     SetCapture(mainWindow);
 }
 
 void MoveRangeDrag(HWND mainWindow, POINT client, bool buttonHeld)
 {
-    if (!g_drag.pressed)
+    if (!Drag().pressed)
         return;
     if (!buttonHeld) {  // let go where the window did not hear it
         EndDrag(mainWindow);
         return;
     }
-    if (!g_drag.dragging && !IsPastThreshold(g_drag.pressClient, client))
+    if (!Drag().dragging && !IsPastThreshold(Drag().pressClient, client))
         return;
-    if (!g_drag.dragging)
+    if (!Drag().dragging)
         StartDrag(mainWindow);
     DragTo(mainWindow, client);
 }
 
 void ContinueRangeDrag(HWND mainWindow)
 {
-    if (g_drag.dragging)
+    if (Drag().dragging)
         DragTo(mainWindow, CursorInClient(mainWindow));
 }
 
-void ReleaseRangeDrag(HWND mainWindow, POINT client)
+void ReleaseRangeDrag(HWND mainWindow, POINT client, ShowRangeCall showRange)
 {
-    if (!g_drag.pressed)
+    if (!Drag().pressed)
         return;
-    const bool dragged = g_drag.dragging;
-    g_drag.currentPixel = ClientToImage(client);
+    const bool dragged = Drag().dragging;
+    Drag().currentPixel = ClientToImage(client);
     const PixelRange range = RangeOf(CurrentRectangle());
     EndDrag(mainWindow);
     if (!dragged)
         return;
-    WriteRangeFields(g_app.toolPanel, range);
-    // As if the show button of the outline's colour were pressed.
-    g_document.ShowRange(PenForShownRange(g_document));
-    InvalidateRect(mainWindow, nullptr, TRUE);
+    showRange(range);
 }
 
 void CancelRangeDrag(HWND mainWindow)
 {
-    if (g_drag.pressed)
+    if (Drag().pressed)
         EndDrag(mainWindow);
 }
 
 bool DraggedRectangle(ImageRect& rectangle)
 {
-    if (!g_drag.dragging)
+    if (!Drag().dragging)
         return false;
     rectangle = CurrentRectangle();
     return rectangle.PixelCount() > 0;

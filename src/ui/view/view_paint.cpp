@@ -70,11 +70,6 @@ void DrawImageIn(ImageCanvas& canvas, const RECT& area, const ImageHandle* image
 
 }  // namespace
 
-RangePenMode PenForShownRange(const ImageDocument& document)
-{
-    return document.PenMode() == RangePenMode::None ? RangePenMode::White : document.PenMode();
-}
-
 void PaintView(HDC dc, const std::vector<RECT>& areas, const ImageDocument& document, POINT origin,
                const ImageRect* dragged)
 {
@@ -84,7 +79,7 @@ void PaintView(HDC dc, const std::vector<RECT>& areas, const ImageDocument& docu
     for (const RECT& area : areas)
         DrawImageIn(canvas, area, document.Image(), origin);
     if (dragged)
-        DrawDraggedRectangle(canvas, *dragged, PenForShownRange(document), origin);
+        DrawDraggedRectangle(canvas, *dragged, document.PenToShow(), origin);
     else if (document.IsRangeShown())
         DrawRangeOutline(canvas, document.Range(), document.PenMode(), origin);
 }

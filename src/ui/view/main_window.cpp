@@ -188,7 +188,7 @@ LRESULT OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam)
 
 LRESULT OnLeftButtonUp(HWND window, LPARAM lParam)
 {
-    ReleaseRangeDrag(window, ClientPointOf(lParam));
+    ReleaseRangeDrag(window, ClientPointOf(lParam), ShowChosenRange);
     return 0;
 }
 
@@ -207,6 +207,11 @@ LRESULT OnTimer(HWND window, WPARAM timer)
 }
 
 }  // namespace
+
+void RepaintMainWindow()
+{
+    InvalidateRect(g_app.mainWindow, nullptr, TRUE);
+}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "app_state.h"
+
 namespace {
 
 struct OwnedSearch {
@@ -47,20 +49,18 @@ std::vector<HWND> VisibleOwnedWindows(HWND owner)
     return search.found;
 }
 
-bool g_restacking = false;  // set while the owned windows are moved, whose moves come back here
-
 }  // namespace
 
 void KeepOwnedWindowsAbove(HWND owner)
 {
-    if (g_restacking || !IsWindowVisible(owner))
+    if (g_ui.restacking || !IsWindowVisible(owner))
         return;
-    g_restacking = true;
+    g_ui.restacking = true;
     const std::vector<HWND> owned = VisibleOwnedWindows(owner);
     // From the lowest up, each to the top: their order among themselves stays.
     for (auto window = owned.rbegin(); window != owned.rend(); ++window)
         Restack(*window, owner);
-    g_restacking = false;
+    g_ui.restacking = false;
 }
 
 // Wine hands the window manager a window's owner again whenever the window is enabled or

@@ -8,9 +8,19 @@ AppHandles g_app;
 ImageDocument g_document;
 ImageSaver g_saver;
 EditHistory g_history;
+UiState g_ui;
 
 void ReleaseAllImages()
 {
     g_document.ReleaseImage();
     g_saver.ReleaseImages();
+}
+
+void ResetAppState()
+{
+    g_app = AppHandles{};
+    g_document = ImageDocument{};
+    g_saver = ImageSaver{};
+    g_history = EditHistory{};
+    g_ui = UiState{};
 }

@@ -6,14 +6,10 @@
 #include "app_state.h"
 #include "edit_history.h"
 #include "image_document.h"
+#include "main_window.h"
 #include "wait_cursor.h"
 
 namespace {
-
-void RepaintMainWindow()
-{
-    InvalidateRect(g_app.mainWindow, nullptr, TRUE);
-}
 
 // Undo and redo change the image in place, and only its alpha. A JPEG save waiting for its
 // quality holds the same image, but JPEG keeps no alpha: it writes the file its Save As

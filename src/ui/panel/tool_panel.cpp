@@ -4,6 +4,7 @@
 #include "opening.h"
 #include "shortcuts.h"
 #include "image_document.h"
+#include "main_window.h"
 #include "resource.h"
 #include "app_state.h"
 
@@ -21,9 +22,14 @@ void WriteField(HWND panel, int id, UINT value)
     SetDlgItemInt(panel, id, value, FALSE);
 }
 
-void RepaintMainWindow()
+// The four range fields, in the order X from, X to, Y from, Y to; the fields' notifications
+// store the range in the document.
+void WriteRangeFields(HWND panel, const PixelRange& range)
 {
-    InvalidateRect(g_app.mainWindow, nullptr, TRUE);
+    WriteField(panel, IDC_X_FROM, range.xFrom);
+    WriteField(panel, IDC_X_TO, range.xTo);
+    WriteField(panel, IDC_Y_FROM, range.yFrom);
+    WriteField(panel, IDC_Y_TO, range.yTo);
 }
 
 void OnInitDialog(HWND panel)
@@ -123,10 +129,8 @@ HWND CreateToolPanel(HWND mainWindow)
                               mainWindow, ToolPanelProc, 0);
 }
 
-void WriteRangeFields(HWND panel, const PixelRange& range)
+void ShowChosenRange(const PixelRange& range)
 {
-    WriteField(panel, IDC_X_FROM, range.xFrom);
-    WriteField(panel, IDC_X_TO, range.xTo);
-    WriteField(panel, IDC_Y_FROM, range.yFrom);
-    WriteField(panel, IDC_Y_TO, range.yTo);
+    WriteRangeFields(g_app.toolPanel, range);
+    OnShowRange(g_document.PenToShow());
 }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "path_conversion.h"
 #include "startup.h"
 
 namespace {
@@ -33,13 +34,11 @@ std::string Unwrapped(std::string text)
 // functions with the "\\?\" prefix can look.
 bool IsExistingFile(const std::string& fullPath)
 {
-    const int units = MultiByteToWideChar(CP_ACP, 0, fullPath.c_str(), -1, nullptr, 0);
-    if (units <= 0)
+    std::wstring wide = ConvertPathToWide(fullPath.c_str());
+    if (wide.empty())
         return false;
-    std::wstring wide(fullPath.size() < MAX_PATH ? L"" : L"\\\\?\\");
-    const std::size_t prefix = wide.size();
-    wide.resize(prefix + static_cast<std::size_t>(units));
-    MultiByteToWideChar(CP_ACP, 0, fullPath.c_str(), -1, &wide[prefix], units);
+    if (fullPath.size() >= MAX_PATH)
+        wide.insert(0, L"\\\\?\\");
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

@@ -2,35 +2,26 @@
 
 #include <algorithm>
 
+#include "app_state.h"
+
 namespace {
 
 constexpr int kStepPixels = 32;  // how far an arrow, on a scroll bar or the keyboard, scrolls
 
-// One direction of the view.
-struct ViewAxis {
-    int extent = 0;    // the image's size in this direction
-    int page = 0;      // the client area's size in this direction
-    int position = 0;  // the image pixel at the client area's first pixel
+// The view as it is, and as the scroll bars were last told it.
+ViewAxes& Axes()
+{
+    return g_ui.view.axes;
+}
 
-    int LastPosition() const { return std::max(0, extent - page); }
-    bool NeedsBar() const { return extent > page; }
-    bool operator==(const ViewAxis& other) const
-    {
-        return extent == other.extent && page == other.page && position == other.position;
-    }
-};
-
-struct View {
-    ViewAxis horizontal;
-    ViewAxis vertical;
-};
-
-View g_view;     // the main window's view: set by its fit and by scrolling, read by paint and pick
-View g_onBars;   // what the scroll bars were last told, so that an unchanged view leaves them be
+ViewAxes& AxesOnBars()
+{
+    return g_ui.view.onBars;
+}
 
 ViewAxis& AxisOf(int bar)
 {
-    return bar == SB_HORZ ? g_view.horizontal : g_view.vertical;
+    return bar == SB_HORZ ? Axes().horizontal : Axes().vertical;
 }
 
 SIZE ClientSizeOf(HWND window)
@@ -46,10 +37,10 @@ bool BarsShowTheView(HWND window)
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     const bool horizontalShown = (style & WS_HSCROLL) != 0;
     const bool verticalShown = (style & WS_VSCROLL) != 0;
-    if (horizontalShown != g_view.horizontal.NeedsBar() || verticalShown != g_view.vertical.NeedsBar())
+    if (horizontalShown != Axes().horizontal.NeedsBar() || verticalShown != Axes().vertical.NeedsBar())
         return false;
     return !(horizontalShown || verticalShown) ||
-           (g_view.horizontal == g_onBars.horizontal && g_view.vertical == g_onBars.vertical);
+           (Axes().horizontal == AxesOnBars().horizontal && Axes().vertical == AxesOnBars().vertical);
 }
 
 // A page at least as large as the range hides the bar; a smaller one shows it.
@@ -67,18 +58,18 @@ void ShowOnBar(HWND window, int bar, const ViewAxis& axis)
 
 void ShowViewOnBars(HWND window)
 {
-    ShowOnBar(window, SB_HORZ, g_view.horizontal);
-    ShowOnBar(window, SB_VERT, g_view.vertical);
-    g_onBars = g_view;
+    ShowOnBar(window, SB_HORZ, Axes().horizontal);
+    ShowOnBar(window, SB_VERT, Axes().vertical);
+    AxesOnBars() = Axes();
 }
 
 // The view for an image in the client area the window has now, keeping the origin inside.
-View ViewFor(HWND window, ImageSize image)
+ViewAxes ViewFor(HWND window, ImageSize image)
 {
     const SIZE client = ClientSizeOf(window);
-    View view;
-    view.horizontal = {static_cast<int>(image.width), client.cx, g_view.horizontal.position};
-    view.vertical = {static_cast<int>(image.height), client.cy, g_view.vertical.position};
+    ViewAxes view;
+    view.horizontal = {static_cast<int>(image.width), client.cx, Axes().horizontal.position};
+    view.vertical = {static_cast<int>(image.height), client.cy, Axes().vertical.position};
     for (ViewAxis* axis : {&view.horizontal, &view.vertical})
         axis->position = std::clamp(axis->position, 0, axis->LastPosition());
     return view;
@@ -86,8 +77,8 @@ View ViewFor(HWND window, ImageSize image)
 
 void ScrollTo(HWND window, int x, int y)
 {
-    ViewAxis& horizontal = g_view.horizontal;
-    ViewAxis& vertical = g_view.vertical;
+    ViewAxis& horizontal = Axes().horizontal;
+    ViewAxis& vertical = Axes().vertical;
     x = std::clamp(x, 0, horizontal.LastPosition());
     y = std::clamp(y, 0, vertical.LastPosition());
     const int dx = horizontal.position - x;
@@ -103,9 +94,9 @@ void ScrollTo(HWND window, int x, int y)
 void ScrollAxisTo(HWND window, int bar, int position)
 {
     if (bar == SB_HORZ)
-        ScrollTo(window, position, g_view.vertical.position);
+        ScrollTo(window, position, Axes().vertical.position);
     else
-        ScrollTo(window, g_view.horizontal.position, position);
+        ScrollTo(window, Axes().horizontal.position, position);
 }
 
 // Where the thumb is being dragged to, in the 32-bit range the bar was given.
@@ -149,23 +140,22 @@ int WheelPixels(int delta, int page)
 
 POINT ViewOrigin()
 {
-    return {g_view.horizontal.position, g_view.vertical.position};
+    return {Axes().horizontal.position, Axes().vertical.position};
 }
 
 POINT ClientToImage(POINT client)
 {
-    return {client.x + g_view.horizontal.position, client.y + g_view.vertical.position};
+    return {client.x + Axes().horizontal.position, client.y + Axes().vertical.position};
 }
 
 POINT ImageToClient(POINT image)
 {
-    return {image.x - g_view.horizontal.position, image.y - g_view.vertical.position};
+    return {image.x - Axes().horizontal.position, image.y - Axes().vertical.position};
 }
 
 void ResetView()
 {
-    g_view = View{};
-    g_onBars = View{};
+    g_ui.view = ViewState{};
 }
 
 void SetViewExtent(HWND window, ImageSize image)
@@ -175,7 +165,7 @@ void SetViewExtent(HWND window, ImageSize image)
     // settles it. An image that fits leaves a window without bars untouched.
     constexpr int kRounds = 2;
     for (int round = 0; round < kRounds; ++round) {
-        g_view = ViewFor(window, image);
+        Axes() = ViewFor(window, image);
         if (BarsShowTheView(window))
             break;
         ShowViewOnBars(window);
@@ -204,8 +194,8 @@ void ScrollFromWheel(HWND window, int delta, bool horizontal)
 
 bool ScrollFromKey(HWND window, UINT key)
 {
-    const ViewAxis& horizontal = g_view.horizontal;
-    const ViewAxis& vertical = g_view.vertical;
+    const ViewAxis& horizontal = Axes().horizontal;
+    const ViewAxis& vertical = Axes().vertical;
     switch (key) {
     case VK_LEFT:  ScrollTo(window, horizontal.position - kStepPixels, vertical.position); return true;
     case VK_RIGHT: ScrollTo(window, horizontal.position + kStepPixels, vertical.position); return true;

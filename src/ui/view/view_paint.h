@@ -5,10 +5,6 @@
 
 #include "image_document.h"
 
-// The pen a range outline is shown with now: the current one, or white before any show
-// button was pressed.
-RangePenMode PenForShownRange(const ImageDocument& document);
-
 // Draws what the main window's client area shows inside areas, in client coordinates, onto
 // dc, over what is there (a paint's erase leaves it white): the prompt while no image is
 // open, the parts of the image inside areas one image pixel to one pixel with image pixel

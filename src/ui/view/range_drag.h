@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "image_handle.h"
+#include "pixel_range.h"
 
 // Choosing the range by dragging over the image with the left button held. The press picks
 // the colour as a click does; moving past the system's drag threshold starts a drag, which
@@ -21,8 +22,12 @@ void PressForRangeDrag(HWND mainWindow, POINT client);
 void MoveRangeDrag(HWND mainWindow, POINT client, bool buttonHeld);
 // The drag's timer went off.
 void ContinueRangeDrag(HWND mainWindow);
-// The left button went up at a client point.
-void ReleaseRangeDrag(HWND mainWindow, POINT client);
+// What a drag's release does with the range it chose.
+using ShowRangeCall = void (*)(const PixelRange& range);
+
+// The left button went up at a client point; a drag that was on hands its range to
+// showRange.
+void ReleaseRangeDrag(HWND mainWindow, POINT client, ShowRangeCall showRange);
 // The mouse capture went elsewhere: a drag ends without changing the range.
 void CancelRangeDrag(HWND mainWindow);
 

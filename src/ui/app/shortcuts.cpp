@@ -22,22 +22,20 @@ bool IsTextField(HWND control)
     return lstrcmpiA(className, "Edit") == 0;
 }
 
-// Set when a key has just been run as a shortcut: the control character it was also
-// translated into must not reach the control, or an edit field would take it as its own.
-bool g_swallowCharacter = false;
-
 LRESULT CALLBACK ForwardingProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
     switch (message) {
     case WM_KEYDOWN:
+        // The control character the key was also translated into must not reach the
+        // control, or an edit field would take it as its own.
         if (RunShortcut(wParam, IsTextField(control))) {
-            g_swallowCharacter = true;
+            g_ui.swallowCharacter = true;
             return 0;
         }
         break;
     case WM_CHAR:
-        if (g_swallowCharacter) {
-            g_swallowCharacter = false;
+        if (g_ui.swallowCharacter) {
+            g_ui.swallowCharacter = false;
             return 0;
         }
         break;

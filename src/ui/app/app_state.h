@@ -1,0 +1,99 @@
+#pragma once
+// The program's long-lived state, all of it: the handles that connect its window procedures,
+// the two objects that live for the whole run, the edit history, and what the user
+// interface keeps between messages. Nothing else in the program holds mutable state.
+#include <windows.h>
+
+#include <algorithm>
+
+class EditHistory;
+class ImageDocument;
+class ImageSaver;
+
+struct AppHandles {
+    // Set by WinMain once the main window exists, before it is shown; read by the main
+    // window's Save As, which makes the JPEG quality dialog from its resources.
+    HINSTANCE instance = nullptr;
+    // Set on every message of the main window procedure; read by the tool panel, whose
+    // buttons repaint the main window and whose close box asks it the exit question.
+    HWND mainWindow = nullptr;
+    // Set when the main window is created; read by the main window (owner of the exit
+    // question) and by the colour pick, which writes the panel's fields.
+    HWND toolPanel = nullptr;
+    // Set when the tool panel starts; read by the colour pick, which gives it the swatch
+    // picture, and by the main window's click handler, which repaints it.
+    HWND swatch = nullptr;
+};
+
+// One direction of the view, in image pixels.
+struct ViewAxis {
+    int extent = 0;    // the image's size in this direction
+    int page = 0;      // the client area's size in this direction
+    int position = 0;  // the image pixel at the client area's first pixel
+
+    int LastPosition() const { return std::max(0, extent - page); }
+    bool NeedsBar() const { return extent > page; }
+    bool operator==(const ViewAxis& other) const
+    {
+        return extent == other.extent && page == other.page && position == other.position;
+    }
+};
+
+struct ViewAxes {
+    ViewAxis horizontal;
+    ViewAxis vertical;
+};
+
+// Which part of the image the main window shows.
+struct ViewState {
+    // Written by the window's fit and by scrolling; read by the paint, the pick and the drag.
+    ViewAxes axes;
+    // What the scroll bars were last told, so that an unchanged view leaves them be. Written
+    // and read by scrolling alone.
+    ViewAxes onBars;
+};
+
+// A range being chosen by dragging over the image.
+struct DragState {
+    bool pressed = false;     // the button is down, since a press over the image
+    bool dragging = false;    // and the mouse has moved past the threshold since
+    POINT pressClient = {};   // where the press was, in client coordinates
+    POINT pressPixel = {};    // the image pixel pressed
+    POINT currentPixel = {};  // the image pixel under the cursor now
+    // The tooltip telling the range: made at a main window's first drag and kept with it.
+    HWND tooltip = nullptr;
+};
+
+// What the user interface keeps between messages.
+struct UiState {
+    ViewState view;
+    // Written by the main window's mouse handlers through the range drag; read by its paint,
+    // which draws the dragged rectangle in the outline's place.
+    DragState drag;
+    // Set by the panel's controls when a key has just run as a shortcut, and cleared by the
+    // character message it was also translated into, which must not reach the control.
+    bool swallowCharacter = false;
+    // Set while the owned windows are put back above the main window, whose moves come back
+    // to the main window; read there, so that they do not start the same again.
+    bool restacking = false;
+};
+
+extern AppHandles g_app;
+// The one document: image, range, outline, file names. Changed by the tool panel (range,
+// outline, alpha edit) and by opening; read by the main window's paint and the colour pick.
+extern ImageDocument g_document;
+// The one save object: save dialog choices, JPEG quality, pending JPEG saves. Used by the
+// main window's Save As and by the quality dialogs it opens.
+extern ImageSaver g_saver;
+// The edits of the image the document holds, to undo and redo: recorded, undone and
+// redone by the editing commands, emptied by every open.
+extern EditHistory g_history;
+// The user interface's own state, field by field above.
+extern UiState g_ui;
+
+// Lets go of every image the program holds. Called once, before GDI+ shuts down.
+void ReleaseAllImages();
+
+// Puts all of the state above back as it is when the program starts. The program starts with
+// it so; a test that made windows of its own calls it once they are gone.
+void ResetAppState();
