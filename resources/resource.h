@@ -3,6 +3,7 @@
 
 // Menus (IDR_)
 #define IDR_MAIN_MENU           101
+#define IDR_VIEW_MENU           105     // the main window's context menu
 
 // Dialog templates (IDD_)
 #define IDD_JPEG_QUALITY        9
@@ -16,6 +17,13 @@
 #define IDM_SAVE_AS             40006
 #define IDM_VERSION             40010
 #define IDM_EXIT                40011
+#define IDM_UNDO                40012   // the context menu's commands
+#define IDM_REDO                40013
+#define IDM_ZOOM_IN             40014
+#define IDM_ZOOM_OUT            40015
+#define IDM_ZOOM_FIT            40016
+#define IDM_ZOOM_ACTUAL         40017
+#define IDM_CHECKERBOARD        40018
 
 // Tool panel controls (IDC_)
 #define IDC_APPLY_ALPHA         1001

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 
+#include "reduced_view.h"
+#include "view_scale.h"
+
 class EditHistory;
 class ImageDocument;
 class ImageSaver;
@@ -51,6 +54,17 @@ struct ViewState {
     // What the scroll bars were last told, so that an unchanged view leaves them be. Written
     // and read by scrolling alone.
     ViewAxes onBars;
+    // The zoom: written by the zoom commands and put back to 100% by every open; read by the
+    // paint, the fit, and every mapping between client points and image pixels.
+    ViewScale scale;
+    // The image at the zoom while it is below 100%, made by the zoom commands and kept up to
+    // date by the edits, undo and redo; read by the paint.
+    ReducedView reduced;
+    // Whether a checkerboard shows through transparent pixels: written by its menu item (it
+    // stays for the run, through every open); read by the paint and the menu's check mark.
+    bool checkerboard = false;
+    // What the Ctrl+wheel has turned short of a whole notch; written and read by its zoom.
+    int wheelTurn = 0;
 };
 
 // A range being chosen by dragging over the image.

@@ -6,7 +6,7 @@
 #include "app_state.h"
 #include "edit_history.h"
 #include "image_document.h"
-#include "main_window.h"
+#include "zoom.h"
 #include "wait_cursor.h"
 
 namespace {
@@ -14,14 +14,14 @@ namespace {
 // Undo and redo change the image in place, and only its alpha. A JPEG save waiting for its
 // quality holds the same image, but JPEG keeps no alpha: it writes the file its Save As
 // would have written.
-void StepThroughHistory(bool (EditHistory::*step)(ImageHandle&))
+void StepThroughHistory(bool (EditHistory::*step)(ImageHandle&), const ImageRect& area)
 {
     ImageHandle* image = g_document.Image();
     if (!image)
         return;
     const WaitCursor wait;
     if ((g_history.*step)(*image))
-        RepaintMainWindow();
+        ShowImageChange(g_app.mainWindow, area);
 }
 
 }  // namespace
@@ -30,20 +30,21 @@ void ApplyAlphaWithUndo(std::uint32_t alpha)
 {
     const WaitCursor wait;
     g_history.RecordAlphaEdit(g_document);
+    const ImageRect area = AlphaEditArea(g_document);
     ApplyAlphaToRange(g_document, alpha);
-    RepaintMainWindow();
+    ShowImageChange(g_app.mainWindow, area);
 }
 
 void UndoEdit()
 {
     if (g_history.CanUndo())
-        StepThroughHistory(&EditHistory::Undo);
+        StepThroughHistory(&EditHistory::Undo, g_history.UndoArea());
 }
 
 void RedoEdit()
 {
     if (g_history.CanRedo())
-        StepThroughHistory(&EditHistory::Redo);
+        StepThroughHistory(&EditHistory::Redo, g_history.RedoArea());
 }
 
 void ForgetEdits()

@@ -5,6 +5,7 @@
 #include "app_state.h"
 #include "editing.h"
 #include "resource.h"
+#include "zoom.h"
 
 namespace {
 
@@ -62,6 +63,12 @@ bool RunShortcut(WPARAM key, bool inTextField)
     case 'O': SendMessageA(g_app.mainWindow, WM_COMMAND, IDM_OPEN_IMAGE, 0); return true;
     case 'S': SendMessageA(g_app.mainWindow, WM_COMMAND, IDM_SAVE_AS, 0); return true;
     case 'Y': RedoEdit(); return true;
+    case VK_OEM_PLUS:
+    case VK_ADD:      ZoomIn(g_app.mainWindow, ClientCentre(g_app.mainWindow)); return true;
+    case VK_OEM_MINUS:
+    case VK_SUBTRACT: ZoomOut(g_app.mainWindow, ClientCentre(g_app.mainWindow)); return true;
+    case '0': ZoomToFit(g_app.mainWindow); return true;
+    case '1': ZoomToActualSize(g_app.mainWindow); return true;
     case 'Z':
         if (shift)
             RedoEdit();

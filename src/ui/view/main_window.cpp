@@ -18,8 +18,10 @@
 #include "range_drag.h"
 #include "scroll_view.h"
 #include "tool_panel.h"
+#include "view_menu.h"
 #include "view_paint.h"
 #include "window_fit.h"
+#include "zoom.h"
 
 namespace {
 
@@ -77,7 +79,7 @@ void Paint(HWND window)
         if (parts.empty())
             parts.push_back(paint.Area());
         ImageRect dragged;
-        PaintView(paint.Get(), parts, g_document, ViewOrigin(), DraggedRectangle(dragged) ? &dragged : nullptr);
+        PaintView(paint.Get(), parts, g_document, g_ui.view, DraggedRectangle(dragged) ? &dragged : nullptr);
     }
     if (g_document.HasImage())
         SetCaption(window, FitWindowToImage(g_document, window));
@@ -106,13 +108,50 @@ LRESULT OnClose()
 }
 
 // Esc quits at once; besides the shortcuts, the arrows, Page Up, Page Down, Home and End
-// scroll a large image.
+// scroll a large image, and the menu key opens the context menu.
 LRESULT OnKeyDown(HWND window, UINT key)
 {
     if (key == VK_ESCAPE)
         PostQuitMessage(0);
+    else if (key == VK_APPS)
+        ShowViewMenu(window, KeyboardMenuPoint(window));
     else if (!RunShortcut(key, false))
         ScrollFromKey(window, key);
+    return 0;
+}
+
+// The menu key opens the context menu as it goes down; its release must not open it again.
+LRESULT OnKeyUp(HWND window, WPARAM key, LPARAM lParam)
+{
+    return key == VK_APPS ? 0 : DefWindowProcA(window, WM_KEYUP, key, lParam);
+}
+
+// Shift+F10 opens the context menu; F10 alone and Alt with a key go to the menu bar as always.
+LRESULT OnSysKeyDown(HWND window, WPARAM key, LPARAM lParam)
+{
+    if (key == VK_F10 && (GetKeyState(VK_SHIFT) & 0x8000)) {
+        ShowViewMenu(window, KeyboardMenuPoint(window));
+        return 0;
+    }
+    return DefWindowProcA(window, WM_SYSKEYDOWN, key, lParam);
+}
+
+// A right click in the client area opens the context menu where it was; the frame's own
+// menus stay the system's. From the keyboard the point is (-1, -1).
+LRESULT OnContextMenu(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (lParam == -1) {
+        ShowViewMenu(window, KeyboardMenuPoint(window));
+        return 0;
+    }
+    POINT screen = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    POINT client = screen;
+    ScreenToClient(window, &client);
+    RECT area = {};
+    GetClientRect(window, &area);
+    if (!PtInRect(&area, client))
+        return DefWindowProcA(window, WM_CONTEXTMENU, wParam, lParam);
+    ShowViewMenu(window, screen);
     return 0;
 }
 
@@ -122,9 +161,21 @@ LRESULT OnScroll(HWND window, int bar, WORD request)
     return 0;
 }
 
-LRESULT OnMouseWheel(HWND window, int delta, bool horizontal)
+// With Ctrl held the wheel zooms about the cursor; otherwise it scrolls.
+LRESULT OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    ScrollFromWheel(window, delta, horizontal);
+    const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+    const WORD keys = GET_KEYSTATE_WPARAM(wParam);
+    if (keys & MK_CONTROL)
+        ZoomByWheel(window, delta, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    else
+        ScrollFromWheel(window, delta, (keys & MK_SHIFT) != 0);
+    return 0;
+}
+
+LRESULT OnMouseTiltWheel(HWND window, int delta)
+{
+    ScrollFromWheel(window, -delta, true);  // tilting right scrolls right
     return 0;
 }
 
@@ -230,8 +281,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DROPFILES:        return OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
     case WM_HSCROLL:          return OnScroll(window, SB_HORZ, LOWORD(wParam));
     case WM_VSCROLL:          return OnScroll(window, SB_VERT, LOWORD(wParam));
-    case WM_MOUSEWHEEL:       return OnMouseWheel(window, GET_WHEEL_DELTA_WPARAM(wParam), (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0);
-    case WM_MOUSEHWHEEL:      return OnMouseWheel(window, -GET_WHEEL_DELTA_WPARAM(wParam), true);  // tilting right scrolls right
+    case WM_KEYUP:            return OnKeyUp(window, wParam, lParam);
+    case WM_SYSKEYDOWN:       return OnSysKeyDown(window, wParam, lParam);
+    case WM_CONTEXTMENU:      return OnContextMenu(window, wParam, lParam);
+    case WM_MOUSEWHEEL:       return OnMouseWheel(window, wParam, lParam);
+    case WM_MOUSEHWHEEL:      return OnMouseTiltWheel(window, GET_WHEEL_DELTA_WPARAM(wParam));
     case WM_SETFOCUS:         return OnSetFocus(window);
     case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(window, wParam, lParam);
     default:                  return DefWindowProcA(window, message, wParam, lParam);

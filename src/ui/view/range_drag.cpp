@@ -113,8 +113,10 @@ void InvalidateEdges(HWND mainWindow, const ImageRect& rectangle)
     if (rectangle.PixelCount() == 0)
         return;
     const POINT first = ImageToClient({static_cast<LONG>(rectangle.x), static_cast<LONG>(rectangle.y)});
-    const LONG right = first.x + static_cast<LONG>(rectangle.width);
-    const LONG bottom = first.y + static_cast<LONG>(rectangle.height);
+    const POINT end = ImageToClient({static_cast<LONG>(rectangle.x + rectangle.width),
+                                     static_cast<LONG>(rectangle.y + rectangle.height)});
+    const LONG right = end.x;
+    const LONG bottom = end.y;
     const RECT edges[] = {
         {first.x, first.y, right, first.y + 1},
         {first.x, bottom - 1, right, bottom},

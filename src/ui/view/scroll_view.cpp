@@ -1,6 +1,8 @@
 #include "scroll_view.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "app_state.h"
 
@@ -63,13 +65,14 @@ void ShowViewOnBars(HWND window)
     AxesOnBars() = Axes();
 }
 
-// The view for an image in the client area the window has now, keeping the origin inside.
-ViewAxes ViewFor(HWND window, ImageSize image)
+// The view of the given size (the image at the zoom) in the client area the window has now,
+// keeping the origin inside.
+ViewAxes ViewFor(HWND window, ImageSize shown)
 {
     const SIZE client = ClientSizeOf(window);
     ViewAxes view;
-    view.horizontal = {static_cast<int>(image.width), client.cx, Axes().horizontal.position};
-    view.vertical = {static_cast<int>(image.height), client.cy, Axes().vertical.position};
+    view.horizontal = {static_cast<int>(shown.width), client.cx, Axes().horizontal.position};
+    view.vertical = {static_cast<int>(shown.height), client.cy, Axes().vertical.position};
     for (ViewAxis* axis : {&view.horizontal, &view.vertical})
         axis->position = std::clamp(axis->position, 0, axis->LastPosition());
     return view;
@@ -143,29 +146,62 @@ POINT ViewOrigin()
     return {Axes().horizontal.position, Axes().vertical.position};
 }
 
+// Coordinates beyond the range of a LONG only arise far outside any client area.
+LONG ToLong(std::int64_t value)
+{
+    return static_cast<LONG>(std::clamp<std::int64_t>(value, LONG_MIN, LONG_MAX));
+}
+
 POINT ClientToImage(POINT client)
 {
-    return {client.x + Axes().horizontal.position, client.y + Axes().vertical.position};
+    const ViewScale scale = ViewZoom();
+    return {ToLong(ViewToImage(std::int64_t{client.x} + Axes().horizontal.position, scale)),
+            ToLong(ViewToImage(std::int64_t{client.y} + Axes().vertical.position, scale))};
 }
 
 POINT ImageToClient(POINT image)
 {
-    return {image.x - Axes().horizontal.position, image.y - Axes().vertical.position};
+    const ViewScale scale = ViewZoom();
+    return {ToLong(ImageToView(image.x, scale) - Axes().horizontal.position),
+            ToLong(ImageToView(image.y, scale) - Axes().vertical.position)};
+}
+
+ViewScale ViewZoom()
+{
+    return g_ui.view.scale;
+}
+
+ImageSize ShownSize(ImageSize image)
+{
+    const ViewScale scale = ViewZoom();
+    return {static_cast<std::uint32_t>(ViewLength(image.width, scale)),
+            static_cast<std::uint32_t>(ViewLength(image.height, scale))};
 }
 
 void ResetView()
 {
-    g_ui.view = ViewState{};
+    ViewState& view = g_ui.view;
+    view.axes = {};
+    view.onBars = {};
+    view.scale = {};
+    view.reduced.Clear();
+    view.wheelTurn = 0;
 }
 
-void SetViewExtent(HWND window, ImageSize image)
+void PlaceViewOrigin(POINT origin)
+{
+    Axes().horizontal.position = origin.x;
+    Axes().vertical.position = origin.y;
+}
+
+void SetViewExtent(HWND window, ImageSize shown)
 {
     const POINT before = ViewOrigin();
     // Showing or hiding a bar changes the client area, and with it the page; a second round
-    // settles it. An image that fits leaves a window without bars untouched.
+    // settles it. A view that fits leaves a window without bars untouched.
     constexpr int kRounds = 2;
     for (int round = 0; round < kRounds; ++round) {
-        Axes() = ViewFor(window, image);
+        Axes() = ViewFor(window, shown);
         if (BarsShowTheView(window))
             break;
         ShowViewOnBars(window);

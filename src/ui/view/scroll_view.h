@@ -1,29 +1,45 @@
 #pragma once
-// Which part of the image the main window's client area shows. Client point (x, y) shows
-// image pixel (x + origin.x, y + origin.y), where the origin is the image pixel at the
-// client area's top-left corner: (0, 0) unless the image is larger than the client area
-// and the user has scrolled. There is one view, that of the one main window.
+// Which part of the image the main window's client area shows, and at which zoom. The view
+// is the image at the zoom: view pixel (x, y) shows image pixel (x, y) at 100%, and at any
+// zoom the image pixel ViewToImage gives. Client point (x, y) shows view pixel
+// (x + origin.x, y + origin.y), where the origin is the view pixel at the client area's
+// top-left corner: (0, 0) unless the view is larger than the client area and the user has
+// scrolled. Scrolling counts in view pixels. There is one view, that of the one main window.
 #include <windows.h>
 
 #include "image_handle.h"
+#include "view_scale.h"
 
-// The image pixel shown at the client area's top-left corner.
+// The view pixel shown at the client area's top-left corner.
 POINT ViewOrigin();
 
 // The image pixel shown at a client point; it may lie outside the image.
 POINT ClientToImage(POINT client);
 
-// The client point at which an image pixel is shown; it may lie outside the client area.
+// The client point at which an image pixel begins (its top-left screen pixel at a zoom above
+// 100%); it may lie outside the client area.
 POINT ImageToClient(POINT image);
 
-// Puts the view back at the image's top-left corner, where every opened image starts, as a
-// new main window's does; the next fit sets its extent.
+// The zoom the view shows the image at.
+ViewScale ViewZoom();
+
+// The size of an image at the view's zoom: the size the client area takes when it can.
+ImageSize ShownSize(ImageSize image);
+
+// Puts the view back at 100% and at the image's top-left corner, where every opened image
+// starts, as a new main window's does; the next fit sets its extent. The checkerboard stays
+// as the user set it.
 void ResetView();
 
-// Sets the window's scroll bars for an image of the given size in the client area the
-// window has now: a bar for each direction in which the image is larger, none for the
-// others. The origin stays inside the image; when it has to move, the window is repainted.
-void SetViewExtent(HWND window, ImageSize image);
+// Sets the window's scroll bars for a view of the given size in the client area the window
+// has now: a bar for each direction in which the view is larger, none for the others. The
+// origin stays inside the view; when it has to move, the window is repainted.
+void SetViewExtent(HWND window, ImageSize view);
+
+// Puts the origin at a view pixel without moving what the screen shows: for a new zoom,
+// after which the caller fits the window, which keeps the origin inside the view, and has
+// everything painted again.
+void PlaceViewOrigin(POINT origin);
 
 // Scrolls so that image pixel origin is at the client area's top-left corner, as far as the
 // image reaches; the pixels already on screen move with it and only what comes into view is

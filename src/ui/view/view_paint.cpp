@@ -1,10 +1,13 @@
 #include "view_paint.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 
-#include "image_document.h"
+#include "app_state.h"
 #include "image_canvas.h"
+#include "image_document.h"
 #include "texts.h"
 
 namespace {
@@ -18,28 +21,52 @@ ArgbValue OutlineColour(RangePenMode mode)
     return mode == RangePenMode::Black ? kOpaqueBlack : kOpaqueWhite;
 }
 
-// From the pixel at its top-left corner to the one at its bottom-right, both on the outline.
-void DrawDraggedRectangle(ImageCanvas& canvas, const ImageRect& rectangle, RangePenMode mode, POINT origin)
+int ToInt(std::int64_t value)
 {
-    canvas.DrawOutline(OutlineColour(mode), static_cast<int>(rectangle.x) - origin.x,
-                       static_cast<int>(rectangle.y) - origin.y, static_cast<int>(rectangle.width) - 1,
-                       static_cast<int>(rectangle.height) - 1);
+    return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
 }
 
-// The client coordinate at which an image coordinate is shown. The range values are read as
-// signed 32-bit numbers, as the outline has always taken them; the shift is done in 64 bits
-// so that no value overflows on the way.
-int ShownAt(std::uint32_t imageCoordinate, int origin)
+POINT OriginOf(const ViewState& view)
 {
-    return static_cast<int>(static_cast<std::int64_t>(static_cast<std::int32_t>(imageCoordinate)) - origin);
+    return {view.axes.horizontal.position, view.axes.vertical.position};
 }
 
-// Width and height are signed differences, so a reversed range gives a negative size.
-void DrawRangeOutline(ImageCanvas& canvas, const PixelRange& range, RangePenMode mode, POINT origin)
+// From the pixel at its top-left corner to the one at its bottom-right, both on the outline:
+// at a zoom above 100%, the first screen pixel of the one and the last of the other.
+void DrawDraggedRectangle(ImageCanvas& canvas, const ImageRect& rectangle, RangePenMode mode, const ViewState& view)
 {
-    canvas.DrawOutline(OutlineColour(mode), ShownAt(range.xFrom, origin.x), ShownAt(range.yFrom, origin.y),
-                       static_cast<std::int32_t>(range.xTo - range.xFrom),
-                       static_cast<std::int32_t>(range.yTo - range.yFrom));
+    const POINT origin = OriginOf(view);
+    const std::int64_t left = ImageToView(rectangle.x, view.scale);
+    const std::int64_t top = ImageToView(rectangle.y, view.scale);
+    const std::int64_t right = ImageToView(std::int64_t{rectangle.x} + rectangle.width, view.scale) - 1;
+    const std::int64_t bottom = ImageToView(std::int64_t{rectangle.y} + rectangle.height, view.scale) - 1;
+    canvas.DrawOutline(OutlineColour(mode), ToInt(left - origin.x), ToInt(top - origin.y), ToInt(right - left),
+                       ToInt(bottom - top));
+}
+
+// The view coordinate of a range value. The range values are read as signed 32-bit numbers,
+// as the outline has always taken them; the rest is done in 64 bits so that nothing overflows.
+std::int64_t ViewOfRangeValue(std::uint32_t value, ViewScale scale)
+{
+    return ImageToView(static_cast<std::int32_t>(value), scale);
+}
+
+// The distance from one range value to the other in view pixels: at 100% the signed 32-bit
+// difference, so a reversed range gives a negative size.
+int ViewSpan(std::uint32_t from, std::uint32_t to, ViewScale scale)
+{
+    if (scale.IsActualSize())
+        return static_cast<std::int32_t>(to - from);
+    return ToInt(ViewOfRangeValue(to, scale) - ViewOfRangeValue(from, scale));
+}
+
+// The outline runs along the first pixels of the range and just past its last ones.
+void DrawRangeOutline(ImageCanvas& canvas, const PixelRange& range, RangePenMode mode, const ViewState& view)
+{
+    const POINT origin = OriginOf(view);
+    canvas.DrawOutline(OutlineColour(mode), ToInt(ViewOfRangeValue(range.xFrom, view.scale) - origin.x),
+                       ToInt(ViewOfRangeValue(range.yFrom, view.scale) - origin.y),
+                       ViewSpan(range.xFrom, range.xTo, view.scale), ViewSpan(range.yFrom, range.yTo, view.scale));
 }
 
 void DrawPrompt(HDC dc)
@@ -47,39 +74,19 @@ void DrawPrompt(HDC dc)
     TextOutA(dc, kPromptX, kPromptY, text::kPrompt, static_cast<int>(std::strlen(text::kPrompt)));
 }
 
-// The part of the image inside area: its client rectangle, empty when none of it is there.
-RECT ImagePartIn(const RECT& area, ImageSize size, POINT origin)
-{
-    const RECT image = {-origin.x, -origin.y, static_cast<LONG>(size.width) - origin.x,
-                        static_cast<LONG>(size.height) - origin.y};
-    RECT part = {};
-    IntersectRect(&part, &area, &image);
-    return part;
-}
-
-void DrawImageIn(ImageCanvas& canvas, const RECT& area, const ImageHandle* image, POINT origin)
-{
-    if (!image || image->IsEmpty())
-        return;
-    const RECT part = ImagePartIn(area, image->Size(), origin);
-    if (IsRectEmpty(&part))
-        return;
-    canvas.DrawImagePart(image, {part.left, part.top}, {part.left + origin.x, part.top + origin.y},
-                         {part.right - part.left, part.bottom - part.top});
-}
-
 }  // namespace
 
-void PaintView(HDC dc, const std::vector<RECT>& areas, const ImageDocument& document, POINT origin,
+void PaintView(HDC dc, const std::vector<RECT>& areas, const ImageDocument& document, const ViewState& view,
                const ImageRect* dragged)
 {
     if (!document.HasImage())
         DrawPrompt(dc);
     ImageCanvas canvas(dc);
+    const ReducedView* reduced = view.reduced.IsBuilt() ? &view.reduced : nullptr;
     for (const RECT& area : areas)
-        DrawImageIn(canvas, area, document.Image(), origin);
+        canvas.DrawView(document.Image(), reduced, view.scale, OriginOf(view), area, view.checkerboard);
     if (dragged)
-        DrawDraggedRectangle(canvas, *dragged, document.PenToShow(), origin);
+        DrawDraggedRectangle(canvas, *dragged, document.PenToShow(), view);
     else if (document.IsRangeShown())
-        DrawRangeOutline(canvas, document.Range(), document.PenMode(), origin);
+        DrawRangeOutline(canvas, document.Range(), document.PenMode(), view);
 }

@@ -5,11 +5,13 @@
 
 #include "image_document.h"
 
+struct ViewState;
+
 // Draws what the main window's client area shows inside areas, in client coordinates, onto
 // dc, over what is there (a paint's erase leaves it white): the prompt while no image is
-// open, the parts of the image inside areas one image pixel to one pixel with image pixel
-// origin at the client area's top-left corner, and the range outline over them. While a
-// drag chooses a range, dragged holds its pixels, corners included, and its rectangle is
-// drawn in the outline's place.
-void PaintView(HDC dc, const std::vector<RECT>& areas, const ImageDocument& document, POINT origin,
+// open, the parts of the image inside areas at the view's zoom with view pixel origin at the
+// client area's top-left corner (over a checkerboard when the view asks for one), and the
+// range outline over them. While a drag chooses a range, dragged holds its pixels, corners
+// included, and its rectangle is drawn in the outline's place.
+void PaintView(HDC dc, const std::vector<RECT>& areas, const ImageDocument& document, const ViewState& view,
                const ImageRect* dragged = nullptr);

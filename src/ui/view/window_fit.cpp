@@ -134,7 +134,7 @@ void FitWindowToWorkArea(HWND window, ImageSize size)
 
 bool FitWindowToImage(const ImageDocument& document, HWND window)
 {
-    const ImageSize size = document.GetImageSize();
+    const ImageSize size = ShownSize(document.GetImageSize());
     const bool fits = SystemAllowsClientArea(window, size);
     if (fits) {
         HideScrollBars(window);
@@ -144,4 +144,31 @@ bool FitWindowToImage(const ImageDocument& document, HWND window)
     }
     SetViewExtent(window, size);
     return !fits;
+}
+
+ViewScale FitZoom(const ImageDocument& document, HWND window)
+{
+    const ImageSize size = document.GetImageSize();
+    const RECT work = WorkAreaOf(window);
+    const SIZE frame = FrameWithoutScrollBars(window);
+    const long long roomX = std::max<long long>(1, work.right - work.left - frame.cx);
+    const long long roomY = std::max<long long>(1, work.bottom - work.top - frame.cy);
+    if (size.width == 0 || size.height == 0 || (size.width <= roomX && size.height <= roomY))
+        return {};
+    // The smaller of roomX / width and roomY / height, kept as a fraction so that the image
+    // at it is exactly as wide (or as high) as the room.
+    if (roomX * size.height <= roomY * size.width)
+        return {static_cast<std::uint32_t>(roomX), size.width};
+    return {static_cast<std::uint32_t>(roomY), size.height};
+}
+
+void MoveIntoWorkArea(HWND window)
+{
+    const RECT work = WorkAreaOf(window);
+    RECT now = {};
+    GetWindowRect(window, &now);
+    const LONG left = std::max(work.left, std::min(now.left, work.right - (now.right - now.left)));
+    const LONG top = std::max(work.top, std::min(now.top, work.bottom - (now.bottom - now.top)));
+    if (left != now.left || top != now.top)
+        SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }

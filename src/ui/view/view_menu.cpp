@@ -1,0 +1,76 @@
+#include "view_menu.h"
+
+#include "app_state.h"
+#include "edit_history.h"
+#include "editing.h"
+#include "resource.h"
+#include "zoom.h"
+
+namespace {
+
+// The menu resource, destroyed when it goes; its first drop-down is the popup.
+class LoadedMenu {
+public:
+    LoadedMenu() noexcept : menu_(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_VIEW_MENU))) {}
+    ~LoadedMenu() { if (menu_) DestroyMenu(menu_); }
+    LoadedMenu(const LoadedMenu&) = delete;
+    LoadedMenu& operator=(const LoadedMenu&) = delete;
+    HMENU Popup() const noexcept { return menu_ ? GetSubMenu(menu_, 0) : nullptr; }
+
+private:
+    HMENU menu_;
+};
+
+void Enable(HMENU menu, UINT item, bool enabled)
+{
+    EnableMenuItem(menu, item, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void ShowStates(HMENU menu)
+{
+    Enable(menu, IDM_UNDO, g_history.CanUndo());
+    Enable(menu, IDM_REDO, g_history.CanRedo());
+    Enable(menu, IDM_ZOOM_IN, CanZoomIn());
+    Enable(menu, IDM_ZOOM_OUT, CanZoomOut());
+    Enable(menu, IDM_ZOOM_FIT, CanZoom());
+    Enable(menu, IDM_ZOOM_ACTUAL, CanZoom());
+    CheckMenuItem(menu, IDM_CHECKERBOARD, MF_BYCOMMAND | (IsCheckerboardShown() ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void RunItem(HWND window, UINT item, POINT at)
+{
+    switch (item) {
+    case IDM_UNDO:         UndoEdit(); break;
+    case IDM_REDO:         RedoEdit(); break;
+    case IDM_ZOOM_IN:      ZoomIn(window, at); break;
+    case IDM_ZOOM_OUT:     ZoomOut(window, at); break;
+    case IDM_ZOOM_FIT:     ZoomToFit(window); break;
+    case IDM_ZOOM_ACTUAL:  ZoomToActualSize(window); break;
+    case IDM_CHECKERBOARD: ToggleCheckerboard(window); break;
+    default:               break;  // closed without a choice
+    }
+}
+
+}  // namespace
+
+// The chosen item comes back from the menu rather than as a command message, so the main
+// window's commands stay those of its menu bar.
+void ShowViewMenu(HWND window, POINT screen)
+{
+    const LoadedMenu menu;
+    HMENU popup = menu.Popup();
+    if (!popup)
+        return;
+    ShowStates(popup);
+    const UINT item = static_cast<UINT>(TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON |
+                                                                  TPM_RETURNCMD | TPM_NONOTIFY,
+                                                       screen.x, screen.y, 0, window, nullptr));
+    RunItem(window, item, screen);
+}
+
+POINT KeyboardMenuPoint(HWND window)
+{
+    POINT corner = {0, 0};
+    ClientToScreen(window, &corner);
+    return corner;
+}
