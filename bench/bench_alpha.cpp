@@ -1,7 +1,7 @@
 // Times the program's heavy operations on a 4000 × 3000 image: the range alpha edit over the
 // whole image, keeping it for undo and undoing and redoing it, decoding a PNG and a JPEG of
 // that size through the loader, encoding the PNG, and painting it in the program's main
-// window. Prints the median of several runs of each, one line each, and the memory the undo
+// window, at 100% and zoomed. Prints the median of several runs of each, one line each, and the memory the undo
 // history takes. Run by hand; the paint figures need a display.
 #include <windows.h>
 #include <psapi.h>
@@ -21,7 +21,9 @@
 #include "image_loader.h"
 #include "image_canvas.h"
 #include "app_state.h"
+#include "scroll_view.h"
 #include "startup.h"
+#include "zoom.h"
 
 namespace {
 
@@ -285,7 +287,70 @@ void PrintPaintFigures(const ImageRef& picture)
     PrintLine("draw the whole image onto the window", TimeWholeImageDraw(windowDc, picture));
     ReleaseDC(window, windowDc);
     PrintLine("draw the whole image onto a 1920 x 1080 DIB", TimeWholeImageDraw(surface.Get(), picture));
-    g_document.ReleaseImage();
+    PrintZoomFigures(window, picture);
+    ReleaseAllImages();
+}
+
+// Runs a command on the window and has what it shows painted: from the key to the screen.
+double TimeShown(HWND window, const std::function<void()>& command)
+{
+    return MedianMilliseconds([&](int) {
+        command();
+        UpdateWindow(window);
+        GdiFlush();
+    });
+}
+
+// The zoomed view in the program's main window, which is as large as the screen allows at
+// 100%: repaints at 100% and at fit, with the checkerboard off and on, a zoom step from the
+// keys' commands to the screen, an alpha edit at fit shown, and what the view keeps.
+void PrintZoomFigures(HWND window, const ImageRef& picture)
+{
+    const POINT centre = ClientCentre(window);
+    PrintLine("zoom step: 100% to fit, shown", TimeShown(window, [&] {
+                  ZoomToActualSize(window);
+                  UpdateWindow(window);
+                  ZoomToFit(window);
+              }) / 2);
+    PrintLine("zoom step: one step in from fit, shown", TimeShown(window, [&] {
+                  ZoomToFit(window);
+                  UpdateWindow(window);
+                  ZoomIn(window, centre);
+              }) / 2);
+    ZoomToFit(window);
+    HandlePendingMessages();
+    RECT client = {};
+    GetClientRect(window, &client);
+    char what[96];
+    std::snprintf(what, sizeof what, "paint the main window at fit (%u/%u), %ld x %ld", ViewZoom().numerator,
+                  ViewZoom().denominator, client.right, client.bottom);
+    PrintLine(what, TimePaint(window, nullptr));
+    ToggleCheckerboard(window);
+    PrintLine("  the same with the checkerboard", TimePaint(window, nullptr));
+    ToggleCheckerboard(window);
+    std::printf("  reduced copy kept: %.1f MB, the image %.1f MB\n", g_ui.view.reduced.Bytes() / 1e6,
+                double{kWidth} * kHeight * sizeof(ArgbValue) / 1e6);
+
+    g_document.SetRangeValue(RangeValue::XFrom, 0);
+    g_document.SetRangeValue(RangeValue::YFrom, 0);
+    g_document.SetRangeValue(RangeValue::XTo, kWidth);
+    g_document.SetRangeValue(RangeValue::YTo, kHeight);
+    const double edit = TimeAlphaEdit(picture);
+    const double shown = MedianMilliseconds([&](int run) {
+        ApplyAlphaToRange(g_document, static_cast<std::uint32_t>(run * 30));
+        ShowImageChange(window, AlphaEditArea(g_document));
+        UpdateWindow(window);
+        GdiFlush();
+    });
+    PrintLine("ApplyAlphaToRange over the whole image at fit", edit);
+    PrintLine("  the same, shown", shown);
+
+    ZoomToActualSize(window);
+    HandlePendingMessages();
+    ToggleCheckerboard(window);
+    PrintLine("paint the main window at 100% with the checkerboard", TimePaint(window, nullptr));
+    ToggleCheckerboard(window);
+    HandlePendingMessages();
 }
 
 int RunBenchmarks()
