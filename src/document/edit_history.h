@@ -31,7 +31,10 @@ public:
     bool CanUndo() const noexcept { return undone_ < steps_.size(); }
     bool CanRedo() const noexcept { return undone_ > 0; }
     // The pixels the next Undo, or the next Redo, changes; empty when there is none.
-    ImageRect UndoArea() const noexcept { return CanUndo() ? steps_[steps_.size() - 1 - undone_].area : ImageRect{}; }
+    ImageRect UndoArea() const noexcept
+    {
+        return CanUndo() ? steps_[steps_.size() - 1 - undone_].area : ImageRect{};
+    }
     ImageRect RedoArea() const noexcept { return CanRedo() ? steps_[steps_.size() - undone_].area : ImageRect{}; }
     void Clear() noexcept;
 

@@ -148,3 +148,18 @@ void ImageCanvas::DrawOutline(ArgbValue colour, int x, int y, int width, int hei
     GdipSetPenColor(pen.Get(), colour);
     GdipDrawRectangleI(graphics_, pen.Get(), x, y, width, height);
 }
+
+void ImageCanvas::DrawView(const ImageHandle* image, const ReducedView*, ViewScale scale, POINT origin, const RECT& area, bool)
+{
+    if (!graphics_ || !image || image->IsEmpty()) return;
+    const ImageSize size = image->Size();
+    if (scale.IsActualSize()) {
+        const RECT img = {-origin.x, -origin.y, (LONG)size.width - origin.x, (LONG)size.height - origin.y};
+        RECT part = {}; IntersectRect(&part, &area, &img);
+        if (IsRectEmpty(&part)) return;
+        DrawImagePart(image, {part.left, part.top}, {part.left + origin.x, part.top + origin.y}, {part.right - part.left, part.bottom - part.top});
+        return;
+    }
+    const NearestPixelSampling sampling(graphics_);
+    GdipDrawImageRectI(graphics_, image->Native(), -origin.x, -origin.y, (INT)ViewLength(size.width, scale), (INT)ViewLength(size.height, scale));
+}

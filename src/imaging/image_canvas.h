@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include "image_handle.h"
+#include "reduced_view.h"
+#include "view_scale.h"
 
 namespace Gdiplus {
 class GpGraphics;
@@ -28,6 +30,8 @@ public:
 
     // Draws the outline of a rectangle with a pen 1.0 wide in colour. Negative widths and
     // heights are passed on as they are.
+    void DrawView(const ImageHandle* image, const ReducedView* reduced, ViewScale scale, POINT viewOrigin,
+                  const RECT& area, bool checkerboard);
     void DrawOutline(ArgbValue colour, int x, int y, int width, int height);
 
 private:

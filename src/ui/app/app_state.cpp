@@ -14,6 +14,7 @@ void ReleaseAllImages()
 {
     g_document.ReleaseImage();
     g_saver.ReleaseImages();
+    g_ui.view.reduced.Clear();
 }
 
 void ResetAppState()
