@@ -1,6 +1,7 @@
 #include "image_canvas.h"
 
 #include "gdiplus_api.h"
+#include "locked_pixels.h"
 
 using namespace Gdiplus::DllExports;
 
@@ -22,33 +23,6 @@ public:
 
 private:
     Gdiplus::GpPen* pen_ = nullptr;
-};
-
-// The pixels of a part of a bitmap, locked for reading in the bitmap's own 32-bit ARGB format,
-// so that GDI+ hands out its own memory rather than a copy; unlocked when it goes.
-class ReadLock {
-public:
-    ReadLock(Gdiplus::GpBitmap* bitmap, POINT origin, SIZE size) noexcept : bitmap_(bitmap)
-    {
-        const Gdiplus::Rect part(origin.x, origin.y, size.cx, size.cy);
-        locked_ = GdipBitmapLockBits(bitmap_, &part, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB,
-                                     &data_) == Gdiplus::Ok;
-    }
-    ~ReadLock()
-    {
-        if (locked_)
-            GdipBitmapUnlockBits(bitmap_, &data_);
-    }
-    ReadLock(const ReadLock&) = delete;
-    ReadLock& operator=(const ReadLock&) = delete;
-
-    bool IsLocked() const noexcept { return locked_; }
-    const Gdiplus::BitmapData& Data() const noexcept { return data_; }
-
-private:
-    Gdiplus::GpBitmap* bitmap_;
-    Gdiplus::BitmapData data_ = {};
-    bool locked_ = false;
 };
 
 // A bitmap over locked pixels, sharing them rather than copying; it must go before the lock.
@@ -128,7 +102,9 @@ void ImageCanvas::DrawImagePart(const ImageHandle* image, POINT target, POINT so
     // pixel of the bitmap it is given for the device (Wine converts all of it to premultiplied
     // alpha on each call, whatever is clipped away), so a bitmap of the part costs only the
     // part. Drawn at its own size it is one image pixel to one device pixel.
-    const ReadLock lock(image->Native(), source, size);
+    const ImageRect rect = {static_cast<std::uint32_t>(source.x), static_cast<std::uint32_t>(source.y),
+                            static_cast<std::uint32_t>(size.cx), static_cast<std::uint32_t>(size.cy)};
+    const LockedPixels lock(image->Native(), rect, Gdiplus::ImageLockModeRead);
     if (!lock.IsLocked())
         return;
     const SharedPixelsBitmap part(lock.Data());
