@@ -1,6 +1,7 @@
 #include "image_handle.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 
 #include "gdiplus_api.h"
@@ -10,7 +11,9 @@ using namespace Gdiplus::DllExports;
 
 namespace {
 
-int g_liveBitmaps = 0;
+// The diagnostic LiveBitmapCount reads: handles that own a bitmap now. Atomic, so that the
+// count stays right whichever thread makes or releases an image.
+std::atomic<int> g_liveBitmaps{0};
 
 // GDI+ takes signed coordinates; anything past INT_MAX is outside every image anyway.
 INT ToCoordinate(std::uint32_t value)
