@@ -1,15 +1,19 @@
 #include "image_handle.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 
 #include "gdiplus_api.h"
+#include "locked_pixels.h"
 
 using namespace Gdiplus::DllExports;
 
 namespace {
 
-int g_liveBitmaps = 0;
+// The diagnostic LiveBitmapCount reads: handles that own a bitmap now. Atomic, so that the
+// count stays right whichever thread makes or releases an image.
+std::atomic<int> g_liveBitmaps{0};
 
 // GDI+ takes signed coordinates; anything past INT_MAX is outside every image anyway.
 INT ToCoordinate(std::uint32_t value)
@@ -22,35 +26,6 @@ bool IsInside(const ImageRect& rect, ImageSize size)
     return rect.width > 0 && rect.height > 0 && rect.x < size.width && rect.y < size.height &&
            rect.width <= size.width - rect.x && rect.height <= size.height - rect.y;
 }
-
-// A rectangle of a bitmap locked as 32-bit ARGB rows for the length of a scope.
-class LockedPixels {
-public:
-    LockedPixels(Gdiplus::GpBitmap* bitmap, const ImageRect& rect, UINT mode) noexcept : bitmap_(bitmap)
-    {
-        const Gdiplus::Rect area(static_cast<INT>(rect.x), static_cast<INT>(rect.y), static_cast<INT>(rect.width),
-                                 static_cast<INT>(rect.height));
-        locked_ = GdipBitmapLockBits(bitmap_, &area, mode, PixelFormat32bppARGB, &data_) == Gdiplus::Ok;
-    }
-    ~LockedPixels()
-    {
-        if (locked_)
-            GdipBitmapUnlockBits(bitmap_, &data_);
-    }
-    LockedPixels(const LockedPixels&) = delete;
-    LockedPixels& operator=(const LockedPixels&) = delete;
-
-    bool IsLocked() const noexcept { return locked_; }
-    ArgbValue* Row(std::uint32_t y) const noexcept
-    {
-        return reinterpret_cast<ArgbValue*>(static_cast<BYTE*>(data_.Scan0) + std::ptrdiff_t{data_.Stride} * y);
-    }
-
-private:
-    Gdiplus::GpBitmap* bitmap_;
-    Gdiplus::BitmapData data_ = {};
-    bool locked_ = false;
-};
 
 }  // namespace
 

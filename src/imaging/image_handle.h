@@ -59,7 +59,10 @@ public:
 
     Gdiplus::GpBitmap* Native() const noexcept { return bitmap_; }
 
-    // How many handles own a bitmap right now; all must be gone before GDI+ shuts down.
+    // A diagnostic that exists for the tests' leak checks; nothing in the program reads it.
+    // Counts the handles that own a GDI+ bitmap at this moment, on every thread: a handle
+    // counts from the moment it takes a bitmap until its destructor disposes of it, and an
+    // empty one never counts. Every one must be gone before GDI+ shuts down.
     static int LiveBitmapCount() noexcept;
 
 private:
