@@ -254,43 +254,6 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
-// Paints the picture in the program's own main window, which its first paint fits to the
-// screen, and prints the figures; without a display there is no window to paint.
-void PrintPaintFigures(const ImageRef& picture)
-{
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    HWND window = RegisterMainWindowClass(instance) ? CreateMainWindow(instance, false) : nullptr;
-    if (!window) {
-        std::printf("paint: no window (no display?)\n");
-        return;
-    }
-    g_app.instance = instance;
-    ShowWindow(window, SW_SHOWNORMAL);
-    g_document.SetImage(picture);
-    InvalidateRect(window, nullptr, TRUE);
-    UpdateWindow(window);
-    HandlePendingMessages();
-
-    RECT client = {};
-    GetClientRect(window, &client);
-    char what[96];
-    std::snprintf(what, sizeof what, "paint the main window, %ld x %ld client area", client.right, client.bottom);
-    PrintLine(what, TimePaint(window, nullptr));
-    HandlePendingMessages();
-    const MemorySurface surface;
-    PrintLine("  BitBlt of as many ready pixels onto it", TimeScreenfulCopy(window, surface.Get(), client));
-    HandlePendingMessages();
-    const RECT part = {100, 100, 740, 580};
-    PrintLine("paint a 640 x 480 update rectangle", TimePaint(window, &part));
-    HandlePendingMessages();
-    HDC windowDc = GetDC(window);
-    PrintLine("draw the whole image onto the window", TimeWholeImageDraw(windowDc, picture));
-    ReleaseDC(window, windowDc);
-    PrintLine("draw the whole image onto a 1920 x 1080 DIB", TimeWholeImageDraw(surface.Get(), picture));
-    PrintZoomFigures(window, picture);
-    ReleaseAllImages();
-}
-
 // Runs a command on the window and has what it shows painted: from the key to the screen.
 double TimeShown(HWND window, const std::function<void()>& command)
 {
@@ -351,6 +314,43 @@ void PrintZoomFigures(HWND window, const ImageRef& picture)
     PrintLine("paint the main window at 100% with the checkerboard", TimePaint(window, nullptr));
     ToggleCheckerboard(window);
     HandlePendingMessages();
+}
+
+// Paints the picture in the program's own main window, which its first paint fits to the
+// screen, and prints the figures; without a display there is no window to paint.
+void PrintPaintFigures(const ImageRef& picture)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HWND window = RegisterMainWindowClass(instance) ? CreateMainWindow(instance, false) : nullptr;
+    if (!window) {
+        std::printf("paint: no window (no display?)\n");
+        return;
+    }
+    g_app.instance = instance;
+    ShowWindow(window, SW_SHOWNORMAL);
+    g_document.SetImage(picture);
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+    HandlePendingMessages();
+
+    RECT client = {};
+    GetClientRect(window, &client);
+    char what[96];
+    std::snprintf(what, sizeof what, "paint the main window, %ld x %ld client area", client.right, client.bottom);
+    PrintLine(what, TimePaint(window, nullptr));
+    HandlePendingMessages();
+    const MemorySurface surface;
+    PrintLine("  BitBlt of as many ready pixels onto it", TimeScreenfulCopy(window, surface.Get(), client));
+    HandlePendingMessages();
+    const RECT part = {100, 100, 740, 580};
+    PrintLine("paint a 640 x 480 update rectangle", TimePaint(window, &part));
+    HandlePendingMessages();
+    HDC windowDc = GetDC(window);
+    PrintLine("draw the whole image onto the window", TimeWholeImageDraw(windowDc, picture));
+    ReleaseDC(window, windowDc);
+    PrintLine("draw the whole image onto a 1920 x 1080 DIB", TimeWholeImageDraw(surface.Get(), picture));
+    PrintZoomFigures(window, picture);
+    ReleaseAllImages();
 }
 
 int RunBenchmarks()
