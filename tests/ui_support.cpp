@@ -54,7 +54,7 @@ void ProgramTest::TearDown()
     g_app = AppHandles{};
     g_document = ImageDocument{};
     g_saver = ImageSaver{};
-    g_history = EditHistory{};
+    g_history.Clear();
 }
 
 void ProgramTest::UseImage(ImageRef image)

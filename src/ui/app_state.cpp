@@ -7,7 +7,7 @@
 AppHandles g_app;
 ImageDocument g_document;
 ImageSaver g_saver;
-EditHistory g_history;
+EditHistory g_history{EditHistory::kProgramMaxBytes};
 
 void ReleaseAllImages()
 {
