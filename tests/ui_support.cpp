@@ -374,6 +374,25 @@ bool DialogAnswerer::AnswerAndSeeItClose(HWND dialog)
     return true;
 }
 
+namespace {
+
+// Waits until none of the dialogs is open any more, or the time has passed; true when none is.
+bool WaitUntilClosed(const std::vector<HWND>& dialogs, DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const bool anyOpen = std::any_of(dialogs.begin(), dialogs.end(),
+                                         [](HWND dialog) { return IsWindow(dialog) && IsWindowVisible(dialog); });
+        if (!anyOpen)
+            return true;
+        if (GetTickCount() - start >= milliseconds)
+            return false;
+        Sleep(kPollMs);
+    }
+}
+
+}  // namespace
+
 // Cancels, then closes, every dialog of this process that opened since the answerer
 // started, and the one it pressed, until the test's thread is out of them.
 void DialogAnswerer::CloseWhatIsLeftOpen(HWND pressed)
@@ -397,11 +416,12 @@ void DialogAnswerer::CloseWhatIsLeftOpen(HWND pressed)
             }
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         }
-        Sleep(kCloseRetryMs);
+        if (WaitUntilClosed(open, kCloseRetryMs))
+            continue;
         for (HWND dialog : open)
-            if (IsWindow(dialog) && IsWindowVisible(dialog))
+            if (IsWindow(dialog))
                 PostMessageA(dialog, WM_CLOSE, 0, 0);
-        Sleep(kCloseRetryMs);
+        WaitUntilClosed(open, kCloseRetryMs);
     }
 }
 
