@@ -154,7 +154,7 @@ void BenchUndo(const ImageRef& picture)
     document.SetImage(picture);
     document.SetRangeValue(RangeValue::XTo, kWidth);
     document.SetRangeValue(RangeValue::YTo, kHeight);
-    EditHistory history;
+    EditHistory history(EditHistory::kProgramMaxBytes);
     const double committedBefore = CommittedMegabytes();
     PrintLine("keep a whole-image edit for undo", MedianMilliseconds([&](int) {
                   history.Clear();

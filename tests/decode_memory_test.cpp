@@ -1,8 +1,9 @@
 // Crafted files whose chunks, segments, tables and frames claim far more than the files
-// hold or than their images need, each opened through the program's open path in a
-// process of its own (open_probe.exe), so that the peak of memory it reports is that one
-// file's. Decoding may take 64 MB plus three times the ARGB bytes of the image the file
-// claims, above the idle process; 64 MB when no size can be read from the file.
+// hold or than their images need, each a test of its own, opened through the program's
+// open path in a process of its own (open_probe.exe), so that the peak of memory it
+// reports is that one file's. Decoding may take 64 MB plus three times the ARGB bytes of
+// the image the file claims, above the idle process; 64 MB when the file claims no size.
+// The size each file claims is written beside it here, not read by the code under test.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,11 +11,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ostream>
 #include <string>
 
 #include "crafted_files.h"
 #include "gdiplus_api.h"
-#include "image_header.h"
 #include "png_chunks.h"
 #include "test_support.h"
 
@@ -33,7 +34,8 @@ enum class Outcome { Empty, AsTheDecoderDecides };
 
 struct CraftedFile {
     const char* name;
-    const char* claim;  // what the file claims, in words, for the printed table
+    const char* claim;  // what the file claims, in words, for the printed line
+    std::uint64_t width, height;  // the image size its header claims; 0 x 0 for none
     Outcome outcome;
     Bytes (*make)(const TempFolder& folder);
 };
@@ -86,12 +88,9 @@ ProbeResult OpenInFreshProcess(const TempFolder& folder, const std::wstring& ima
 
 // The most decoding the file may take: the allowance, and three ARGB copies of the image
 // it claims.
-std::uint64_t MemoryBound(const std::wstring& path)
+std::uint64_t MemoryBound(const CraftedFile& crafted)
 {
-    const auto claimed = ReadClaimedSize(path.c_str());
-    if (!claimed)
-        return kAllowance;
-    return kAllowance + kImageCopies * claimed->width * claimed->height * kArgbBytes;
+    return kAllowance + kImageCopies * crafted.width * crafted.height * kArgbBytes;
 }
 
 // A 16 x 16 PNG with a chunk that claims claim bytes and holds a few, then its image.
@@ -180,69 +179,69 @@ Bytes TiffOfStripClaiming(std::uint32_t byteCount)
 }
 
 const CraftedFile kCraftedFiles[] = {
-    {"PngTextClaiming2GiB", "tEXt of 2^31-1 bytes", Outcome::Empty, PngOfTextClaimingTheMost},
-    {"PngTextClaiming100MB", "tEXt of 100 MB, then the image", Outcome::Empty,
+    {"PngTextClaiming2GiB", "tEXt of 2^31-1 bytes", 32, 32, Outcome::Empty, PngOfTextClaimingTheMost},
+    {"PngTextClaiming100MB", "tEXt of 100 MB, then the image", 16, 16, Outcome::Empty,
      [](const TempFolder&) { return PngWithChunkClaiming("tEXt", kHundredMegabytes); }},
-    {"PngTextClaiming4GiB", "tEXt of 2^32-1 bytes, then the image", Outcome::Empty,
+    {"PngTextClaiming4GiB", "tEXt of 2^32-1 bytes, then the image", 16, 16, Outcome::Empty,
      [](const TempFolder&) { return PngWithChunkClaiming("tEXt", 0xFFFFFFFF); }},
-    {"PngPrivateChunkClaiming1GiB", "prVt of 2^30 bytes, then the image", Outcome::Empty,
+    {"PngPrivateChunkClaiming1GiB", "prVt of 2^30 bytes, then the image", 16, 16, Outcome::Empty,
      [](const TempFolder&) { return PngWithChunkClaiming("prVt", 1u << 30); }},
-    {"PngZtxtInflatingTo100MB", "zTXt inflating to 100 MB", Outcome::Empty,
+    {"PngZtxtInflatingTo100MB", "zTXt inflating to 100 MB", 16, 16, Outcome::Empty,
      [](const TempFolder&) { return PngWith("zTXt", CompressedText("zTXt", 'a', kHundredMegabytes)); }},
-    {"PngItxtInflatingTo100MB", "iTXt inflating to 100 MB", Outcome::Empty,
+    {"PngItxtInflatingTo100MB", "iTXt inflating to 100 MB", 16, 16, Outcome::Empty,
      [](const TempFolder&) { return PngWith("iTXt", CompressedText("iTXt", 'a', kHundredMegabytes)); }},
-    {"PngIccpInflatingTo100MB", "iCCP inflating to 100 MB", Outcome::Empty,
+    {"PngIccpInflatingTo100MB", "iCCP inflating to 100 MB", 16, 16, Outcome::Empty,
      [](const TempFolder&) { return PngWith("iCCP", CompressedRgbProfile(kHundredMegabytes)); }},
-    {"Png100ZtxtsInflatingTo1MB", "100 zTXt inflating to 1 MB each", Outcome::Empty,
+    {"Png100ZtxtsInflatingTo1MB", "100 zTXt inflating to 1 MB each", 16, 16, Outcome::Empty,
      [](const TempFolder&) { return PngWith("zTXt", CompressedText("zTXt", 'a', 1000000), 100); }},
-    {"PngText20MB", "tEXt of 20 MB, all there", Outcome::Empty,
+    {"PngText20MB", "tEXt of 20 MB, all there", 16, 16, Outcome::Empty,
      [](const TempFolder&) { return PngWith("tEXt", ByteWriter().Raw(Keyword()).Repeat(20000000, 'a').Get()); }},
-    {"Png20000EmptyPrivateChunks", "20000 empty prVt", Outcome::Empty,
+    {"Png20000EmptyPrivateChunks", "20000 empty prVt", 16, 16, Outcome::Empty,
      [](const TempFolder&) { return PngWith("prVt", {}, 20000); }},
-    {"PngZtxtInflatingTo7MB", "zTXt inflating to 7 MB", Outcome::AsTheDecoderDecides,
+    {"PngZtxtInflatingTo7MB", "zTXt inflating to 7 MB", 16, 16, Outcome::AsTheDecoderDecides,
      [](const TempFolder&) { return PngWith("zTXt", CompressedText("zTXt", 'a', 7 * kMegabyte)); }},
-    {"PngTextOf7MB", "tEXt of 7 MB, all there", Outcome::AsTheDecoderDecides,
+    {"PngTextOf7MB", "tEXt of 7 MB, all there", 16, 16, Outcome::AsTheDecoderDecides,
      [](const TempFolder&) { return PngWith("tEXt", ByteWriter().Raw(Keyword()).Repeat(7 * kMegabyte, 'a').Get()); }},
-    {"PngCutInItsImageData", "256 x 256, cut in IDAT", Outcome::AsTheDecoderDecides,
+    {"PngCutInItsImageData", "256 x 256, cut in IDAT", 256, 256, Outcome::AsTheDecoderDecides,
      [](const TempFolder& folder) {
          const Bytes png = PatternPng(folder);
          return FirstBytes(png, png.size() * 3 / 5);
      }},
-    {"PngCutInItsEndChunk", "256 x 256, cut in IEND", Outcome::AsTheDecoderDecides,
+    {"PngCutInItsEndChunk", "256 x 256, cut in IEND", 256, 256, Outcome::AsTheDecoderDecides,
      [](const TempFolder& folder) {
          const Bytes png = PatternPng(folder);
          return FirstBytes(png, png.size() - 2);
      }},
-    {"PngImageDataClaiming2GiBCut", "IDAT of 2^31-1 bytes, cut", Outcome::AsTheDecoderDecides,
+    {"PngImageDataClaiming2GiBCut", "IDAT of 2^31-1 bytes, cut", 16, 16, Outcome::AsTheDecoderDecides,
      [](const TempFolder&) {
          ByteWriter png = PngHeader(16, 16);
          return PngChunkClaiming(png, "IDAT", kMaxPngChunkLength, ZlibZeros(16 * (1 + 16 * 4))).Get();
      }},
-    {"PngEndingInACutShortText", "256 x 256, then tEXt of 2^31-1 cut", Outcome::Empty,
+    {"PngEndingInACutShortText", "256 x 256, then tEXt of 2^31-1 cut", 256, 256, Outcome::Empty,
      PatternPngEndingInACutShortText},
-    {"IconHoldingPngWithZtxt", "icon: PNG, zTXt inflating to 100 MB", Outcome::Empty,
+    {"IconHoldingPngWithZtxt", "icon: PNG, zTXt inflating to 100 MB", 16, 16, Outcome::Empty,
      [](const TempFolder&) {
          return IconOf({{16, 16, PngWith("zTXt", CompressedText("zTXt", 'a', kHundredMegabytes))}});
      }},
-    {"GifFrame8192SquareOnScreen16", "16 x 16 screen, frame 8192 x 8192", Outcome::AsTheDecoderDecides,
+    {"GifFrame8192SquareOnScreen16", "16 x 16 screen, frame 8192 x 8192", 8192, 8192, Outcome::AsTheDecoderDecides,
      [](const TempFolder&) { return GifOfFrames(16, 16, 8192, 8192, 1); }},
-    {"Gif20Frames4096Square", "16 x 16 screen, 20 frames 4096 x 4096", Outcome::Empty,
+    {"Gif20Frames4096Square", "16 x 16 screen, 20 frames 4096 x 4096", 4096, 4096, Outcome::Empty,
      [](const TempFolder&) { return GifOfFrames(16, 16, 4096, 4096, 20); }},
-    {"JpegExifTextClaiming2GiB", "Exif ASCII value of 2^31-1 bytes", Outcome::AsTheDecoderDecides,
+    {"JpegExifTextClaiming2GiB", "Exif ASCII value of 2^31-1 bytes", 32, 24, Outcome::AsTheDecoderDecides,
      [](const TempFolder& folder) { return JpegWithExifClaiming(folder, 2, kMaxPngChunkLength); }},
-    {"JpegExifLongsClaiming1GiB", "Exif LONG value of 2^28 items", Outcome::AsTheDecoderDecides,
+    {"JpegExifLongsClaiming1GiB", "Exif LONG value of 2^28 items", 32, 24, Outcome::AsTheDecoderDecides,
      [](const TempFolder& folder) { return JpegWithExifClaiming(folder, 4, 1u << 28); }},
-    {"JpegCommentPastTheEnd", "COM of 65535 bytes, file ends", Outcome::AsTheDecoderDecides,
+    {"JpegCommentPastTheEnd", "COM of 65535 bytes, file ends", 0, 0, Outcome::AsTheDecoderDecides,
      [](const TempFolder&) { return ByteWriter().Raw({0xFF, 0xD8, 0xFF, 0xFE}).Be16(0xFFFF).Text("abc").Get(); }},
-    {"BmpPaletteOf2^32-1Colours", "8-bit, 2^32-1 palette colours", Outcome::AsTheDecoderDecides,
+    {"BmpPaletteOf4GiColours", "8-bit, 2^32-1 palette colours", 16, 16, Outcome::AsTheDecoderDecides,
      [](const TempFolder&) { return BmpClaiming(0xFFFFFFFF, 0, 16); }},
-    {"BmpDataOffsetPastTheEnd", "8-bit, pixels at 0xFFFFFFF0", Outcome::AsTheDecoderDecides,
+    {"BmpDataOffsetPastTheEnd", "8-bit, pixels at 0xFFFFFFF0", 16, 16, Outcome::AsTheDecoderDecides,
      [](const TempFolder&) { return BmpClaiming(0, 0xFFFFFFF0, 16); }},
-    {"BmpNegativeWidth", "8-bit, width -16384", Outcome::AsTheDecoderDecides,
+    {"BmpNegativeWidth", "8-bit, width -16384", 16384, 16, Outcome::AsTheDecoderDecides,
      [](const TempFolder&) { return BmpClaiming(0, 0, -16384); }},
-    {"RleBmpImageSizeOf4GiB", "RLE8 16 x 16, image size 2^32-1", Outcome::AsTheDecoderDecides,
+    {"RleBmpImageSizeOf4GiB", "RLE8 16 x 16, image size 2^32-1", 16, 16, Outcome::AsTheDecoderDecides,
      [](const TempFolder&) { return RleBmpOfImageSize(0xFFFFFFFF); }},
-    {"TiffStripClaiming2GiB", "16 x 16, one strip of 2^31-1 bytes", Outcome::AsTheDecoderDecides,
+    {"TiffStripClaiming2GiB", "16 x 16, one strip of 2^31-1 bytes", 16, 16, Outcome::AsTheDecoderDecides,
      [](const TempFolder&) { return TiffOfStripClaiming(kMaxPngChunkLength); }},
 };
 
@@ -259,39 +258,50 @@ ImageSize GdiplusDecodes(const std::wstring& path)
     return ImageHandle(bitmap).Size();
 }
 
+void PrintTo(const CraftedFile& crafted, std::ostream* out)
+{
+    *out << crafted.name;
+}
+
+std::string CraftedFileName(const testing::TestParamInfo<CraftedFile>& crafted)
+{
+    return crafted.param.name;
+}
+
+class DecodingMemory : public testing::TestWithParam<CraftedFile> {};
+
 }  // namespace
 
-TEST(DecodingMemory, EachCraftedFileOpenedInAFreshProcessStaysWithinWhatItsImageAllows)
+TEST_P(DecodingMemory, CraftedFileOpenedInAFreshProcessStaysWithinWhatItsImageAllows)
 {
+    const CraftedFile& crafted = GetParam();
     TempFolder folder;
-    std::printf("%-30s %9s  %-38s %9s %9s  %s\n", "file", "bytes", "claims", "peak KB", "bound KB", "result");
-    int number = 0;
-    for (const CraftedFile& crafted : kCraftedFiles) {
-        SCOPED_TRACE(crafted.name);
-        // A file of its own for each: GDI+ keeps some files it failed to decode open.
-        const std::wstring path = folder.Path(L"crafted-" + std::to_wstring(++number) + L".bin");
-        const Bytes bytes = crafted.make(folder);
-        ASSERT_TRUE(WriteFileBytes(path, bytes));
-        const std::uint64_t bound = MemoryBound(path);
+    const std::wstring path = folder.Path(L"crafted.bin");
+    const Bytes bytes = crafted.make(folder);
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
+    const std::uint64_t bound = MemoryBound(crafted);
 
-        const ProbeResult opened = OpenInFreshProcess(folder, path);
+    const ProbeResult opened = OpenInFreshProcess(folder, path);
 
-        ASSERT_TRUE(opened.ran) << "open_probe.exe did not report";
-        const std::uint64_t rise = opened.peakWorkingSet - opened.idleWorkingSet;
-        std::printf("%-30s %9zu  %-38s %9llu %9llu  %s %ux%u\n", crafted.name, bytes.size(), crafted.claim,
-                    static_cast<unsigned long long>(rise / 1024), static_cast<unsigned long long>(bound / 1024),
-                    opened.empty ? "empty" : "decoded", opened.width, opened.height);
-        std::fflush(stdout);
-        EXPECT_LE(rise, bound);
-        if (crafted.outcome == Outcome::Empty) {
-            EXPECT_TRUE(opened.empty);
-        } else {
-            const ImageSize decoded = GdiplusDecodes(path);
-            EXPECT_EQ(decoded.width, opened.width);
-            EXPECT_EQ(decoded.height, opened.height);
-            EXPECT_EQ(decoded.width == 0, opened.empty != 0);
-        }
-        EXPECT_EQ(opened.bitmapsBefore + (opened.empty ? 0 : 1), opened.bitmapsHeld);
-        EXPECT_EQ(opened.bitmapsBefore, opened.bitmapsAfter);
+    ASSERT_TRUE(opened.ran) << "open_probe.exe did not report";
+    const std::uint64_t rise = opened.peakWorkingSet - opened.idleWorkingSet;
+    std::printf("%s: %zu bytes, %s (%llu x %llu): peak %llu KB of %llu KB allowed, %s %ux%u\n", crafted.name,
+                bytes.size(), crafted.claim, static_cast<unsigned long long>(crafted.width),
+                static_cast<unsigned long long>(crafted.height), static_cast<unsigned long long>(rise / 1024),
+                static_cast<unsigned long long>(bound / 1024), opened.empty ? "empty" : "decoded", opened.width,
+                opened.height);
+    std::fflush(stdout);
+    EXPECT_LE(rise, bound);
+    if (crafted.outcome == Outcome::Empty) {
+        EXPECT_TRUE(opened.empty);
+    } else {
+        const ImageSize decoded = GdiplusDecodes(path);
+        EXPECT_EQ(decoded.width, opened.width);
+        EXPECT_EQ(decoded.height, opened.height);
+        EXPECT_EQ(decoded.width == 0, opened.empty != 0);
     }
+    EXPECT_EQ(opened.bitmapsBefore + (opened.empty ? 0 : 1), opened.bitmapsHeld);
+    EXPECT_EQ(opened.bitmapsBefore, opened.bitmapsAfter);
 }
+
+INSTANTIATE_TEST_SUITE_P(CraftedFiles, DecodingMemory, testing::ValuesIn(kCraftedFiles), CraftedFileName);

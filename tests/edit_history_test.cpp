@@ -24,7 +24,7 @@ TEST(EditHistory, UndoAndRedoGiveBackTheExactPixelsOfEachStepInTurn)
 {
     ImageDocument document;
     document.SetImage(MakePatternImage(40, 30));
-    EditHistory history;
+    EditHistory history(EditHistory::kProgramMaxBytes);
     const std::vector<ArgbValue> original = ReadAllPixels(*document.Image());
     Edit(document, history, 5, 5, 25, 20, 0);
     const std::vector<ArgbValue> afterFirst = ReadAllPixels(*document.Image());
@@ -58,35 +58,46 @@ TEST(EditHistory, UndoAndRedoGiveBackTheExactPixelsOfEachStepInTurn)
 TEST(EditHistory, ManyWholeImageEditsStayUnderTheBoundAndTheNewestCanBeUndone)
 {
     ImageDocument document;
-    document.SetImage(CreateArgbImage(4000, 3000));  // 48 MB of pixels a step
-    EditHistory history;
+    document.SetImage(CreateArgbImage(40, 30));  // 4,800 bytes of pixels a step
+    constexpr std::size_t kStepBytes = 40 * 30 * 4;
+    EditHistory history(5 * kStepBytes + kStepBytes / 2);
     for (std::uint32_t edit = 1; edit <= 8; ++edit) {
-        Edit(document, history, 0, 0, 4000, 3000, edit);
-        EXPECT_LE(history.Bytes(), EditHistory::kMaxBytes);
+        Edit(document, history, 0, 0, 40, 30, edit);
+        EXPECT_LE(history.Bytes(), history.MaxBytes());
     }
+    EXPECT_EQ(5 * kStepBytes, history.Bytes());
     int undone = 0;
     while (history.Undo(*document.Image()))
         ++undone;
-    EXPECT_EQ(5, undone) << "five 48 MB steps fit in 256 MB";
+    EXPECT_EQ(5, undone) << "five whole-image steps fit in five and a half";
     ArgbValue colour = 0;
-    ASSERT_TRUE(document.Image()->GetPixel(3999, 2999, colour));
+    ASSERT_TRUE(document.Image()->GetPixel(39, 29, colour));
     EXPECT_EQ(3u, colour >> 24) << "back to the third edit, the oldest kept";
 }
 
 TEST(EditHistory, AnEditLargerThanTheBoundIsAppliedButEmptiesTheHistory)
 {
     ImageDocument document;
-    document.SetImage(CreateArgbImage(8192, 8200));  // 268.7 MB of pixels
-    EditHistory history;
+    document.SetImage(CreateArgbImage(64, 48));
+    constexpr std::size_t kBound = 63 * 48 * 4;  // one column short of the whole image
+    EditHistory history(kBound);
     Edit(document, history, 0, 0, 10, 10, 1);
     ASSERT_TRUE(history.CanUndo());
 
-    Edit(document, history, 0, 0, 8192, 8200, 77);
+    Edit(document, history, 0, 0, 64, 48, 77);
     EXPECT_FALSE(history.CanUndo());
     EXPECT_EQ(0u, history.Bytes());
     ArgbValue colour = 0;
-    ASSERT_TRUE(document.Image()->GetPixel(8191, 8199, colour));
+    ASSERT_TRUE(document.Image()->GetPixel(63, 47, colour));
     EXPECT_EQ(77u, colour >> 24);
     ASSERT_TRUE(document.Image()->GetPixel(0, 0, colour));
+    EXPECT_EQ(77u, colour >> 24);
+
+    // An edit of exactly the bound is kept, alone.
+    Edit(document, history, 1, 0, 64, 48, 5);
+    ASSERT_TRUE(history.CanUndo());
+    EXPECT_EQ(kBound, history.Bytes());
+    ASSERT_TRUE(history.Undo(*document.Image()));
+    ASSERT_TRUE(document.Image()->GetPixel(63, 47, colour));
     EXPECT_EQ(77u, colour >> 24);
 }

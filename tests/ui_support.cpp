@@ -1,5 +1,7 @@
 #include "ui_support.h"
 
+#include <algorithm>
+
 #include "edit_history.h"
 #include "image_document.h"
 #include "image_saver.h"
@@ -258,45 +260,96 @@ std::vector<HWND> FindTopLevelWindows(const char* className, const std::string& 
     return search.found;
 }
 
+namespace {
+
+// Every visible top-level dialog, of any process.
+std::vector<HWND> VisibleDialogs()
+{
+    std::vector<HWND> dialogs;
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr)
+        if (IsWindowVisible(window))
+            dialogs.push_back(window);
+    return dialogs;
+}
+
+bool IsOfThisProcess(HWND window)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process == GetCurrentProcessId();
+}
+
+bool Contains(const std::vector<HWND>& windows, HWND window)
+{
+    return std::find(windows.begin(), windows.end(), window) != windows.end();
+}
+
+constexpr DWORD kPollMs = 5;
+constexpr DWORD kCloseRetryMs = 500;
+
+}  // namespace
+
 DialogAnswerer::DialogAnswerer(std::string caption, int button, Prepare prepare, DWORD timeoutMs)
-    : caption_(std::move(caption)), button_(button), prepare_(std::move(prepare)), timeoutMs_(timeoutMs)
+    : caption_(std::move(caption)), button_(button), prepare_(std::move(prepare)), timeoutMs_(timeoutMs),
+      openBefore_(VisibleDialogs())
 {
     thread_ = std::thread([this] { Run(); });
 }
 
 DialogAnswerer::~DialogAnswerer()
 {
-    if (thread_.joinable())
-        thread_.join();
+    Finish();
 }
 
 bool DialogAnswerer::Wait()
 {
+    Finish();
+    return answered_ && closed_.empty();
+}
+
+void DialogAnswerer::Finish()
+{
     // The dialog runs its modal loop on the test's thread, which is blocked inside the
     // program's handler until the answer comes; by the time the handler returned, the
-    // helper has either answered or given up.
+    // helper has either answered or given up and closed what the handler waited in.
+    testWaits_ = true;
     if (thread_.joinable())
         thread_.join();
-    return answered_;
+    if (finished_)
+        return;
+    finished_ = true;
+    for (const std::string& caption : closed_)
+        ADD_FAILURE() << "the dialog \"" << caption << "\" was still open when the answer for \"" << caption_
+                      << "\" ran out of time, and was closed";
 }
 
 void DialogAnswerer::Run()
 {
     const DWORD start = GetTickCount();
     HWND dialog = nullptr;
-    while (GetTickCount() - start < timeoutMs_) {
-        for (HWND candidate : FindTopLevelWindows("#32770", caption_)) {
-            if (IsWindowVisible(candidate) && IsWindowEnabled(candidate)) {
-                dialog = candidate;
-                break;
-            }
-        }
-        if (dialog)
-            break;
-        Sleep(5);
+    while (!dialog && GetTickCount() - start < timeoutMs_) {
+        dialog = FindDialog();
+        if (!dialog)
+            Sleep(kPollMs);
     }
-    if (!dialog)
+    if (dialog && AnswerAndSeeItClose(dialog)) {
+        answered_ = true;
         return;
+    }
+    CloseWhatIsLeftOpen(dialog);
+}
+
+HWND DialogAnswerer::FindDialog() const
+{
+    for (HWND candidate : FindTopLevelWindows("#32770", caption_))
+        if (IsWindowVisible(candidate) && IsWindowEnabled(candidate))
+            return candidate;
+    return nullptr;
+}
+
+bool DialogAnswerer::AnswerAndSeeItClose(HWND dialog)
+{
     Sleep(100);  // let the dialog finish initialising its controls
     owner_ = GetWindow(dialog, GW_OWNER);
     char text[1024] = {};
@@ -309,7 +362,64 @@ void DialogAnswerer::Run()
         SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, nullptr);
     else
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
-    answered_ = true;
+    const DWORD pressed = GetTickCount();
+    while (IsWindow(dialog) && IsWindowVisible(dialog)) {
+        if (GetTickCount() - pressed >= timeoutMs_)
+            return false;
+        Sleep(kPollMs);
+    }
+    return true;
+}
+
+namespace {
+
+// Waits until none of the dialogs is open any more, or the time has passed; true when none is.
+bool WaitUntilClosed(const std::vector<HWND>& dialogs, DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const bool anyOpen = std::any_of(dialogs.begin(), dialogs.end(),
+                                         [](HWND dialog) { return IsWindow(dialog) && IsWindowVisible(dialog); });
+        if (!anyOpen)
+            return true;
+        if (GetTickCount() - start >= milliseconds)
+            return false;
+        Sleep(kPollMs);
+    }
+}
+
+}  // namespace
+
+// Cancels, then closes, every dialog of this process that opened since the answerer
+// started, and the one it pressed, until the test's thread is out of them.
+void DialogAnswerer::CloseWhatIsLeftOpen(HWND pressed)
+{
+    std::vector<HWND> tried;
+    for (;;) {
+        std::vector<HWND> open;
+        for (HWND dialog : VisibleDialogs())
+            if ((dialog == pressed || IsOfThisProcess(dialog)) && !Contains(openBefore_, dialog))
+                open.push_back(dialog);
+        if (open.empty()) {
+            if (testWaits_)
+                return;
+            Sleep(kPollMs);
+            continue;
+        }
+        for (HWND dialog : open) {
+            if (!Contains(tried, dialog)) {
+                tried.push_back(dialog);
+                closed_.push_back(WindowTextA(dialog));
+            }
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+        if (WaitUntilClosed(open, kCloseRetryMs))
+            continue;
+        for (HWND dialog : open)
+            if (IsWindow(dialog))
+                PostMessageA(dialog, WM_CLOSE, 0, 0);
+        WaitUntilClosed(open, kCloseRetryMs);
+    }
 }
 
 DialogAnswerer::Prepare FillFileDialog(std::string ansiPath, int filterIndex)

@@ -89,31 +89,45 @@ ClientPixels CaptureScreen(const RECT& rect);
 
 // Answers a modal dialog from a helper thread: waits, up to a time limit, for a visible
 // top-level dialog with the given caption, of this process or of a program the test
-// started, lets prepare fill it in, records its message text, then presses the button.
-// The tests run one at a time, so no other test's dialog is on the screen.
+// started, lets prepare fill it in, records its message text, then presses the button and
+// waits, up to the time limit again, for the dialog to close. The tests run one at a time,
+// so no other test's dialog is on the screen.
+// When the time runs out with a dialog still open (the one it pressed, or one that opened
+// instead of it), it closes every dialog that opened since it started, so that the
+// handler blocked in that dialog returns, and the test fails instead of hanging.
 class DialogAnswerer {
 public:
     using Prepare = std::function<void(HWND dialog)>;
     DialogAnswerer(std::string caption, int button, Prepare prepare = {}, DWORD timeoutMs = 15000);
+    // Finishes as Wait does, if the test did not.
     ~DialogAnswerer();
     DialogAnswerer(const DialogAnswerer&) = delete;
     DialogAnswerer& operator=(const DialogAnswerer&) = delete;
 
-    // Waits for the helper thread; true when the dialog was found and answered.
+    // Waits for the helper thread; true when the dialog was found, answered and closed.
+    // Adds a test failure naming each dialog the helper had to close.
     bool Wait();
     const std::string& Text() const { return text_; }
     HWND Owner() const { return owner_; }
 
 private:
     void Run();
+    HWND FindDialog() const;
+    bool AnswerAndSeeItClose(HWND dialog);
+    void CloseWhatIsLeftOpen(HWND dialog);
+    void Finish();
 
     std::string caption_;
     int button_;
     Prepare prepare_;
     DWORD timeoutMs_;
+    std::vector<HWND> openBefore_;  // the dialogs already open when it started, left alone
     std::string text_;
     HWND owner_ = nullptr;
-    std::atomic<bool> answered_{false};
+    bool answered_ = false;
+    std::vector<std::string> closed_;  // captions of the dialogs it had to close
+    std::atomic<bool> testWaits_{false};  // the test's thread is in Wait, out of any dialog
+    bool finished_ = false;
     std::thread thread_;
 };
 

@@ -82,6 +82,8 @@ TEST_F(UndoRedo, CtrlZAndCtrlYInThePanelGiveBackTheExactPixelsOnScreenToo)
     Type({VK_CONTROL, 'Z'});
     Type({VK_CONTROL, VK_SHIFT, 'Z'});
     EXPECT_TRUE(edited_ == ReadAllPixels(*g_document.Image()));
+    // How the bound works is EditHistory's own test; the program's is 256 MB of pixels.
+    EXPECT_EQ(std::size_t{256} * 1024 * 1024, g_history.MaxBytes());
 }
 
 TEST_F(UndoRedo, InAPanelTextFieldCtrlZUndoesTheTypingNotTheImage)

@@ -14,13 +14,13 @@ void EditHistory::RecordAlphaEdit(const ImageDocument& document)
         return;  // the edit changes nothing
     DropRedoSteps();
     Step step{area, nullptr};
-    if (step.Bytes() <= kMaxBytes)
+    if (step.Bytes() <= maxBytes_)
         step.pixels.reset(new (std::nothrow) ArgbValue[area.PixelCount()]);
     if (!step.pixels || !image->ReadPixels(area, step.pixels.get())) {
         Clear();
         return;
     }
-    while (!steps_.empty() && bytes_ + step.Bytes() > kMaxBytes)
+    while (!steps_.empty() && bytes_ + step.Bytes() > maxBytes_)
         DropOldestStep();
     bytes_ += step.Bytes();
     steps_.push_back(std::move(step));

@@ -10,15 +10,19 @@ class ImageDocument;
 
 // The range alpha edits of one opened image, to be undone and redone. Each step keeps only
 // the rectangle its edit changed: the pixels there as they were before the edit, and after
-// an undo as they were after it. Together the steps keep at most kMaxBytes of pixels; the
-// oldest go first.
+// an undo as they were after it. Together the steps keep at most the bound it was made
+// with, in bytes of pixels; the oldest go first.
 class EditHistory {
 public:
-    static constexpr std::size_t kMaxBytes = std::size_t{256} * 1024 * 1024;
+    // The bound the program gives its history: 256 MB of pixels.
+    static constexpr std::size_t kProgramMaxBytes = std::size_t{256} * 1024 * 1024;
+
+    // An empty history that keeps at most maxBytes of pixels.
+    explicit EditHistory(std::size_t maxBytes) noexcept : maxBytes_(maxBytes) {}
 
     // Keeps the pixels that ApplyAlphaToRange is about to change in the document's image;
     // call it just before the edit. Whatever could have been redone is dropped. An edit whose
-    // pixels cannot be kept (more than kMaxBytes of them, or no memory for them) empties the
+    // pixels cannot be kept (more than the bound, or no memory for them) empties the
     // history instead, since no earlier step could be undone faithfully after it.
     void RecordAlphaEdit(const ImageDocument& document);
 
@@ -40,6 +44,8 @@ public:
 
     // Bytes of pixels the steps keep, those that can be redone included.
     std::size_t Bytes() const noexcept { return bytes_; }
+    // The most bytes of pixels the steps may keep.
+    std::size_t MaxBytes() const noexcept { return maxBytes_; }
 
 private:
     struct Step {
@@ -51,6 +57,7 @@ private:
     void DropRedoSteps() noexcept;
     void DropOldestStep() noexcept;
 
+    std::size_t maxBytes_;
     std::deque<Step> steps_;  // oldest first; the last undone_ of them have been undone
     std::size_t undone_ = 0;
     std::size_t bytes_ = 0;

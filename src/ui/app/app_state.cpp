@@ -7,7 +7,7 @@
 AppHandles g_app;
 ImageDocument g_document;
 ImageSaver g_saver;
-EditHistory g_history;
+EditHistory g_history{EditHistory::kProgramMaxBytes};
 UiState g_ui;
 
 void ReleaseAllImages()
@@ -22,6 +22,6 @@ void ResetAppState()
     g_app = AppHandles{};
     g_document = ImageDocument{};
     g_saver = ImageSaver{};
-    g_history = EditHistory{};
+    g_history = EditHistory{EditHistory::kProgramMaxBytes};
     g_ui = UiState{};
 }
