@@ -23,11 +23,6 @@ bool IsBelow(ViewScale a, ViewScale b)
     return std::uint64_t{a.numerator} * b.denominator < std::uint64_t{b.numerator} * a.denominator;
 }
 
-bool IsSame(ViewScale a, ViewScale b)
-{
-    return !IsBelow(a, b) && !IsBelow(b, a);
-}
-
 // The first step above the zoom, or the zoom itself at the top of the list.
 ViewScale StepIn(ViewScale now)
 {
@@ -90,7 +85,7 @@ POINT ToClient(HWND window, POINT screen)
 
 void SetZoom(HWND window, ViewScale scale, POINT anchor)
 {
-    if (!CanZoom() || IsSame(scale, ViewZoom()))
+    if (!CanZoom() || IsSameZoom(scale, ViewZoom()))
         return;
     CancelRangeDrag(window);
     const ImagePoint anchored = ImagePointAt(ToClient(window, anchor));
@@ -118,12 +113,12 @@ bool CanZoom()
 
 bool CanZoomIn()
 {
-    return CanZoom() && !IsSame(StepIn(ViewZoom()), ViewZoom());
+    return CanZoom() && !IsSameZoom(StepIn(ViewZoom()), ViewZoom());
 }
 
 bool CanZoomOut()
 {
-    return CanZoom() && !IsSame(StepOut(ViewZoom()), ViewZoom());
+    return CanZoom() && !IsSameZoom(StepOut(ViewZoom()), ViewZoom());
 }
 
 void ZoomIn(HWND window, POINT anchor)
