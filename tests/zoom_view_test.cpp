@@ -168,7 +168,7 @@ protected:
     void CtrlKey(WORD key)
     {
         PressKeys({VK_CONTROL, key});
-        PumpMessages(60);
+        PumpMessages();
     }
 
     POINT At(int x, int y) const { return ScreenPointOf(Main(), {x, y}); }
@@ -363,6 +363,20 @@ TEST_F(ViewZoom, PickDragAndOutlineLandOnTheImagePixelUnderTheCursorAtFitAndAt30
     EXPECT_NEAR(500 / fit, picked.x, 1.0);
     EXPECT_NEAR(400 / fit, picked.y, 1.0);
     EXPECT_EQ(FieldsOf(PatternColour(picked.x, picked.y) | 0xFF000000), PickFields());
+    // A drag from client (100, 100) to (300, 200) writes the image pixels under them, and the
+    // outline is drawn where they are shown.
+    SendMouse({{At(100, 100), LeftButton::Press}});
+    PumpMessages();
+    SendMouse({{At(200, 150)}, {At(300, 200)}, {At(300, 200), LeftButton::Release}});
+    PumpMessages(150);
+    const std::vector<std::string> range = RangeFields();
+    EXPECT_NEAR(100 / fit, std::stod(range[0]), 1.0);
+    EXPECT_NEAR(300 / fit + 1, std::stod(range[1]), 1.0);
+    EXPECT_NEAR(100 / fit, std::stod(range[2]), 1.0);
+    EXPECT_NEAR(200 / fit + 1, std::stod(range[3]), 1.0);
+    const ClientPixels atFit = CaptureClient(Main());
+    EXPECT_TRUE(atFit.At(100, 150) == kWhite || atFit.At(99, 150) == kWhite) << "left edge of the outline";
+    EXPECT_TRUE(atFit.At(300, 150) == kWhite || atFit.At(301, 150) == kWhite) << "right edge of the outline";
 
     // At 300% from the top-left corner, image pixel p covers client pixels 3p to 3p + 2.
     CtrlKey('1');
