@@ -126,14 +126,25 @@ LRESULT OnKeyUp(HWND window, WPARAM key, LPARAM lParam)
     return key == VK_APPS ? 0 : DefWindowProcA(window, WM_KEYUP, key, lParam);
 }
 
-// Shift+F10 opens the context menu; F10 alone and Alt with a key go to the menu bar as always.
+bool IsShiftF10(WPARAM key)
+{
+    return key == VK_F10 && (GetKeyState(VK_SHIFT) & 0x8000);
+}
+
+// Shift+F10 opens the context menu as it goes down; F10 alone and Alt with a key go to the
+// menu bar as always.
 LRESULT OnSysKeyDown(HWND window, WPARAM key, LPARAM lParam)
 {
-    if (key == VK_F10 && (GetKeyState(VK_SHIFT) & 0x8000)) {
-        ShowViewMenu(window, KeyboardMenuPoint(window));
-        return 0;
-    }
-    return DefWindowProcA(window, WM_SYSKEYDOWN, key, lParam);
+    if (!IsShiftF10(key))
+        return DefWindowProcA(window, WM_SYSKEYDOWN, key, lParam);
+    ShowViewMenu(window, KeyboardMenuPoint(window));
+    return 0;
+}
+
+// Its release must neither open the menu again nor activate the menu bar.
+LRESULT OnSysKeyUp(HWND window, WPARAM key, LPARAM lParam)
+{
+    return IsShiftF10(key) ? 0 : DefWindowProcA(window, WM_SYSKEYUP, key, lParam);
 }
 
 // A right click in the client area opens the context menu where it was; the frame's own
@@ -283,6 +294,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_VSCROLL:          return OnScroll(window, SB_VERT, LOWORD(wParam));
     case WM_KEYUP:            return OnKeyUp(window, wParam, lParam);
     case WM_SYSKEYDOWN:       return OnSysKeyDown(window, wParam, lParam);
+    case WM_SYSKEYUP:         return OnSysKeyUp(window, wParam, lParam);
     case WM_CONTEXTMENU:      return OnContextMenu(window, wParam, lParam);
     case WM_MOUSEWHEEL:       return OnMouseWheel(window, wParam, lParam);
     case WM_MOUSEHWHEEL:      return OnMouseTiltWheel(window, GET_WHEEL_DELTA_WPARAM(wParam));
