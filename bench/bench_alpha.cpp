@@ -1,8 +1,11 @@
 // Times the program's heavy operations on a 4000 × 3000 image: the range alpha edit over the
 // whole image, keeping it for undo and undoing and redoing it, decoding a PNG and a JPEG of
 // that size through the loader, encoding the PNG, and painting it in the program's main
-// window, at 100% and zoomed. Prints the median of several runs of each, one line each, and the memory the undo
-// history takes. Run by hand; the paint figures need a display.
+// window, at 100% and zoomed (its zoom steps, its repaints at fit, an edit shown at fit), and
+// drawing the view of it at 100% and at the zoom that fits it to a 1920 × 1080 area, with and
+// without the checkerboard, with the reduced copy that zoom keeps. Prints the median of several
+// runs of each, one line each, and the memory the undo history and the reduced copies take.
+// Run by hand; the paint figures need a display.
 #include <windows.h>
 #include <psapi.h>
 
@@ -20,6 +23,8 @@
 #include "image_encoder.h"
 #include "image_loader.h"
 #include "image_canvas.h"
+#include "reduced_view.h"
+#include "view_scale.h"
 #include "app_state.h"
 #include "scroll_view.h"
 #include "startup.h"
@@ -32,10 +37,14 @@ constexpr std::uint32_t kHeight = 3000;
 constexpr int kRuns = 7;
 constexpr std::uint32_t kJpegQuality = 90;
 
-double MedianMilliseconds(const std::function<void(int run)>& work)
+// The median time of work over the runs; prepare, when given, runs untimed before each.
+double MedianMilliseconds(const std::function<void(int run)>& work,
+                          const std::function<void(int run)>& prepare = nullptr)
 {
     std::vector<double> times;
     for (int run = 0; run < kRuns; ++run) {
+        if (prepare)
+            prepare(run);
         const auto start = std::chrono::steady_clock::now();
         work(run);
         const std::chrono::duration<double, std::milli> taken = std::chrono::steady_clock::now() - start;
@@ -353,6 +362,126 @@ void PrintPaintFigures(const ImageRef& picture)
     ReleaseAllImages();
 }
 
+// The largest zoom at which the whole image fits the area, as a fraction of whole numbers.
+ViewScale FitZoom(std::uint32_t areaWidth, std::uint32_t areaHeight)
+{
+    if (std::uint64_t{areaWidth} * kHeight < std::uint64_t{areaHeight} * kWidth)
+        return {areaWidth, kWidth};
+    return {areaHeight, kHeight};
+}
+
+std::string ZoomName(const char* what, ViewScale scale)
+{
+    char name[96];
+    std::snprintf(name, sizeof name, "%s at %u/%u (%lld x %lld)", what, scale.numerator, scale.denominator,
+                  static_cast<long long>(ViewLength(kWidth, scale)), static_cast<long long>(ViewLength(kHeight, scale)));
+    return name;
+}
+
+// Building the reduced copy at a zoom, and what it holds beside the image's own pixels.
+void BenchReducedView(const ImageRef& picture, ViewScale scale)
+{
+    ReducedView view;
+    PrintLine(ZoomName("ReducedView::Build", scale), MedianMilliseconds([&](int) { view.Build(*picture, scale); }));
+    const double imageBytes = 4.0 * kWidth * kHeight;
+    std::printf("%-50s %8.1f MB, %.3f of the image's %.1f MB\n", "  it holds", static_cast<double>(view.Bytes()) / 1e6,
+                static_cast<double>(view.Bytes()) / imageBytes, imageBytes / 1e6);
+}
+
+// After "編集開始" over the whole image at the fit zoom: the edit, then the reduced copy
+// made again where it changed, which is everywhere.
+void BenchUpdate(const ImageRef& picture, ViewScale fit)
+{
+    ImageDocument document;
+    document.SetImage(picture);
+    document.SetRangeValue(RangeValue::XTo, kWidth);
+    document.SetRangeValue(RangeValue::YTo, kHeight);
+    ReducedView view;
+    view.Build(*picture, fit);
+    const ImageRect whole = {0, 0, kWidth, kHeight};
+    PrintLine("  ReducedView::Update of the whole image", MedianMilliseconds([&](int) { view.Update(*picture, whole); },
+                                                                    [&](int run) { ApplyAlphaToRange(document, 100 + run); }));
+    const ImageRect part = {1000, 1000, 640, 480};
+    PrintLine("  ReducedView::Update of a 640 x 480 rectangle", MedianMilliseconds([&](int) { view.Update(*picture, part); }));
+}
+
+// A plain window of the area's size at the screen's top-left, to draw the view on.
+class AreaWindow {
+public:
+    AreaWindow(int width, int height)
+    {
+        window_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, width,
+                                  height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        HandlePendingMessages();
+    }
+    ~AreaWindow()
+    {
+        if (window_)
+            DestroyWindow(window_);
+    }
+    AreaWindow(const AreaWindow&) = delete;
+    AreaWindow& operator=(const AreaWindow&) = delete;
+    HWND Get() const { return window_; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+// One draw of the view over the whole area as a paint makes it: the erase to white, then
+// DrawView.
+void DrawViewOnce(HWND window, const RECT& area, const ImageRef& picture, const ReducedView* reduced,
+                  ViewScale scale, bool checkerboard)
+{
+    HDC dc = GetDC(window);
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    {
+        ImageCanvas canvas(dc);
+        canvas.DrawView(picture.get(), reduced, scale, {0, 0}, area, checkerboard);
+    }
+    GdiFlush();
+    ReleaseDC(window, dc);
+}
+
+double TimeViewDraw(HWND window, const RECT& area, const ImageRef& picture, const ReducedView* reduced,
+                    ViewScale scale, bool checkerboard)
+{
+    return MedianMilliseconds([&](int) { DrawViewOnce(window, area, picture, reduced, scale, checkerboard); });
+}
+
+// The view in a 1920 × 1080 area at 100% and at the zoom that fits the whole image, each
+// with the checkerboard off and on, and a zoom step to the fit: the copy built, then drawn.
+void PrintViewFigures(const ImageRef& picture)
+{
+    constexpr int kAreaWidth = 1920;
+    constexpr int kAreaHeight = 1080;
+    const ViewScale fit = FitZoom(kAreaWidth, kAreaHeight);
+    BenchReducedView(picture, fit);
+    BenchReducedView(picture, {2, 3});
+    BenchReducedView(picture, {1, 2});
+    std::printf("after an alpha edit of the whole image, at %u/%u:\n", fit.numerator, fit.denominator);
+    BenchUpdate(picture, fit);
+
+    const AreaWindow window(kAreaWidth, kAreaHeight);
+    if (!window.Get()) {
+        std::printf("view: no window (no display?)\n");
+        return;
+    }
+    const RECT area = {0, 0, kAreaWidth, kAreaHeight};
+    ReducedView reduced;
+    reduced.Build(*picture, fit);
+    std::printf("DrawView of a %d x %d area on a window:\n", kAreaWidth, kAreaHeight);
+    for (const bool checkerboard : {false, true}) {
+        const char* board = checkerboard ? ", checkerboard on" : ", checkerboard off";
+        PrintLine(std::string("  at 100%") + board, TimeViewDraw(window.Get(), area, picture, nullptr, {1, 1}, checkerboard));
+        PrintLine(ZoomName("  at fit", fit) + board, TimeViewDraw(window.Get(), area, picture, &reduced, fit, checkerboard));
+        PrintLine(std::string("  at 200%") + board, TimeViewDraw(window.Get(), area, picture, nullptr, {2, 1}, checkerboard));
+    }
+    PrintLine("zoom step from 100% to fit: Build, then DrawView", MedianMilliseconds([&](int) {
+                  reduced.Build(*picture, fit);
+                  DrawViewOnce(window.Get(), area, picture, &reduced, fit, false);
+              }));
+}
+
 int RunBenchmarks()
 {
     ScratchFolder folder;
@@ -372,6 +501,7 @@ int RunBenchmarks()
     PrintLine(WithFileSize("decode JPEG with LoadImageFile", jpeg), TimeDecode(jpeg));
     PrintLine("encode PNG", MedianMilliseconds([&](int) { WriteImageFile(*picture, png.c_str(), L"image/png", nullptr); }));
     PrintPaintFigures(picture);
+    PrintViewFigures(picture);
     return 0;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The image as the view shows it below 100%: each view pixel the average of the image area
-// it covers (a box filter). Pure C++.
+// it covers (a box filter). Pure C++. GDI+ cannot be asked for this: Wine's samples in every
+// interpolation mode when it draws an image smaller (one-pixel stripes of black and white
+// come out all black at 1/2, and as a ramp from black to white at 0.4).
 #include <cstdint>
 
 #include "image_handle.h"

@@ -142,6 +142,13 @@ ImageRect VisiblePart(const RECT& area, ImageSize viewSize, POINT origin)
             static_cast<std::uint32_t>(bottom - top)};
 }
 
+// Whether reduced holds a view of viewSize built at scale.
+bool IsViewAt(const ReducedView* reduced, ImageSize viewSize, ViewScale scale)
+{
+    return reduced && reduced->IsBuilt() && IsSameZoom(reduced->Scale(), scale) &&
+           reduced->Size().width == viewSize.width && reduced->Size().height == viewSize.height;
+}
+
 }  // namespace
 
 ImageCanvas::ImageCanvas(HDC dc) noexcept
@@ -203,9 +210,7 @@ void ImageCanvas::DrawView(const ImageHandle* image, const ReducedView* reduced,
                       {static_cast<LONG>(part.width), static_cast<LONG>(part.height)});
     else if (scale.IsActualSize() || scale.Enlarges())
         DrawEnlarged(*image, scale, part, target, checkerboard);
-    else if (reduced && reduced->IsBuilt() && IsSameZoom(reduced->Scale(), scale) &&
-             reduced->Size().width == ViewSizeOf(imageSize, scale).width &&
-             reduced->Size().height == ViewSizeOf(imageSize, scale).height)
+    else if (IsViewAt(reduced, ViewSizeOf(imageSize, scale), scale))
         DrawReduced(*reduced, part, target, checkerboard);
 }
 
@@ -219,6 +224,7 @@ void ImageCanvas::DrawEnlarged(const ImageHandle& image, ViewScale scale, const 
         return;
     const PixelRows source = {locked.Data().Scan0, locked.Data().Stride};
     if (scale.IsActualSize()) {
+        // At 100% only with the checkerboard: composited straight from the image's pixels.
         CompositeOverCheckerboard(source, part, buffer.Rows());
         DrawOpaque(buffer.Pixels(), part.width, part.height, target);
         return;

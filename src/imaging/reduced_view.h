@@ -12,6 +12,12 @@
 // where the image changes.
 class ReducedView {
 public:
+    ReducedView() = default;
+    ReducedView(const ReducedView&) = delete;  // a copy would be a second buffer held for nothing
+    ReducedView& operator=(const ReducedView&) = delete;
+    ReducedView(ReducedView&&) noexcept = default;
+    ReducedView& operator=(ReducedView&&) noexcept = default;
+
     // Makes the view of the whole image at scale, which must reduce. Each view pixel is the
     // area average (box filter) of the image pixels it covers, [v*d/n, (v+1)*d/n) in each
     // direction clipped to the image, with fractional coverage weighted, averaged in

@@ -1,6 +1,8 @@
 #pragma once
 // The pixels of a visible part of the view at or above 100%, and the checkerboard behind
-// transparent pixels. Pure C++: the canvas draws what these make.
+// transparent pixels. Pure C++: the canvas draws what these make one to one. (Wine's GDI+
+// draws exact squares only with nearest-neighbour interpolation and a half-pixel offset, and
+// takes the whole bitmap it is given each time; a bitmap of just the visible part is cheaper.)
 #include <cstdint>
 
 #include "image_handle.h"
