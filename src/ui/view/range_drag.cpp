@@ -115,8 +115,9 @@ void InvalidateEdges(HWND mainWindow, const ImageRect& rectangle)
     const POINT first = ImageToClient({static_cast<LONG>(rectangle.x), static_cast<LONG>(rectangle.y)});
     const POINT end = ImageToClient({static_cast<LONG>(rectangle.x + rectangle.width),
                                      static_cast<LONG>(rectangle.y + rectangle.height)});
-    const LONG right = end.x;
-    const LONG bottom = end.y;
+    // Below 100% the rectangle may be shown one screen pixel wide or high.
+    const LONG right = std::max(end.x, first.x + 1);
+    const LONG bottom = std::max(end.y, first.y + 1);
     const RECT edges[] = {
         {first.x, first.y, right, first.y + 1},
         {first.x, bottom - 1, right, bottom},

@@ -38,8 +38,11 @@ void DrawDraggedRectangle(ImageCanvas& canvas, const ImageRect& rectangle, Range
     const POINT origin = OriginOf(view);
     const std::int64_t left = ImageToView(rectangle.x, view.scale);
     const std::int64_t top = ImageToView(rectangle.y, view.scale);
-    const std::int64_t right = ImageToView(std::int64_t{rectangle.x} + rectangle.width, view.scale) - 1;
-    const std::int64_t bottom = ImageToView(std::int64_t{rectangle.y} + rectangle.height, view.scale) - 1;
+    // Below 100% a few image pixels may share one screen pixel; the rectangle keeps that one.
+    const std::int64_t right =
+        std::max(left, ImageToView(std::int64_t{rectangle.x} + rectangle.width, view.scale) - 1);
+    const std::int64_t bottom =
+        std::max(top, ImageToView(std::int64_t{rectangle.y} + rectangle.height, view.scale) - 1);
     canvas.DrawOutline(OutlineColour(mode), ToInt(left - origin.x), ToInt(top - origin.y), ToInt(right - left),
                        ToInt(bottom - top));
 }
