@@ -3,8 +3,10 @@
 // allocates what a chunk's length says, and inflates and copies every text and profile
 // chunk before the image, although the program uses none of them.
 #include <cstdint>
+#include <optional>
 
-#include "header_file.h"
+#include "byte_reader.h"
+#include "image_verdict.h"
 
 // The most a PNG chunk may hold: 2^31 - 1 bytes.
 constexpr std::uint32_t kMaxPngChunkLength = 0x7FFFFFFF;
@@ -17,11 +19,31 @@ constexpr std::uint32_t kMaxPngChunkLength = 0x7FFFFFFF;
 constexpr std::uint64_t kMaxPngAncillaryBytes = 8 * 1024 * 1024;
 constexpr std::uint64_t kPngChunkRecordBytes = 4096;
 
-// Whether the chunks of the PNG whose signature starts at start let it be decoded. False
+// The bytes of the PNG signature, which the first chunk follows.
+constexpr std::uint64_t kPngSignatureBytes = 8;
+
+// One chunk's header: its type, the length it claims, where its data starts and where the
+// chunk (with its CRC) ends.
+struct PngChunkHeader {
+    unsigned char type[4];
+    std::uint32_t length;
+    std::uint64_t data;
+    std::uint64_t end;
+};
+
+// The header of the chunk at offset; nothing when the bytes end first.
+std::optional<PngChunkHeader> ReadPngChunkHeader(ByteView& bytes, std::uint64_t offset);
+
+// What the compressed part of a zTXt, iCCP or compressed iTXt chunk inflates to, counted up
+// to just past limit (inflated_size.h); nothing for every other chunk and for one whose data
+// ends before the compressed part starts. The chunk's data must lie within the bytes.
+std::optional<std::uint64_t> InflatedChunkBytes(ByteView& bytes, const PngChunkHeader& chunk, std::uint64_t limit);
+
+// Whether the chunks of the PNG whose signature starts at start let it be decoded. Refused
 // when a chunk claims more than kMaxPngChunkLength, when a chunk other than image data or
 // the end chunk runs past the end of the file, and when the ancillary chunks hold more
 // than kMaxPngAncillaryBytes together with held, what ancillary chunks counted before make
 // the decoder hold (0 for a PNG file; the PNG images of one icon share it). held grows by
 // what this PNG's ancillary chunks hold. A file cut short in its image data or its end
 // chunk, or between chunks, is left to the decoder, which reads image data as it goes.
-bool PngChunksAllowDecoding(HeaderFile& file, std::uint64_t start, std::uint64_t& held);
+DecodeVerdict CheckPngChunks(ByteView& bytes, std::uint64_t start, std::uint64_t& held);
