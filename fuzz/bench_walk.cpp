@@ -1,0 +1,174 @@
+// bench_walk: what the check before decoding costs on two hostile PNG files, read from disk
+// as the program reads them: a 20 MB file of 20,000 chunks, and a 100 MB zTXt bomb (one
+// text chunk whose compressed data fills the file and would inflate to about 100 GB). Also
+// a small bomb whose text inflates to 100 MB. Prints the median of several walks of each.
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "file_reader.h"
+#include "image_verdict.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+constexpr int kRuns = 5;
+constexpr std::uint32_t kManyChunks = 20000;
+constexpr std::uint32_t kChunkDataBytes = 1000;    // 20,000 of them: 20 MB
+constexpr std::uint64_t kBombFileBytes = 100000000;  // the large bomb's compressed text
+constexpr std::uint64_t kSmallBombInflated = 100000000;
+
+void Be32(Bytes& out, std::uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<unsigned char>(v >> shift));
+}
+
+// A chunk with a CRC of zero: the walk does not check CRCs, and the decoder never sees these.
+void Chunk(Bytes& png, const char* type, const Bytes& data)
+{
+    Be32(png, static_cast<std::uint32_t>(data.size()));
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    Be32(png, 0);
+}
+
+Bytes PngStart()
+{
+    Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    Bytes header;
+    Be32(header, 1000);
+    Be32(header, 1000);
+    header.insert(header.end(), {8, 6, 0, 0, 0});
+    Chunk(png, "IHDR", header);
+    return png;
+}
+
+// Deflate bits from the lowest up; Huffman codes from their highest bit.
+class BitWriter {
+public:
+    explicit BitWriter(Bytes& out) : out_(out) {}
+    void Code(std::uint32_t code, int length)
+    {
+        for (int i = length - 1; i >= 0; --i)
+            Bit(code >> i & 1);
+    }
+    void Bits(std::uint32_t value, int count)
+    {
+        for (int i = 0; i < count; ++i)
+            Bit(value >> i & 1);
+    }
+    void Flush()
+    {
+        while (used_ != 0)
+            Bit(0);
+    }
+
+private:
+    void Bit(std::uint32_t bit)
+    {
+        current_ |= static_cast<unsigned char>(bit << used_);
+        if (++used_ == 8) {
+            out_.push_back(current_);
+            current_ = 0;
+            used_ = 0;
+        }
+    }
+    Bytes& out_;
+    unsigned char current_ = 0;
+    int used_ = 0;
+};
+
+// A zlib stream of about streamBytes (or inflating to about inflatedBytes, whichever is
+// reached first): one literal zero, then copies of 258 bytes one back in fixed codes, 13
+// bits each. The check value is left zero: nothing reads that far.
+Bytes ZlibBomb(std::uint64_t streamBytes, std::uint64_t inflatedBytes)
+{
+    Bytes out = {0x78, 0x01};
+    out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(streamBytes, inflatedBytes / 150) + 64));
+    BitWriter bits(out);
+    bits.Bits(1, 1);  // the last block
+    bits.Bits(1, 2);  // fixed codes
+    bits.Code(0x30, 8);  // literal 0
+    for (std::uint64_t inflated = 1; inflated + 258 <= inflatedBytes && out.size() < streamBytes; inflated += 258) {
+        bits.Code(0xC5, 8);  // length 258
+        bits.Code(0, 5);     // distance 1
+    }
+    bits.Code(0, 7);  // end of block
+    bits.Flush();
+    Be32(out, 0);
+    return out;
+}
+
+Bytes ManyChunks()
+{
+    Bytes png = PngStart();
+    const Bytes data(kChunkDataBytes, 0);
+    for (std::uint32_t i = 0; i < kManyChunks; ++i)
+        Chunk(png, "IDAT", data);
+    Chunk(png, "IEND", {});
+    return png;
+}
+
+Bytes TextBomb(std::uint64_t streamBytes, std::uint64_t inflatedBytes)
+{
+    Bytes png = PngStart();
+    Bytes text = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0};
+    const Bytes stream = ZlibBomb(streamBytes, inflatedBytes);
+    text.insert(text.end(), stream.begin(), stream.end());
+    Chunk(png, "zTXt", text);
+    Chunk(png, "IEND", {});
+    return png;
+}
+
+bool WriteFile(const std::string& path, const Bytes& bytes)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+// One walk of the file as the program checks it before decoding: opened, read and judged.
+bool JudgeFile(const std::string& path)
+{
+    FileReader file(path.c_str());
+    return JudgeImage(file) == DecodeVerdict::Decode;
+}
+
+void Time(const char* what, const std::string& path, const Bytes& bytes)
+{
+    if (!WriteFile(path, bytes)) {
+        std::printf("%s: cannot write %s\n", what, path.c_str());
+        return;
+    }
+    std::vector<double> ms;
+    bool decode = false;
+    for (int run = 0; run < kRuns; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        decode = JudgeFile(path);
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-44s %9.1f MB  median %8.2f ms  (min %.2f, max %.2f)  %s\n", what, bytes.size() / 1e6,
+                ms[kRuns / 2], ms.front(), ms.back(), decode ? "decoded" : "refused");
+    std::remove(path.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string folder = argc > 1 ? argv[1] : ".";
+    Time("PNG of 20,000 image data chunks", folder + "/bench-chunks.png", ManyChunks());
+    Time("zTXt bomb, 100 MB of compressed text", folder + "/bench-bomb.png", TextBomb(kBombFileBytes, UINT64_MAX));
+    Time("zTXt bomb, text inflating to 100 MB", folder + "/bench-small-bomb.png",
+         TextBomb(UINT64_MAX, kSmallBombInflated));
+    return 0;
+}
