@@ -41,15 +41,11 @@ std::uint64_t CountInflatedBytes(ByteReader& reader, std::uint64_t from, std::ui
     unsigned char input[kInputBlockBytes];
     unsigned char scratch[kScratchBytes];
     std::uint64_t counted = 0;
-    while (counted <= limit) {
-        if (stream.avail_in == 0) {
-            if (from >= end)
-                break;  // the stream ends early
+    for (;;) {
+        if (stream.avail_in == 0 && from < end) {
             const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof input, end - from));
             const std::size_t got = reader.ReadAt(from, input, wanted);
-            if (got == 0)
-                break;
-            from += got;
+            from = got == 0 ? end : from + got;  // a failed read ends the stream early
             stream.next_in = input;
             stream.avail_in = static_cast<uInt>(got);
         }
@@ -60,9 +56,12 @@ std::uint64_t CountInflatedBytes(ByteReader& reader, std::uint64_t from, std::ui
         const uInt roomBefore = stream.avail_out, inputBefore = stream.avail_in;
         const int status = inflate(&stream, Z_NO_FLUSH);
         counted += roomBefore - stream.avail_out;
-        const bool progress = stream.avail_out != roomBefore || stream.avail_in != inputBefore;
-        if (status != Z_OK && !(status == Z_BUF_ERROR && progress))
-            break;  // the end of the stream, a fault, or a dictionary it needs and does not have
+        if (counted > limit || status == Z_STREAM_END || (status != Z_OK && status != Z_BUF_ERROR))
+            break;  // past the limit, the end of the stream, a fault or a dictionary it does not have
+        // Once the input is all read, inflate is called on without any while it still has
+        // output held back for want of room: the count ends only when it gives nothing more.
+        if (stream.avail_out == roomBefore && stream.avail_in == inputBefore)
+            break;
     }
     return counted;
 }
