@@ -4,6 +4,7 @@
 // a small bomb whose text inflates to 100 MB. Prints the median of several walks of each.
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -17,7 +18,7 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-constexpr int kRuns = 5;
+constexpr int kRuns = 7;
 constexpr std::uint32_t kManyChunks = 20000;
 constexpr std::uint32_t kChunkDataBytes = 1000;    // 20,000 of them: 20 MB
 constexpr std::uint64_t kBombFileBytes = 100000000;  // the large bomb's compressed text
@@ -148,16 +149,21 @@ void Time(const char* what, const std::string& path, const Bytes& bytes)
         std::printf("%s: cannot write %s\n", what, path.c_str());
         return;
     }
-    std::vector<double> ms;
+    // The processor time is the figure to compare on a shared machine; the wall time adds
+    // whatever waiting for the processor and the disk cost.
+    std::vector<double> wall, cpu;
     bool decode = false;
     for (int run = 0; run < kRuns; ++run) {
         const auto start = std::chrono::steady_clock::now();
+        const std::clock_t cpuStart = std::clock();
         decode = JudgeFile(path);
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        cpu.push_back(1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);
+        wall.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
-    std::sort(ms.begin(), ms.end());
-    std::printf("%-44s %9.1f MB  median %8.2f ms  (min %.2f, max %.2f)  %s\n", what, bytes.size() / 1e6,
-                ms[kRuns / 2], ms.front(), ms.back(), decode ? "decoded" : "refused");
+    std::sort(wall.begin(), wall.end());
+    std::sort(cpu.begin(), cpu.end());
+    std::printf("%-40s %6.1f MB  median %8.2f ms processor, %8.2f ms wall  %s\n", what, bytes.size() / 1e6,
+                cpu[kRuns / 2], wall[kRuns / 2], decode ? "decoded" : "refused");
     std::remove(path.c_str());
 }
 
