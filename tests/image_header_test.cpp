@@ -221,6 +221,14 @@ TEST(InflateCount, StopsJustPastTheLimitAndAtTheFirstFault)
     EXPECT_GT(half, 450000u);
     EXPECT_LT(half, 550000u);
 
+    // Cut anywhere, it counts every copy whose code is whole: 11 bits of block header and
+    // literal, then 13 bits a copy. That holds also where the last input is taken while
+    // the scratch buffer is full and the inflater still holds copies back.
+    for (std::size_t cut = 4; cut < 1000; ++cut) {
+        const std::uint64_t copies = ((cut - 2) * 8 - 11) / 13;
+        ASSERT_EQ(1 + 258 * copies, Inflated(FirstBytes(zeros, cut))) << "cut after " << cut << " bytes";
+    }
+
     EXPECT_EQ(0u, Inflated({0x78, 0x02, 0x03, 0x00}));        // a header that fails its check
     EXPECT_EQ(0u, Inflated({0x78, 0x20, 0, 0, 0, 1, 0x03, 0x00}));  // needs a preset dictionary
     EXPECT_EQ(0u, Inflated({0x78, 0x01, 0x03, 0x02, 0x00}));  // copies from before the start
