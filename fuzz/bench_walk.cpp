@@ -1,7 +1,8 @@
 // bench_walk: what the check before decoding costs on two hostile PNG files, read from disk
 // as the program reads them: a 20 MB file of 20,000 chunks, and a 100 MB zTXt bomb (one
 // text chunk whose compressed data fills the file and would inflate to about 100 GB). Also
-// a small bomb whose text inflates to 100 MB. Prints the median of several walks of each.
+// a small bomb whose text inflates to 100 MB, and an icon whose 64 PNGs share one tail of
+// 20 MB of chunks. Prints the median of several walks of each.
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -127,6 +128,54 @@ Bytes TextBomb(std::uint64_t streamBytes, std::uint64_t inflatedBytes)
     return png;
 }
 
+void Le16(Bytes& out, std::uint32_t v)
+{
+    out.push_back(static_cast<unsigned char>(v));
+    out.push_back(static_cast<unsigned char>(v >> 8));
+}
+
+void Le32(Bytes& out, std::uint32_t v)
+{
+    Le16(out, v & 0xFFFF);
+    Le16(out, v >> 16);
+}
+
+// The worst icon for the check: kMaxIconPngImages PNGs, each starting inside the first
+// image data chunk of the one before, all of whose first image data chunks end at one
+// offset, after which they share a tail of 20 MB of empty image data chunks. Each PNG is
+// walked once, so the shared tail is walked by every one of them.
+Bytes NestedIcon()
+{
+    constexpr std::uint32_t kImages = 64;
+    constexpr std::uint32_t kPngHead = 8 + 25;  // the signature and the header chunk
+    constexpr std::uint32_t kChunkHead = 8, kCrc = 4;
+    Bytes icon;
+    Le16(icon, 0);
+    Le16(icon, 1);
+    Le16(icon, kImages);
+    const std::uint32_t first = 6 + 16 * kImages;
+    for (std::uint32_t i = 0; i < kImages; ++i) {
+        icon.insert(icon.end(), {16, 16, 0, 0});
+        Le16(icon, 1);
+        Le16(icon, 32);
+        Le32(icon, 0);
+        Le32(icon, first + i * (kPngHead + kChunkHead));
+    }
+    const std::uint32_t tail = first + kImages * (kPngHead + kChunkHead) + kCrc;
+    for (std::uint32_t i = 0; i < kImages; ++i) {
+        const Bytes png = PngStart();
+        icon.insert(icon.end(), png.begin(), png.end());
+        const std::uint32_t data = static_cast<std::uint32_t>(icon.size()) + kChunkHead;
+        Be32(icon, tail - kCrc - data);  // this image data chunk ends where the tail starts
+        icon.insert(icon.end(), {'I', 'D', 'A', 'T'});
+    }
+    Be32(icon, 0);  // the CRC the first PNGs' chunks end with
+    for (std::uint32_t i = 0; i < kManyChunks * kChunkDataBytes / 12; ++i)
+        Chunk(icon, "IDAT", {});
+    Chunk(icon, "IEND", {});
+    return icon;
+}
+
 bool WriteFile(const std::string& path, const Bytes& bytes)
 {
     FILE* file = std::fopen(path.c_str(), "wb");
@@ -176,5 +225,6 @@ int main(int argc, char** argv)
     Time("zTXt bomb, 100 MB of compressed text", folder + "/bench-bomb.png", TextBomb(kBombFileBytes, UINT64_MAX));
     Time("zTXt bomb, text inflating to 100 MB", folder + "/bench-small-bomb.png",
          TextBomb(UINT64_MAX, kSmallBombInflated));
+    Time("icon of 64 PNGs sharing 20 MB of chunks", folder + "/bench-nested.ico", NestedIcon());
     return 0;
 }

@@ -402,3 +402,49 @@ TEST(ImageVerdict, ReadsAChunksBytesInBlocksNotOneAtATime)
         EXPECT_LT(reader.reads, static_cast<int>(png.size() / 4096 + 16)) << png.size() << " bytes";
     }
 }
+
+namespace {
+
+// An icon of count PNGs, each starting inside the first image data chunk of the one before,
+// all of those chunks ending at one offset, after which every PNG goes on through tail.
+Bytes IconOfNestedPngs(std::uint32_t count, const Bytes& tail)
+{
+    constexpr std::uint32_t kPngHead = 8 + 25, kChunkHead = 8, kCrc = 4;
+    ByteWriter icon;
+    icon.Le16(0).Le16(1).Le16(count);
+    const std::uint32_t first = 6 + 16 * count;
+    for (std::uint32_t i = 0; i < count; ++i)
+        icon.Raw({16, 16, 0, 0}).Le16(1).Le16(32).Le32(0).Le32(first + i * (kPngHead + kChunkHead));
+    const std::uint32_t tailStart = first + count * (kPngHead + kChunkHead) + kCrc;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        icon.Raw(PngHeader(16, 16).Get());
+        const std::uint32_t data = static_cast<std::uint32_t>(icon.Size()) + kChunkHead;
+        icon.Be32(tailStart - kCrc - data).Text("IDAT");
+    }
+    return icon.Be32(0).Raw(tail).Get();
+}
+
+}  // namespace
+
+TEST(ImageVerdict, PngsOfAnIconThatShareTheirChunksEachCountThemButTheyAreWalkedOnce)
+{
+    // 8 MB of image data chunks, then a text chunk, shared by all 64 PNGs: each counts the
+    // text's record and bytes, so 64 x (4096 + 126976) fill the 8 MB exactly.
+    constexpr int kDataChunks = 680;
+    const auto tailWithText = [&](std::size_t textBytes) {
+        ByteWriter tail;
+        for (int i = 0; i < kDataChunks; ++i)
+            PngChunk(tail, "IDAT", Bytes(12000, 0));
+        PngChunk(tail, "tEXt", Bytes(textBytes, 'a'));
+        PngChunk(tail, "IEND", {});
+        return tail.Get();
+    };
+    const Bytes fits = IconOfNestedPngs(kMaxIconPngImages, tailWithText(126976));
+    const Bytes over = IconOfNestedPngs(kMaxIconPngImages, tailWithText(126977));
+    CountingReader reader(fits);
+    EXPECT_EQ(static_cast<int>(DecodeVerdict::Decode), static_cast<int>(JudgeImage(reader)));
+    MemoryReader overBytes(over.data(), over.size());
+    EXPECT_EQ(static_cast<int>(DecodeVerdict::AncillaryChunksTooLarge), static_cast<int>(JudgeImage(overBytes)));
+    // Walked to its end by every PNG, the tail would take 64 reads a chunk.
+    EXPECT_LT(reader.reads, static_cast<int>(kMaxIconPngImages * kDataChunks / 4));
+}

@@ -74,10 +74,11 @@ std::optional<ClaimedSize> ReadIconSize(ByteView& bytes)
     return largest;
 }
 
-DecodeVerdict CheckIconImages(ByteView& bytes)
+DecodeVerdict CheckIconImages(ByteView& bytes, std::uint64_t checkpointSpacing)
 {
     std::set<std::uint32_t> checked;
     std::uint64_t held = 0;
+    PngWalkMemo walks(checkpointSpacing);
     DecodeVerdict verdict = DecodeVerdict::Decode;
     ForEachIconImage(bytes, [&](const unsigned char* entry) {
         const std::uint32_t offset = ImageOffset(entry);
@@ -85,7 +86,7 @@ DecodeVerdict CheckIconImages(ByteView& bytes)
             return true;
         checked.insert(offset);
         verdict = checked.size() > kMaxIconPngImages ? DecodeVerdict::TooManyIconPngs
-                                                     : CheckPngChunks(bytes, offset, held);
+                                                     : CheckPngChunks(bytes, offset, held, &walks);
         return verdict == DecodeVerdict::Decode;
     });
     return verdict;

@@ -95,10 +95,40 @@ std::optional<std::uint64_t> InflatedChunkBytes(ByteView& bytes, const PngChunkH
     return CountInflatedBytes(bytes.Reader(), *start, chunk.data + chunk.length, limit);
 }
 
-DecodeVerdict CheckPngChunks(ByteView& bytes, std::uint64_t start, std::uint64_t& held)
+std::optional<std::uint64_t> PngWalkMemo::HeldFrom(std::uint64_t offset) const
+{
+    const auto found = heldFrom_.find(offset);
+    if (found == heldFrom_.end())
+        return std::nullopt;
+    return found->second;
+}
+
+void PngWalkMemo::Finish(DecodeVerdict verdict, std::uint64_t held)
+{
+    if (verdict == DecodeVerdict::Decode)
+        for (const auto& [offset, heldThere] : current_)
+            heldFrom_.emplace(offset, held - heldThere);
+    current_.clear();
+}
+
+namespace {
+
+// The walk itself, for CheckPngChunks.
+DecodeVerdict WalkPngChunks(ByteView& bytes, std::uint64_t start, std::uint64_t& held, PngWalkMemo* memo)
 {
     std::uint64_t offset = start + kPngSignatureBytes;
+    std::uint64_t previous = offset;  // the chunk before, for the checkpoints
     for (;;) {
+        // A walk that comes to a chunk an earlier walk noted goes on as that one did, so the
+        // rest holds what it held there: within the budget, exactly as counted then (every
+        // count was below its limit); past it, the walk would have stopped on the way.
+        if (memo && (offset == start + kPngSignatureBytes || memo->IsCheckpoint(previous, offset))) {
+            if (const std::optional<std::uint64_t> rest = memo->HeldFrom(offset)) {
+                held += *rest;
+                return held > kMaxPngAncillaryBytes ? DecodeVerdict::AncillaryChunksTooLarge : DecodeVerdict::Decode;
+            }
+            memo->Note(offset, held);
+        }
         const std::optional<PngChunkHeader> chunk = ReadPngChunkHeader(bytes, offset);
         if (!chunk)
             return DecodeVerdict::Decode;  // no chunk left to claim anything: the decoder decides
@@ -120,6 +150,17 @@ DecodeVerdict CheckPngChunks(ByteView& bytes, std::uint64_t start, std::uint64_t
             if (held > kMaxPngAncillaryBytes)
                 return DecodeVerdict::AncillaryChunksTooLarge;
         }
+        previous = offset;
         offset = chunk->end;
     }
+}
+
+}  // namespace
+
+DecodeVerdict CheckPngChunks(ByteView& bytes, std::uint64_t start, std::uint64_t& held, PngWalkMemo* memo)
+{
+    const DecodeVerdict verdict = WalkPngChunks(bytes, start, held, memo);
+    if (memo)
+        memo->Finish(verdict, held);
+    return verdict;
 }
