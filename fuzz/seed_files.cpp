@@ -130,11 +130,15 @@ void PngSeeds(std::vector<std::pair<std::string, Bytes>>& out)
     out.push_back({"ztxt-over.png", PngWith("zTXt", CompressedText("zTXt", kBudget - 8))});
     out.push_back({"itxt-over.png", PngWith("iTXt", CompressedText("iTXt", kBudget - 11))});
     out.push_back({"itxt-plain.png", PngWith("iTXt", Writer().Raw(Keyword()).Raw({0, 0, 0, 0}).Text("text").bytes)});
-    // An RGB display profile: a header with no tags, then zeros.
+    // An RGB display profile: a header with no tags, then bytes that do not compress much,
+    // so that the chunk is long enough for every reader to take its keyword and stream.
     Writer icc;
     icc.Be32(4096).Be32(0).Be32(0x02100000).Text("mntrRGB XYZ ").Repeat(12, 0).Text("acsp").Repeat(24, 0);
     icc.Be32(0).Be32(0x0000F6D6).Be32(0x00010000).Be32(0x0000D32D).Repeat(128 - 80, 0).Be32(0);
-    icc.Repeat(4096 - icc.bytes.size(), 0);
+    for (std::uint32_t noise = 1; icc.bytes.size() < 4096;) {
+        noise = noise * 1103515245u + 12345u;
+        icc.Byte(noise >> 24);
+    }
     Writer profile;
     profile.Text("ICC").Byte(0).Byte(0).Raw(Compressed(icc.bytes));
     out.push_back({"iccp.png", PngWith("iCCP", profile.bytes)});
