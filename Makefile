@@ -1,10 +1,12 @@
 # Quick start on Debian or Ubuntu:  make run  (the program)   make test  (the tests)
 # Both install what is missing first, then configure and build with the MinGW-w64 preset.
+#   make fuzz [FUZZ_SECONDS=60]  builds the native fuzz targets of the file walkers with clang
+#                                and runs each for FUZZ_SECONDS (fuzz/Makefile)
 
 PRESET    := mingw
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test fuzz run clean
 
 all: build
 
@@ -18,7 +20,12 @@ build: configure
 	cmake --build --preset $(PRESET)
 
 test: build
+	tools/run-native-checks.sh
 	tools/run-tests.sh
+
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	$(MAKE) -C fuzz fuzz FUZZ_SECONDS=$(FUZZ_SECONDS)
 
 run: build
 	tools/run-program.sh

@@ -11,33 +11,16 @@
 #include "gif_blocks.h"
 #include "image_encoder.h"
 #include "image_header.h"
-#include "inflate_count.h"
+#include "inflated_size.h"
 #include "png_chunks.h"
 #include "test_support.h"
 
 namespace {
 
-// The bytes of a buffer, for the inflate counter.
-class MemoryBytes : public ByteSource {
-public:
-    explicit MemoryBytes(const Bytes& bytes) : bytes_(bytes) {}
-    bool Next(unsigned char& byte) override
-    {
-        if (next_ >= bytes_.size())
-            return false;
-        byte = bytes_[next_++];
-        return true;
-    }
-
-private:
-    const Bytes& bytes_;
-    std::size_t next_ = 0;
-};
-
 std::uint64_t Inflated(const Bytes& zlib, std::uint64_t limit = UINT64_MAX)
 {
-    MemoryBytes bytes(zlib);
-    return CountInflatedBytes(bytes, limit);
+    MemoryReader bytes(zlib.data(), zlib.size());
+    return CountInflatedBytes(bytes, 0, zlib.size(), limit);
 }
 
 // The image data chunks of a PNG joined, which make one zlib stream.
@@ -238,6 +221,14 @@ TEST(InflateCount, StopsJustPastTheLimitAndAtTheFirstFault)
     EXPECT_GT(half, 450000u);
     EXPECT_LT(half, 550000u);
 
+    // Cut anywhere, it counts every copy whose code is whole: 11 bits of block header and
+    // literal, then 13 bits a copy. That holds also where the last input is taken while
+    // the scratch buffer is full and the inflater still holds copies back.
+    for (std::size_t cut = 4; cut < 1000; ++cut) {
+        const std::uint64_t copies = ((cut - 2) * 8 - 11) / 13;
+        ASSERT_EQ(1 + 258 * copies, Inflated(FirstBytes(zeros, cut))) << "cut after " << cut << " bytes";
+    }
+
     EXPECT_EQ(0u, Inflated({0x78, 0x02, 0x03, 0x00}));        // a header that fails its check
     EXPECT_EQ(0u, Inflated({0x78, 0x20, 0, 0, 0, 1, 0x03, 0x00}));  // needs a preset dictionary
     EXPECT_EQ(0u, Inflated({0x78, 0x01, 0x03, 0x02, 0x00}));  // copies from before the start
@@ -342,3 +333,118 @@ TEST(ImageHeader, IconIsNotSafeToDecodeWhenAPngInItIsNotOrItHoldsTooManyPngs)
     EXPECT_FALSE(SafeToDecode(folder, IconOf(images)));
 }
 
+
+namespace {
+
+// Bytes in memory that count how often they are read.
+class CountingReader final : public ByteReader {
+public:
+    explicit CountingReader(const Bytes& bytes) : memory_(bytes.data(), bytes.size()) {}
+    std::uint64_t Size() const override { return memory_.Size(); }
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) override
+    {
+        ++reads;
+        return memory_.ReadAt(offset, buffer, count);
+    }
+    int reads = 0;
+
+private:
+    MemoryReader memory_;
+};
+
+}  // namespace
+
+TEST(ImageVerdict, SaysWhyAFileIsRefusedAndAgreesWithTheCheckOfItsFile)
+{
+    TempFolder folder;
+    ByteWriter tooLong = PngHeader(16, 16);
+    PngChunkClaiming(tooLong, "IDAT", kMaxPngChunkLength + 1u, ZlibZeros(16 * 65));
+    ByteWriter pastEnd = PngHeader(16, 16);
+    PngChunkClaiming(pastEnd, "tEXt", 1000, Keyword());
+    const std::vector<IconImage> icons(kMaxIconPngImages + 1, IconImage{16, 16, PngClaiming(16, 16)});
+    const std::string text = "a text file named like an image";
+    const struct {
+        const char* what;
+        Bytes bytes;
+        DecodeVerdict verdict;
+    } cases[] = {
+        {"plain PNG", PngClaiming(640, 480), DecodeVerdict::Decode},
+        {"PNG header past the limits", PngClaiming(100000, 100000), DecodeVerdict::SizePastLimits},
+        {"BMP header past the limits", BmpHeaders(40, 16385, 1).Get(), DecodeVerdict::SizePastLimits},
+        {"chunk longer than a chunk may be", tooLong.Get(), DecodeVerdict::ChunkTooLong},
+        {"text chunk past the end", pastEnd.Get(), DecodeVerdict::ChunkPastEnd},
+        {"zTXt bomb", PngWith("zTXt", CompressedText("zTXt", 'a', kMaxPngAncillaryBytes)),
+         DecodeVerdict::AncillaryChunksTooLarge},
+        {"icon of too many PNGs", IconOf(icons), DecodeVerdict::TooManyIconPngs},
+        {"GIF of large frames", GifOfFrames(16, 16, 4096, 4096, 3), DecodeVerdict::GifFramesTooLarge},
+        {"GIF frame past the limits", GifOfFrames(16, 8, 20000, 1, 1), DecodeVerdict::SizePastLimits},
+        {"text", Bytes(text.begin(), text.end()), DecodeVerdict::Decode},
+        {"no bytes", {}, DecodeVerdict::Decode},
+    };
+    for (const auto& file : cases) {
+        SCOPED_TRACE(file.what);
+        MemoryReader bytes(file.bytes.data(), file.bytes.size());
+        EXPECT_EQ(static_cast<int>(file.verdict), static_cast<int>(JudgeImage(bytes)));
+        EXPECT_EQ(file.verdict == DecodeVerdict::Decode, SafeToDecode(folder, file.bytes));
+    }
+}
+
+TEST(ImageVerdict, ReadsAChunksBytesInBlocksNotOneAtATime)
+{
+    // A zTXt whose keyword runs a megabyte before its end, and one whose compressed text is
+    // 60 KB of stored bytes: either read a byte at a time would take tens of thousands of reads.
+    const Bytes longKeyword = ByteWriter().Repeat(1000000, 'k').Raw({0, 0}).Raw(ZlibZeros(100)).Get();
+    const Bytes storedText = ByteWriter().Raw(Keyword()).Raw({0}).Raw(ZlibRepeating(Bytes(60000, 'x'), 'x', 1000)).Get();
+    for (const Bytes& text : {longKeyword, storedText}) {
+        const Bytes png = PngWith("zTXt", text);
+        CountingReader reader(png);
+        EXPECT_EQ(static_cast<int>(DecodeVerdict::Decode), static_cast<int>(JudgeImage(reader)));
+        EXPECT_LT(reader.reads, static_cast<int>(png.size() / 4096 + 16)) << png.size() << " bytes";
+    }
+}
+
+namespace {
+
+// An icon of count PNGs, each starting inside the first image data chunk of the one before,
+// all of those chunks ending at one offset, after which every PNG goes on through tail.
+Bytes IconOfNestedPngs(std::uint32_t count, const Bytes& tail)
+{
+    constexpr std::uint32_t kPngHead = 8 + 25, kChunkHead = 8, kCrc = 4;
+    ByteWriter icon;
+    icon.Le16(0).Le16(1).Le16(count);
+    const std::uint32_t first = 6 + 16 * count;
+    for (std::uint32_t i = 0; i < count; ++i)
+        icon.Raw({16, 16, 0, 0}).Le16(1).Le16(32).Le32(0).Le32(first + i * (kPngHead + kChunkHead));
+    const std::uint32_t tailStart = first + count * (kPngHead + kChunkHead) + kCrc;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        icon.Raw(PngHeader(16, 16).Get());
+        const std::uint32_t data = static_cast<std::uint32_t>(icon.Size()) + kChunkHead;
+        icon.Be32(tailStart - kCrc - data).Text("IDAT");
+    }
+    return icon.Be32(0).Raw(tail).Get();
+}
+
+}  // namespace
+
+TEST(ImageVerdict, PngsOfAnIconThatShareTheirChunksEachCountThemButTheyAreWalkedOnce)
+{
+    // 8 MB of image data chunks, then a text chunk, shared by all 64 PNGs: each counts the
+    // text's record and bytes, so 64 x (4096 + 126976) fill the 8 MB exactly.
+    constexpr int kDataChunks = 680;
+    const auto tailWithText = [&](std::size_t textBytes) {
+        ByteWriter tail;
+        for (int i = 0; i < kDataChunks; ++i)
+            PngChunk(tail, "IDAT", Bytes(12000, 0));
+        PngChunk(tail, "tEXt", Bytes(textBytes, 'a'));
+        PngChunk(tail, "IEND", {});
+        return tail.Get();
+    };
+    const Bytes fits = IconOfNestedPngs(kMaxIconPngImages, tailWithText(126976));
+    const Bytes over = IconOfNestedPngs(kMaxIconPngImages, tailWithText(126977));
+    CountingReader reader(fits);
+    EXPECT_EQ(static_cast<int>(DecodeVerdict::Decode), static_cast<int>(JudgeImage(reader)));
+    MemoryReader overBytes(over.data(), over.size());
+    EXPECT_EQ(static_cast<int>(DecodeVerdict::AncillaryChunksTooLarge), static_cast<int>(JudgeImage(overBytes)));
+    // Walked to its end by every PNG, the tail would take 64 reads a chunk.
+    EXPECT_LT(reader.reads, static_cast<int>(kMaxIconPngImages * kDataChunks / 4));
+}

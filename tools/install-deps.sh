@@ -3,8 +3,12 @@
 # and makes sure the ja_JP.UTF-8 locale exists (Wine's ANSI code page is 932 only with it).
 set -eu
 
+# libz-mingw-w64-dev: the static zlib the program links; clang, libclang-rt-14-dev (libFuzzer
+# and the sanitizers), zlib1g-dev and libpng-dev: the native fuzz targets and the
+# differential test of the file walkers.
 packages="cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools googletest wine wine64 \
-xvfb xauth xdotool imagemagick fonts-ipafont-gothic locales"
+xvfb xauth xdotool imagemagick fonts-ipafont-gothic locales libz-mingw-w64-dev \
+clang libclang-rt-14-dev zlib1g-dev libpng-dev"
 
 missing=""
 for p in $packages; do

@@ -17,12 +17,12 @@ std::uint64_t ColourTableBytes(unsigned char flags)
 }
 
 // Steps over a run of data sub-blocks, each a length byte and that many bytes, up to the
-// empty one that ends it; false when the file ends first.
-bool SkipSubBlocks(HeaderFile& file, std::uint64_t& offset)
+// empty one that ends it; false when the bytes end first.
+bool SkipSubBlocks(ByteView& bytes, std::uint64_t& offset)
 {
     for (;;) {
         unsigned char length = 0;
-        if (!file.Read(offset++, &length, 1))
+        if (!bytes.Read(offset++, &length, 1))
             return false;
         if (length == 0)
             return true;
@@ -31,11 +31,11 @@ bool SkipSubBlocks(HeaderFile& file, std::uint64_t& offset)
 }
 
 // Reads one image descriptor at offset, counts its frame and leaves offset past its
-// image data; false when the file ends first.
-bool ReadFrame(HeaderFile& file, std::uint64_t& offset, GifFrames& frames)
+// image data; false when the bytes end first.
+bool ReadFrame(ByteView& bytes, std::uint64_t& offset, GifFrames& frames)
 {
     unsigned char descriptor[kImageDescriptorBytes];
-    if (!file.Read(offset, descriptor, sizeof descriptor))
+    if (!bytes.Read(offset, descriptor, sizeof descriptor))
         return false;
     const std::uint32_t width = LittleEndian16(descriptor + 5);
     const std::uint32_t height = LittleEndian16(descriptor + 7);
@@ -46,15 +46,15 @@ bool ReadFrame(HeaderFile& file, std::uint64_t& offset, GifFrames& frames)
     frames.framePixels += pixels;
     ++frames.frameCount;
     offset += sizeof descriptor + ColourTableBytes(descriptor[9]) + 1;  // and the code size byte
-    return SkipSubBlocks(file, offset);
+    return SkipSubBlocks(bytes, offset);
 }
 
 }  // namespace
 
-std::optional<GifFrames> ReadGifFrames(HeaderFile& file)
+std::optional<GifFrames> ReadGifFrames(ByteView& bytes)
 {
     unsigned char screen[kScreenDescriptorBytes];
-    const std::size_t length = file.ReadUpTo(0, screen, sizeof screen);
+    const std::size_t length = bytes.ReadUpTo(0, screen, sizeof screen);
     if (length < kScreenSizeEnd)
         return std::nullopt;
     GifFrames frames;
@@ -65,14 +65,14 @@ std::optional<GifFrames> ReadGifFrames(HeaderFile& file)
     std::uint64_t offset = sizeof screen + ColourTableBytes(screen[10]);
     for (;;) {
         unsigned char block = 0;
-        if (!file.Read(offset, &block, 1))
+        if (!bytes.Read(offset, &block, 1))
             return frames;
         if (block == kImage) {
-            if (!ReadFrame(file, offset, frames))
+            if (!ReadFrame(bytes, offset, frames))
                 return frames;
         } else if (block == kExtension) {
             offset += 2;  // the introducer and the label
-            if (!SkipSubBlocks(file, offset))
+            if (!SkipSubBlocks(bytes, offset))
                 return frames;
         } else {
             return frames;  // the trailer, or a block the decoder stops at

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "header_file.h"
+#include "byte_reader.h"
 
 struct GifFrames {
     std::uint32_t screenWidth = 0;
@@ -18,8 +18,8 @@ struct GifFrames {
 };
 
 // The logical screen and the frames of a GIF, up to its trailer or to the first block the
-// decoder would not read either. Nothing when the file is too short to hold the screen size.
-std::optional<GifFrames> ReadGifFrames(HeaderFile& file);
+// decoder would not read either. Nothing when the bytes are too short to hold the screen size.
+std::optional<GifFrames> ReadGifFrames(ByteView& bytes);
 
 // What the frames other than the largest may make the decoder hold in all: each frame's
 // pixels and kGifFrameRecordBytes for its record. The largest frame is paid for by the
