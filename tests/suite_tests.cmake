@@ -10,6 +10,9 @@
 #   SUITE_TESTS_EMULATOR     what runs it on the build host (the Wine wrapper), or empty
 #   SUITE_TESTS_LIST         where the listing is kept between runs
 #   SUITE_TESTS_APART        suites whose tests each need a process of their own
+#   SUITE_TESTS_OFF_SCREEN   suites that make no window and send no input; every other suite
+#                            holds the display (RESOURCE_LOCK), so that only these run beside
+#                            another test when CTest runs tests in parallel
 #   SUITE_TESTS_TIMEOUT      seconds a suite's process may take
 #   SUITE_TESTS_WORKING_DIR  where the tests run
 
@@ -50,20 +53,24 @@ if(NOT suites)
     message(FATAL_ERROR "${SUITE_TESTS_EXE} listed no tests:\n${lines}")
 endif()
 
-function(add_gtest_process name filter)
+function(add_gtest_process name filter suite)
     add_test("${name}" ${SUITE_TESTS_EMULATOR} "${SUITE_TESTS_EXE}" "--gtest_filter=${filter}")
     set_tests_properties("${name}" PROPERTIES
         TIMEOUT "${SUITE_TESTS_TIMEOUT}"
         WORKING_DIRECTORY "${SUITE_TESTS_WORKING_DIR}")
+    list(FIND SUITE_TESTS_OFF_SCREEN "${suite}" off_screen)
+    if(off_screen EQUAL -1)
+        set_tests_properties("${name}" PROPERTIES RESOURCE_LOCK display)
+    endif()
 endfunction()
 
 foreach(suite IN LISTS suites)
     list(FIND SUITE_TESTS_APART "${suite}" apart)  # not IN_LIST: no policies are set here
     if(apart GREATER -1)
         foreach(test IN LISTS "tests_of_${suite}")
-            add_gtest_process("${suite}.${test}" "${suite}.${test}")
+            add_gtest_process("${suite}.${test}" "${suite}.${test}" "${suite}")
         endforeach()
     else()
-        add_gtest_process("${suite}" "${suite}.*")
+        add_gtest_process("${suite}" "${suite}.*" "${suite}")
     endif()
 endforeach()

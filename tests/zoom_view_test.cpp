@@ -267,13 +267,19 @@ TEST_F(ViewZoom, KeysStepThroughTheZoomsInEitherWindowAndTheClientAreaIsTheZoome
     EXPECT_TRUE(IsZoom(2, 1)) << ZoomText();
     EXPECT_EQ("0", FieldText(Panel(), IDC_X_FROM));
 
-    // The ends of the list are the limits.
+    // The ends of the list are the limits: eight steps out from 100%, seventeen in from 1/16.
+    // A tiny image keeps the window at its smallest size all the way.
+    Show(MakeOpaquePattern(4, 3));
     SetForegroundWindow(Main());
-    for (int i = 0; i < 12; ++i)
+    for (int i = 0; i < 8; ++i)
         CtrlKey(VK_OEM_MINUS);
     EXPECT_TRUE(IsZoom(1, 16)) << ZoomText();
-    for (int i = 0; i < 20; ++i)
+    CtrlKey(VK_SUBTRACT);
+    EXPECT_TRUE(IsZoom(1, 16)) << ZoomText();
+    for (int i = 0; i < 17; ++i)
         CtrlKey(VK_OEM_PLUS);
+    EXPECT_TRUE(IsZoom(32, 1)) << ZoomText();
+    CtrlKey(VK_ADD);
     EXPECT_TRUE(IsZoom(32, 1)) << ZoomText();
 
     // Every open starts at 100%.
@@ -526,7 +532,9 @@ TEST_F(ViewZoom, TheContextMenuGreysWhatCannotBeDoneAndARightClickChangesNothing
 
     // From the keyboard the menu stands at the client area's top-left corner; at the largest
     // zoom, zooming in is greyed.
-    for (int i = 0; i < 10; ++i)
+    Show(MakeOpaquePattern(4, 3));
+    SetForegroundWindow(Main());
+    for (int i = 0; i < 9; ++i)
         CtrlKey(VK_OEM_PLUS);
     ASSERT_TRUE(IsZoom(32, 1)) << ZoomText();
     MenuWatcher watcher(VK_ESCAPE);
