@@ -127,20 +127,25 @@ LONG AbsoluteCoordinate(LONG coordinate, int sizeMetric)
 
 }  // namespace
 
+INPUT MouseInputAt(POINT screen, DWORD flags, DWORD data)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = AbsoluteCoordinate(screen.x, SM_CXSCREEN);
+    input.mi.dy = AbsoluteCoordinate(screen.y, SM_CYSCREEN);
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+    input.mi.mouseData = data;
+    return input;
+}
+
 void SendMouse(std::initializer_list<MouseStep> steps)
 {
     std::vector<INPUT> inputs;
     for (const MouseStep& step : steps) {
-        INPUT input = {};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = AbsoluteCoordinate(step.screen.x, SM_CXSCREEN);
-        input.mi.dy = AbsoluteCoordinate(step.screen.y, SM_CYSCREEN);
-        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        if (step.button == LeftButton::Press)
-            input.mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-        else if (step.button == LeftButton::Release)
-            input.mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-        inputs.push_back(input);
+        const DWORD button = step.button == LeftButton::Press     ? MOUSEEVENTF_LEFTDOWN
+                             : step.button == LeftButton::Release ? MOUSEEVENTF_LEFTUP
+                                                                  : 0;
+        inputs.push_back(MouseInputAt(step.screen, button));
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }

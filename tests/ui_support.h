@@ -67,6 +67,9 @@ struct MouseStep {
 // Sends the steps as one stream of real mouse input; they reach the windows once messages
 // are pumped, and a modal loop that one of them starts takes the rest.
 void SendMouse(std::initializer_list<MouseStep> steps);
+// One input of real mouse input: the cursor goes to a screen point, with the other flags
+// (buttons, a wheel turn of data) added.
+INPUT MouseInputAt(POINT screen, DWORD flags = 0, DWORD data = 0);
 // The screen point of a client point of a window.
 POINT ScreenPointOf(HWND window, POINT client);
 

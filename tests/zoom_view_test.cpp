@@ -52,29 +52,16 @@ void SendWithCtrl(std::vector<INPUT> inputs)
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-INPUT MouseInput(POINT screen, DWORD flags, DWORD data = 0)
-{
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>((screen.x * 65535 + GetSystemMetrics(SM_CXSCREEN) / 2) /
-                                    (GetSystemMetrics(SM_CXSCREEN) - 1));
-    input.mi.dy = static_cast<LONG>((screen.y * 65535 + GetSystemMetrics(SM_CYSCREEN) / 2) /
-                                    (GetSystemMetrics(SM_CYSCREEN) - 1));
-    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
-    input.mi.mouseData = data;
-    return input;
-}
-
 // One notch of the real wheel with Ctrl held, away from the user (in) or towards (out).
 void CtrlWheel(POINT screen, bool in)
 {
-    SendWithCtrl({MouseInput(screen, 0), MouseInput(screen, MOUSEEVENTF_WHEEL,
+    SendWithCtrl({MouseInputAt(screen, 0), MouseInputAt(screen, MOUSEEVENTF_WHEEL,
                                                     static_cast<DWORD>(in ? WHEEL_DELTA : -WHEEL_DELTA))});
 }
 
 void RightClick(POINT screen)
 {
-    const INPUT inputs[] = {MouseInput(screen, MOUSEEVENTF_RIGHTDOWN), MouseInput(screen, MOUSEEVENTF_RIGHTUP)};
+    const INPUT inputs[] = {MouseInputAt(screen, MOUSEEVENTF_RIGHTDOWN), MouseInputAt(screen, MOUSEEVENTF_RIGHTUP)};
     SendInput(2, const_cast<INPUT*>(inputs), sizeof(INPUT));
 }
 
