@@ -3,28 +3,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "pixel_rows.h"
+
 namespace Gdiplus {
 class GpBitmap;
 }
-
-// A 32-bit pixel value: alpha in bits 24-31, red 16-23, green 8-15, blue 0-7.
-using ArgbValue = std::uint32_t;
-constexpr ArgbValue kOpaqueBlack = 0xFF000000u;
-constexpr ArgbValue kOpaqueWhite = 0xFFFFFFFFu;
-
-struct ImageSize {
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-};
-
-// A rectangle of pixels by its top-left pixel and its size.
-struct ImageRect {
-    std::uint32_t x = 0;
-    std::uint32_t y = 0;
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    std::size_t PixelCount() const noexcept { return std::size_t{width} * height; }
-};
 
 // Owns one GDI+ bitmap, or none when a file could not be decoded. Every operation on an
 // empty handle fails and changes nothing.

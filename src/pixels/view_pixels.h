@@ -5,7 +5,6 @@
 // takes the whole bitmap it is given each time; a bitmap of just the visible part is cheaper.)
 #include <cstdint>
 
-#include "image_handle.h"
 #include "pixel_rows.h"
 #include "view_scale.h"
 

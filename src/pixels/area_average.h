@@ -5,7 +5,6 @@
 // come out all black at 1/2, and as a ramp from black to white at 0.4).
 #include <cstdint>
 
-#include "image_handle.h"
 #include "pixel_rows.h"
 #include "view_scale.h"
 

@@ -1,0 +1,36 @@
+#pragma once
+// Pixels as the pure pixel code sees them: ARGB values, sizes and rectangles of an image, and
+// rows of pixels in memory. Pure C++: nothing here knows of GDI+ or windows.
+#include <cstddef>
+#include <cstdint>
+
+// A 32-bit pixel value: alpha in bits 24-31, red 16-23, green 8-15, blue 0-7.
+using ArgbValue = std::uint32_t;
+constexpr ArgbValue kOpaqueBlack = 0xFF000000u;
+constexpr ArgbValue kOpaqueWhite = 0xFFFFFFFFu;
+
+struct ImageSize {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+};
+
+// A rectangle of pixels by its top-left pixel and its size.
+struct ImageRect {
+    std::uint32_t x = 0;
+    std::uint32_t y = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::size_t PixelCount() const noexcept { return std::size_t{width} * height; }
+};
+
+// Rows of ARGB pixels: a locked rectangle of an image, or a buffer. Row 0 starts at first,
+// and each next row stride bytes further on.
+struct PixelRows {
+    void* first = nullptr;
+    std::ptrdiff_t stride = 0;
+
+    ArgbValue* Row(std::uint32_t y) const noexcept
+    {
+        return reinterpret_cast<ArgbValue*>(static_cast<unsigned char*>(first) + stride * std::ptrdiff_t{y});
+    }
+};

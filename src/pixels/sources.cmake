@@ -1,0 +1,6 @@
+# The one list of the pixel library's sources, for every build of it.
+set(TESSAREL_PIXELS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/view_scale.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/area_average.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/view_pixels.cpp
+)
