@@ -8,6 +8,7 @@
 // Dialog templates (IDD_)
 #define IDD_JPEG_QUALITY        9
 #define IDD_TOOL_PANEL          102
+#define IDD_COLOUR_KEY          106     // making a colour transparent
 
 // Icon and cursor, one id for both resource types (IDI_)
 #define IDI_APP                 104
@@ -24,6 +25,9 @@
 #define IDM_ZOOM_FIT            40016
 #define IDM_ZOOM_ACTUAL         40017
 #define IDM_CHECKERBOARD        40018
+#define IDM_COLOUR_KEY          40019
+#define IDM_COPY                40020
+#define IDM_PASTE               40021
 
 // Tool panel controls (IDC_)
 #define IDC_APPLY_ALPHA         1001
@@ -41,6 +45,17 @@
 #define IDC_SWATCH              1017
 #define IDC_WHOLE_RANGE         1018
 #define IDC_ALPHA_VALUE         1019
+
+// Colour key dialog controls (IDC_); OK and Cancel are the system's IDOK (1) and IDCANCEL (2)
+#define IDC_KEY_SWATCH          1101
+#define IDC_KEY_COLOUR          1102
+#define IDC_TOLERANCE           1103
+#define IDC_TOLERANCE_SLIDER    1104
+#define IDC_CONNECTED           1105
+#define IDC_EVERYWHERE          1106
+#define IDC_IN_RANGE            1107
+#define IDC_CLEAN_EDGES         1108
+#define IDC_SOFT_SHADOWS        1109
 
 // JPEG quality dialog controls (IDC_); its Cancel button is the system's IDCANCEL (2)
 #define IDC_JPEG_OK             1009
