@@ -2,11 +2,12 @@
 # Both install what is missing first, then configure and build with the MinGW-w64 preset.
 #   make fuzz [FUZZ_SECONDS=60]  builds the native fuzz targets of the file walkers with clang
 #                                and runs each for FUZZ_SECONDS (fuzz/Makefile)
+#   make bench-native            builds the pure libraries' benchmarks optimised and runs them
 
 PRESET    := mingw
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: all deps configure build test fuzz run clean
+.PHONY: all deps configure build test fuzz bench-native run clean
 
 all: build
 
@@ -26,6 +27,11 @@ test: build
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	$(MAKE) -C fuzz fuzz FUZZ_SECONDS=$(FUZZ_SECONDS)
+
+bench-native: deps
+	cmake --preset native-bench >/dev/null
+	cmake --build --preset native-bench
+	for b in build/native-bench/bench/native/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 run: build
 	tools/run-program.sh
