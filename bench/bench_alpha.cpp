@@ -436,7 +436,7 @@ void DrawViewOnce(HWND window, const RECT& area, const ImageRef& picture, const 
     FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     {
         ImageCanvas canvas(dc);
-        canvas.DrawView(picture.get(), reduced, scale, {0, 0}, area, checkerboard);
+        canvas.DrawView(picture.get(), reduced, ViewPlace{scale, {0, 0}}, area, checkerboard);
     }
     GdiFlush();
     ReleaseDC(window, dc);

@@ -73,7 +73,7 @@ void Draw(HDC dc, const ImageHandle* image, const ReducedView* reduced, ViewScal
           const RECT& area, bool checkerboard)
 {
     ImageCanvas canvas(dc);
-    canvas.DrawView(image, reduced, scale, origin, area, checkerboard);
+    canvas.DrawView(image, reduced, ViewPlace{scale, {origin.x, origin.y}}, area, checkerboard);
 }
 
 // An image whose pixels are given by a function of their position.

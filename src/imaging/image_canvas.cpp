@@ -128,10 +128,11 @@ ImageSize ViewSizeOf(ImageSize imageSize, ViewScale scale)
             static_cast<std::uint32_t>(std::min<std::int64_t>(ViewLength(imageSize.height, scale), INT_MAX))};
 }
 
-// The view pixels of a view of viewSize that area shows with view pixel origin at device
-// (0, 0); empty when none.
-ImageRect VisiblePart(const RECT& area, ImageSize viewSize, POINT origin)
+// The view pixels of a view of viewSize that area of the device shows, the view placed as
+// place says; empty when none.
+ImageRect VisiblePart(const RECT& area, ImageSize viewSize, const ViewPlace& place)
 {
+    const ViewPoint& origin = place.origin;
     const std::int64_t left = std::max<std::int64_t>(std::int64_t{area.left} + origin.x, 0);
     const std::int64_t top = std::max<std::int64_t>(std::int64_t{area.top} + origin.y, 0);
     const std::int64_t right = std::min<std::int64_t>(std::int64_t{area.right} + origin.x, viewSize.width);
@@ -195,16 +196,17 @@ void ImageCanvas::DrawImagePart(const ImageHandle* image, POINT target, POINT so
     GdipDrawImageRectI(graphics_, part.Get(), target.x, target.y, size.cx, size.cy);
 }
 
-void ImageCanvas::DrawView(const ImageHandle* image, const ReducedView* reduced, ViewScale scale, POINT viewOrigin,
+void ImageCanvas::DrawView(const ImageHandle* image, const ReducedView* reduced, const ViewPlace& place,
                            const RECT& area, bool checkerboard)
 {
     if (!graphics_ || !image || image->IsEmpty())
         return;
+    const ViewScale scale = place.scale;
     const ImageSize imageSize = image->Size();
-    const ImageRect part = VisiblePart(area, ViewSizeOf(imageSize, scale), viewOrigin);
+    const ImageRect part = VisiblePart(area, ViewSizeOf(imageSize, scale), place);
     if (part.width == 0 || part.height == 0)
         return;
-    const POINT target = {static_cast<LONG>(part.x - viewOrigin.x), static_cast<LONG>(part.y - viewOrigin.y)};
+    const POINT target = {static_cast<LONG>(part.x - place.origin.x), static_cast<LONG>(part.y - place.origin.y)};
     if (scale.IsActualSize() && !checkerboard)
         DrawImagePart(image, target, {static_cast<LONG>(part.x), static_cast<LONG>(part.y)},
                       {static_cast<LONG>(part.width), static_cast<LONG>(part.height)});

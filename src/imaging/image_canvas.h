@@ -42,8 +42,8 @@ public:
     // checkerboard, 128 half of it). Without it the image is drawn over whatever is there
     // with its alpha, as DrawImagePart draws it; at 100% it is DrawImagePart. Nothing is
     // drawn outside the image, and nothing for no image or an empty one.
-    void DrawView(const ImageHandle* image, const ReducedView* reduced, ViewScale scale, POINT viewOrigin,
-                  const RECT& area, bool checkerboard);
+    void DrawView(const ImageHandle* image, const ReducedView* reduced, const ViewPlace& place, const RECT& area,
+                  bool checkerboard);
 
     // Draws the outline of a rectangle with a pen 1.0 wide in colour. Negative widths and
     // heights are passed on as they are.

@@ -1,5 +1,7 @@
 #include "view_scale.h"
 
+#include <cmath>
+#include <cstdint>
 #include <numeric>
 
 namespace {
@@ -65,4 +67,39 @@ std::int64_t ImageToView(std::int64_t imageCoordinate, ViewScale scale)
 std::int64_t ViewToImage(std::int64_t viewCoordinate, ViewScale scale)
 {
     return FloorDivide(viewCoordinate * Denominator(scale), Numerator(scale));
+}
+
+ViewPoint ClientToImage(ViewPoint client, const ViewPlace& place)
+{
+    return {ViewToImage(client.x + place.origin.x, place.scale), ViewToImage(client.y + place.origin.y, place.scale)};
+}
+
+ViewPoint ImageToClient(ViewPoint image, const ViewPlace& place)
+{
+    return {ImageToView(image.x, place.scale) - place.origin.x, ImageToView(image.y, place.scale) - place.origin.y};
+}
+
+namespace {
+
+// The view coordinate at zoom to of what view coordinate view shows at zoom from:
+// view * (from's d / n) * (to's n / d), rounded to the nearest, halves up. Done in integers
+// where the product fits, which it does for every image the program opens.
+std::int64_t ViewAtOtherZoom(std::int64_t view, ViewScale from, ViewScale to)
+{
+    const ViewScale a = Reduced(from), b = Reduced(to);
+    const std::int64_t multiplier = std::int64_t{a.denominator} * b.numerator;
+    const std::int64_t divisor = std::int64_t{a.numerator} * b.denominator;
+    if (view > INT64_MAX / multiplier / 2 || view < INT64_MIN / multiplier / 2) {
+        const long double exact = static_cast<long double>(view) * multiplier / divisor;
+        return static_cast<std::int64_t>(std::floor(exact + 0.5L));
+    }
+    return FloorDivide(2 * view * multiplier + divisor, 2 * divisor);
+}
+
+}  // namespace
+
+ViewPoint OriginKeeping(ViewPoint anchor, const ViewPlace& place, ViewScale to)
+{
+    return {ViewAtOtherZoom(anchor.x + place.origin.x, place.scale, to) - anchor.x,
+            ViewAtOtherZoom(anchor.y + place.origin.y, place.scale, to) - anchor.y};
 }

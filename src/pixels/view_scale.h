@@ -31,3 +31,30 @@ std::int64_t ImageToView(std::int64_t imageCoordinate, ViewScale scale);
 // The image coordinate shown at view coordinate v: floor(v * d / n), which may lie outside
 // the image.
 std::int64_t ViewToImage(std::int64_t viewCoordinate, ViewScale scale);
+
+// A point in client, view or image coordinates, wide enough for any of them.
+struct ViewPoint {
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+};
+
+// Where the client area lies over the view: the zoom, and the view pixel shown at the client
+// area's top-left corner (the scroll position).
+struct ViewPlace {
+    ViewScale scale;
+    ViewPoint origin;
+};
+
+// The one mapping between client points and image pixels, at any zoom and scroll position.
+// The image pixel shown at a client point: ViewToImage(client + origin). It may lie outside
+// the image.
+ViewPoint ClientToImage(ViewPoint client, const ViewPlace& place);
+
+// The client point at which an image pixel begins (its top-left screen pixel above 100%):
+// ImageToView(image) - origin. It may lie outside the client area.
+ViewPoint ImageToClient(ViewPoint image, const ViewPlace& place);
+
+// The origin at zoom to that keeps at client point anchor the image point (pixel and fraction)
+// that place shows there, rounded to the nearest view pixel: how a zoom about the cursor
+// keeps what is under it.
+ViewPoint OriginKeeping(ViewPoint anchor, const ViewPlace& place, ViewScale to);

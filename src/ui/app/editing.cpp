@@ -6,7 +6,7 @@
 #include "app_state.h"
 #include "edit_history.h"
 #include "image_document.h"
-#include "zoom.h"
+#include "scroll_view.h"
 #include "wait_cursor.h"
 
 namespace {

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <utility>
 
 #include "app_state.h"
+#include "image_document.h"
+#include "wait_cursor.h"
 
 namespace {
 
@@ -152,18 +155,21 @@ LONG ToLong(std::int64_t value)
     return static_cast<LONG>(std::clamp<std::int64_t>(value, LONG_MIN, LONG_MAX));
 }
 
+ViewPlace PlaceOf(const ViewState& view)
+{
+    return {view.scale, {view.axes.horizontal.position, view.axes.vertical.position}};
+}
+
 POINT ClientToImage(POINT client)
 {
-    const ViewScale scale = ViewZoom();
-    return {ToLong(ViewToImage(std::int64_t{client.x} + Axes().horizontal.position, scale)),
-            ToLong(ViewToImage(std::int64_t{client.y} + Axes().vertical.position, scale))};
+    const ViewPoint image = ClientToImage(ViewPoint{client.x, client.y}, PlaceOf(g_ui.view));
+    return {ToLong(image.x), ToLong(image.y)};
 }
 
 POINT ImageToClient(POINT image)
 {
-    const ViewScale scale = ViewZoom();
-    return {ToLong(ImageToView(image.x, scale) - Axes().horizontal.position),
-            ToLong(ImageToView(image.y, scale) - Axes().vertical.position)};
+    const ViewPoint client = ImageToClient(ViewPoint{image.x, image.y}, PlaceOf(g_ui.view));
+    return {ToLong(client.x), ToLong(client.y)};
 }
 
 ViewScale ViewZoom()
@@ -181,11 +187,60 @@ ImageSize ShownSize(ImageSize image)
 void ResetView()
 {
     ViewState& view = g_ui.view;
-    view.axes = {};
-    view.onBars = {};
-    view.scale = {};
-    view.reduced.Clear();
-    view.wheelTurn = 0;
+    const bool checkerboard = view.checkerboard;
+    view = ViewState{};
+    view.checkerboard = checkerboard;
+}
+
+bool SetViewZoom(ViewScale scale)
+{
+    ViewState& view = g_ui.view;
+    const ImageHandle* image = g_document.Image();
+    if (scale.Enlarges() || scale.IsActualSize() || !image) {
+        view.reduced.Clear();
+        view.scale = scale;
+        return true;
+    }
+    // Below 100% the view shows a reduced copy of the image, made for the zoom; the old one
+    // goes only once the new one is made.
+    ReducedView reduced;
+    {
+        const WaitCursor wait;
+        if (!reduced.Build(*image, scale))
+            return false;
+    }
+    view.reduced = std::move(reduced);
+    view.scale = scale;
+    return true;
+}
+
+int TakeWheelNotches(int delta)
+{
+    int& turn = g_ui.view.wheelTurn;
+    turn += delta;
+    const int notches = turn / WHEEL_DELTA;
+    turn -= notches * WHEEL_DELTA;
+    return notches;
+}
+
+void ShowImageChange(HWND window, const ImageRect& changed)
+{
+    const ImageHandle* image = g_document.Image();
+    ReducedView& reduced = g_ui.view.reduced;
+    if (image && reduced.IsBuilt() && changed.PixelCount() > 0)
+        reduced.Update(*image, changed);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void ToggleCheckerboard(HWND window)
+{
+    g_ui.view.checkerboard = !g_ui.view.checkerboard;
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+bool IsCheckerboardShown()
+{
+    return g_ui.view.checkerboard;
 }
 
 void PlaceViewOrigin(POINT origin)

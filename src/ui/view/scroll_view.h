@@ -1,5 +1,6 @@
 #pragma once
-// Which part of the image the main window's client area shows, and at which zoom. The view
+// Which part of the image the main window's client area shows, and at which zoom: the one
+// owner of the view's state, through which every change to it goes. The view
 // is the image at the zoom: view pixel (x, y) shows image pixel (x, y) at 100%, and at any
 // zoom the image pixel ViewToImage gives. Client point (x, y) shows view pixel
 // (x + origin.x, y + origin.y), where the origin is the view pixel at the client area's
@@ -10,10 +11,20 @@
 #include "image_handle.h"
 #include "view_scale.h"
 
+struct ViewState;
+
 // The view pixel shown at the client area's top-left corner.
 POINT ViewOrigin();
 
-// The image pixel shown at a client point; it may lie outside the image.
+// The zoom and scroll position of a view, for the mapping between client points and image
+// pixels (view_scale.h), which every part of the view goes through.
+ViewPlace PlaceOf(const ViewState& view);
+
+// Coordinates clamped to those of a LONG, which only cuts points far outside any client area.
+LONG ToLong(std::int64_t value);
+
+// The image pixel shown at a client point of the main window's view; it may lie outside the
+// image.
 POINT ClientToImage(POINT client);
 
 // The client point at which an image pixel begins (its top-left screen pixel at a zoom above
@@ -25,6 +36,23 @@ ViewScale ViewZoom();
 
 // The size of an image at the view's zoom: the size the client area takes when it can.
 ImageSize ShownSize(ImageSize image);
+
+// Sets the zoom, and the reduced copy of the image that the view shows below 100%; the caller
+// fits the window and places the origin. False, with the zoom and copy as they were, when
+// there is no memory for the copy.
+bool SetViewZoom(ViewScale scale);
+
+// Adds a Ctrl+wheel turn to what was turned short of a notch, and takes the whole notches:
+// positive away from the user, negative towards.
+int TakeWheelNotches(int delta);
+
+// The changed pixels of the image show at any zoom: the view's reduced copy is made again
+// where they are, and the window repainted.
+void ShowImageChange(HWND window, const ImageRect& changed);
+
+// Turns the checkerboard behind transparent pixels on or off, and repaints.
+void ToggleCheckerboard(HWND window);
+bool IsCheckerboardShown();
 
 // Puts the view back at 100% and at the image's top-left corner, where every opened image
 // starts, as a new main window's does; the next fit sets its extent. The checkerboard stays

@@ -4,6 +4,7 @@
 #include "edit_history.h"
 #include "editing.h"
 #include "resource.h"
+#include "scroll_view.h"
 #include "zoom.h"
 
 namespace {

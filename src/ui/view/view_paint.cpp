@@ -8,6 +8,7 @@
 #include "app_state.h"
 #include "image_canvas.h"
 #include "image_document.h"
+#include "scroll_view.h"
 #include "texts.h"
 
 namespace {
@@ -26,50 +27,46 @@ int ToInt(std::int64_t value)
     return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
 }
 
-POINT OriginOf(const ViewState& view)
-{
-    return {view.axes.horizontal.position, view.axes.vertical.position};
-}
-
 // From the pixel at its top-left corner to the one at its bottom-right, both on the outline:
 // at a zoom above 100%, the first screen pixel of the one and the last of the other.
 void DrawDraggedRectangle(ImageCanvas& canvas, const ImageRect& rectangle, RangePenMode mode, const ViewState& view)
 {
-    const POINT origin = OriginOf(view);
-    const std::int64_t left = ImageToView(rectangle.x, view.scale);
-    const std::int64_t top = ImageToView(rectangle.y, view.scale);
+    const ViewPlace place = PlaceOf(view);
+    const ViewPoint first = ImageToClient({rectangle.x, rectangle.y}, place);
+    const ViewPoint end =
+        ImageToClient({std::int64_t{rectangle.x} + rectangle.width, std::int64_t{rectangle.y} + rectangle.height}, place);
     // Below 100% a few image pixels may share one screen pixel; the rectangle keeps that one.
-    const std::int64_t right =
-        std::max(left, ImageToView(std::int64_t{rectangle.x} + rectangle.width, view.scale) - 1);
-    const std::int64_t bottom =
-        std::max(top, ImageToView(std::int64_t{rectangle.y} + rectangle.height, view.scale) - 1);
-    canvas.DrawOutline(OutlineColour(mode), ToInt(left - origin.x), ToInt(top - origin.y), ToInt(right - left),
-                       ToInt(bottom - top));
+    const std::int64_t right = std::max(first.x, end.x - 1);
+    const std::int64_t bottom = std::max(first.y, end.y - 1);
+    canvas.DrawOutline(OutlineColour(mode), ToInt(first.x), ToInt(first.y), ToInt(right - first.x),
+                       ToInt(bottom - first.y));
 }
 
-// The view coordinate of a range value. The range values are read as signed 32-bit numbers,
-// as the outline has always taken them; the rest is done in 64 bits so that nothing overflows.
-std::int64_t ViewOfRangeValue(std::uint32_t value, ViewScale scale)
+// The range values are read as signed 32-bit numbers, as the outline has always taken them;
+// the rest is done in 64 bits so that nothing overflows.
+ViewPoint SignedPoint(std::uint32_t x, std::uint32_t y)
 {
-    return ImageToView(static_cast<std::int32_t>(value), scale);
+    return {static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};
 }
 
 // The distance from one range value to the other in view pixels: at 100% the signed 32-bit
 // difference, so a reversed range gives a negative size.
-int ViewSpan(std::uint32_t from, std::uint32_t to, ViewScale scale)
+int ViewSpan(std::int64_t clientFrom, std::int64_t clientTo, std::uint32_t from, std::uint32_t to, ViewScale scale)
 {
     if (scale.IsActualSize())
         return static_cast<std::int32_t>(to - from);
-    return ToInt(ViewOfRangeValue(to, scale) - ViewOfRangeValue(from, scale));
+    return ToInt(clientTo - clientFrom);
 }
 
 // The outline runs along the first pixels of the range and just past its last ones.
 void DrawRangeOutline(ImageCanvas& canvas, const PixelRange& range, RangePenMode mode, const ViewState& view)
 {
-    const POINT origin = OriginOf(view);
-    canvas.DrawOutline(OutlineColour(mode), ToInt(ViewOfRangeValue(range.xFrom, view.scale) - origin.x),
-                       ToInt(ViewOfRangeValue(range.yFrom, view.scale) - origin.y),
-                       ViewSpan(range.xFrom, range.xTo, view.scale), ViewSpan(range.yFrom, range.yTo, view.scale));
+    const ViewPlace place = PlaceOf(view);
+    const ViewPoint from = ImageToClient(SignedPoint(range.xFrom, range.yFrom), place);
+    const ViewPoint to = ImageToClient(SignedPoint(range.xTo, range.yTo), place);
+    canvas.DrawOutline(OutlineColour(mode), ToInt(from.x), ToInt(from.y),
+                       ViewSpan(from.x, to.x, range.xFrom, range.xTo, view.scale),
+                       ViewSpan(from.y, to.y, range.yFrom, range.yTo, view.scale));
 }
 
 void DrawPrompt(HDC dc)
@@ -87,7 +84,7 @@ void PaintView(HDC dc, const std::vector<RECT>& areas, const ImageDocument& docu
     ImageCanvas canvas(dc);
     const ReducedView* reduced = view.reduced.IsBuilt() ? &view.reduced : nullptr;
     for (const RECT& area : areas)
-        canvas.DrawView(document.Image(), reduced, view.scale, OriginOf(view), area, view.checkerboard);
+        canvas.DrawView(document.Image(), reduced, PlaceOf(view), area, view.checkerboard);
     if (dragged)
         DrawDraggedRectangle(canvas, *dragged, document.PenToShow(), view);
     else if (document.IsRangeShown())

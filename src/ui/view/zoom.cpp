@@ -1,6 +1,5 @@
 #include "zoom.h"
 
-#include <cmath>
 #include <cstdint>
 #include <iterator>
 
@@ -8,7 +7,6 @@
 #include "image_document.h"
 #include "range_drag.h"
 #include "scroll_view.h"
-#include "wait_cursor.h"
 #include "window_fit.h"
 
 namespace {
@@ -41,42 +39,6 @@ ViewScale StepOut(ViewScale now)
     return now;
 }
 
-// Below 100% the view shows a reduced copy of the image, made for the zoom.
-bool PrepareReducedCopy(ViewScale scale)
-{
-    ReducedView& reduced = g_ui.view.reduced;
-    const ImageHandle* image = g_document.Image();
-    if (scale.Enlarges() || scale.IsActualSize() || !image) {
-        reduced.Clear();
-        return true;
-    }
-    const WaitCursor wait;
-    return reduced.Build(*image, scale);
-}
-
-// The image point under a client point, in image pixels and their fractions.
-struct ImagePoint {
-    double x;
-    double y;
-};
-
-ImagePoint ImagePointAt(POINT client)
-{
-    const ViewScale scale = ViewZoom();
-    const POINT origin = ViewOrigin();
-    const double perView = static_cast<double>(scale.denominator) / scale.numerator;
-    return {(client.x + origin.x) * perView, (client.y + origin.y) * perView};
-}
-
-// The origin that puts an image point under a client point at the view's zoom.
-POINT OriginShowing(ImagePoint point, POINT client)
-{
-    const ViewScale scale = ViewZoom();
-    const double perImage = static_cast<double>(scale.numerator) / scale.denominator;
-    return {static_cast<LONG>(std::lround(point.x * perImage - client.x)),
-            static_cast<LONG>(std::lround(point.y * perImage - client.y))};
-}
-
 POINT ToClient(HWND window, POINT screen)
 {
     ScreenToClient(window, &screen);
@@ -88,19 +50,28 @@ void SetZoom(HWND window, ViewScale scale, POINT anchor)
     if (!CanZoom() || IsSameZoom(scale, ViewZoom()))
         return;
     CancelRangeDrag(window);
-    const ImagePoint anchored = ImagePointAt(ToClient(window, anchor));
-    const ViewScale before = ViewZoom();
-    g_ui.view.scale = scale;
-    if (!PrepareReducedCopy(scale)) {  // no memory for the copy: the zoom stays
-        g_ui.view.scale = before;
-        PrepareReducedCopy(before);
+    const POINT client = ToClient(window, anchor);
+    const ViewPlace before = PlaceOf(g_ui.view);
+    if (!SetViewZoom(scale))  // no memory for the reduced copy: the zoom stays
         return;
-    }
-    // The fit may move the window, and with it the anchor's client point.
+    // The fit may move the window, and with it the anchor's client point: the image point
+    // under the anchor is taken before, and put back under it after.
     FitWindowToImage(g_document, window);
-    PlaceViewOrigin(OriginShowing(anchored, ToClient(window, anchor)));
+    const POINT moved = ToClient(window, anchor);
+    const ViewPoint origin = OriginKeeping({client.x, client.y}, before, scale);
+    PlaceViewOrigin({ToLong(origin.x + client.x - moved.x), ToLong(origin.y + client.y - moved.y)});
     SetViewExtent(window, ShownSize(g_document.GetImageSize()));
     InvalidateRect(window, nullptr, TRUE);
+}
+
+// The zoom a number of steps in (positive) or out (negative) from now.
+ViewScale StepsFrom(ViewScale now, int steps)
+{
+    for (; steps > 0; --steps)
+        now = StepIn(now);
+    for (; steps < 0; ++steps)
+        now = StepOut(now);
+    return now;
 }
 
 }  // namespace
@@ -146,12 +117,10 @@ void ZoomToActualSize(HWND window)
 
 void ZoomByWheel(HWND window, int delta, POINT cursor)
 {
-    int& turn = g_ui.view.wheelTurn;
-    turn += delta;
-    for (; turn >= WHEEL_DELTA; turn -= WHEEL_DELTA)
-        ZoomIn(window, cursor);
-    for (; turn <= -WHEEL_DELTA; turn += WHEEL_DELTA)
-        ZoomOut(window, cursor);
+    // A turn of several notches goes to its last step at once: one reduced copy, one fit.
+    const int notches = TakeWheelNotches(delta);
+    if (notches != 0)
+        SetZoom(window, StepsFrom(ViewZoom(), notches), cursor);
 }
 
 POINT ClientCentre(HWND window)
@@ -163,22 +132,3 @@ POINT ClientCentre(HWND window)
     return centre;
 }
 
-void ShowImageChange(HWND window, const ImageRect& changed)
-{
-    const ImageHandle* image = g_document.Image();
-    ReducedView& reduced = g_ui.view.reduced;
-    if (image && reduced.IsBuilt() && changed.PixelCount() > 0)
-        reduced.Update(*image, changed);
-    InvalidateRect(window, nullptr, TRUE);
-}
-
-void ToggleCheckerboard(HWND window)
-{
-    g_ui.view.checkerboard = !g_ui.view.checkerboard;
-    InvalidateRect(window, nullptr, TRUE);
-}
-
-bool IsCheckerboardShown()
-{
-    return g_ui.view.checkerboard;
-}

@@ -1,12 +1,10 @@
 #pragma once
-// The zoom of the main window's view and the checkerboard behind transparent pixels. Every
+// The zoom commands of the main window's view. Every
 // zoom goes through the steps 1/16, 1/12, 1/8, 1/6, 1/4, 1/3, 1/2, 2/3, 100%, 2, 3, 4, 6, 8,
 // 12, 16, 24 and 32 times, or to the fit zoom; the window is fitted to the image at the new
 // zoom, as at 100%, and the image point under the anchor stays under it as far as the scroll
 // range allows. Without an image with pixels, no zoom does anything.
 #include <windows.h>
-
-#include "image_handle.h"
 
 // Whether there is an image to zoom, and whether a step in or out is left.
 bool CanZoom();
@@ -30,11 +28,3 @@ void ZoomByWheel(HWND window, int delta, POINT cursor);
 
 // The screen point at the centre of the client area, the anchor of the keys' zooms.
 POINT ClientCentre(HWND window);
-
-// The changed pixels of the image show at any zoom: the view's reduced copy is made again
-// where they are, and the window repainted.
-void ShowImageChange(HWND window, const ImageRect& changed);
-
-// Turns the checkerboard behind transparent pixels on or off, and repaints.
-void ToggleCheckerboard(HWND window);
-bool IsCheckerboardShown();
