@@ -1,4 +1,9 @@
-// Resource and command ids. One group and number range per kind.
+// Resource and command ids, one group a kind. Each kind keeps to its own range, except where
+// the program's resources fix a number that other kinds' ranges hold: the JPEG quality
+// dialog is template 9 and its controls are 1009 and 1011, numbers that lie among the tool
+// panel's controls. 1011 is thus both the panel's red field and the quality field: the two
+// belong to different dialogs, and a control id needs to be unique only in its own dialog,
+// so the two never meet. New ids take numbers no other id of their kind uses.
 #pragma once
 
 // Menus (IDR_)

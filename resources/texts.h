@@ -2,6 +2,10 @@
 // The program's own texts, code page 932 once compiled. Dialog and menu texts live in
 // tessarel.rc.
 
+#include "version.h"
+
+static_assert(TESSAREL_VERSION_PATCH < 10, "the version text shows the patch number as a zero and one digit");
+
 namespace text {
 
 constexpr char kWindowClass[] = "D3DFWSampleClass";
@@ -12,7 +16,7 @@ constexpr char kPrompt[] = "ファイルを読み込んでください";
 constexpr char kCaptionPrefix[] = "Tessarel あるふぁ～ - ";
 constexpr char kTitleOpen[] = "[ ";
 constexpr char kTitleClose[] = " ]";
-constexpr char kVersionText[] = "Tessarel あるふぁ～ Ver 0.2.01";
+constexpr char kVersionText[] = "Tessarel あるふぁ～ Ver " TESSAREL_VERSION_TEXT;
 constexpr char kVersionCaption[] = "バージョン情報";
 constexpr char kExitQuestion[] = "終了してよろしいですか？";
 constexpr char kExitCaption[] = "終了確認";

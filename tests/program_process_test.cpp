@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "resource.h"
 #include "test_support.h"
@@ -180,4 +181,32 @@ TEST(ProgramProcess, AFileNamedOnTheCommandLineOpensAtStartWithOrWithoutTheSwitc
         PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
         EXPECT_TRUE(program.HasEnded(10000));
     }
+}
+
+// The exe's Properties: its name, version and a description, read from the file as the shell
+// reads them.
+TEST(ProgramFile, VersionResourceGivesTheNameTheVersionOfTheVersionBoxAndADescription)
+{
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(TESSAREL_EXE, &ignored);
+    ASSERT_GT(size, 0u) << "no version resource";
+    std::vector<unsigned char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoW(TESSAREL_EXE, 0, size, block.data()));
+    const auto value = [&block](const wchar_t* name) {
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\041103a4\\") + name;
+        wchar_t* text = nullptr;
+        UINT length = 0;
+        return VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) && text
+                   ? std::wstring(text)
+                   : std::wstring();
+    };
+    EXPECT_EQ(value(L"ProductName"), L"Tessarel あるふぁ～");
+    EXPECT_EQ(value(L"ProductVersion"), L"0.2.01");
+    EXPECT_EQ(value(L"FileVersion"), L"0.2.01");
+    EXPECT_FALSE(value(L"FileDescription").empty());
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00000002u);  // 0.2
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00010000u);  // .1.0
 }

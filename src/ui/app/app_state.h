@@ -28,11 +28,12 @@ struct AppHandles {
     HWND swatch = nullptr;
 };
 
-// One direction of the view, in image pixels.
+// One direction of the view, in view pixels: the image at the zoom (at 100% they are image
+// pixels).
 struct ViewAxis {
-    int extent = 0;    // the image's size in this direction
+    int extent = 0;    // the view's size in this direction: the image's at the zoom
     int page = 0;      // the client area's size in this direction
-    int position = 0;  // the image pixel at the client area's first pixel
+    int position = 0;  // the view pixel at the client area's first pixel
 
     int LastPosition() const { return std::max(0, extent - page); }
     bool NeedsBar() const { return extent > page; }
@@ -47,7 +48,8 @@ struct ViewAxes {
     ViewAxis vertical;
 };
 
-// Which part of the image the main window shows.
+// Which part of the image the main window shows, and how. Every field is changed through
+// scroll_view.h, the view's one owner; the rest of the program reads it.
 struct ViewState {
     // Written by the window's fit and by scrolling; read by the paint, the pick and the drag.
     ViewAxes axes;

@@ -69,8 +69,8 @@ void SetViewExtent(HWND window, ImageSize view);
 // everything painted again.
 void PlaceViewOrigin(POINT origin);
 
-// Scrolls so that image pixel origin is at the client area's top-left corner, as far as the
-// image reaches; the pixels already on screen move with it and only what comes into view is
+// Scrolls so that view pixel origin is at the client area's top-left corner, as far as the
+// view reaches; the pixels already on screen move with it and only what comes into view is
 // painted again.
 void ScrollViewTo(HWND window, POINT origin);
 
