@@ -8,7 +8,8 @@ build=build/mingw
 
 exec xvfb-run -a -s "-screen 0 1600x1200x24 -nolisten tcp" sh -c '
     build="$1"
-    "$build/wine-run.sh" --start-server
+    # A prefix that cannot be prepared fails the run here rather than in every test.
+    "$build/wine-run.sh" --start-server || exit 1
     ctest --preset mingw
     result=$?
     "$build/wine-run.sh" --stop-server
