@@ -11,8 +11,9 @@
 #   SUITE_TESTS_LIST         where the listing is kept between runs
 #   SUITE_TESTS_APART        suites whose tests each need a process of their own
 #   SUITE_TESTS_OFF_SCREEN   suites that make no window and send no input; every other suite
-#                            holds the display (RESOURCE_LOCK), so that only these run beside
-#                            another test when CTest runs tests in parallel
+#                            holds one of the two displays (tests/displays.json, through
+#                            RESOURCE_GROUPS), so that two window suites run at a time, each
+#                            on its own display, and these run beside them
 #   SUITE_TESTS_TIMEOUT      seconds a suite's process may take
 #   SUITE_TESTS_WORKING_DIR  where the tests run
 
@@ -60,7 +61,11 @@ function(add_gtest_process name filter suite)
         WORKING_DIRECTORY "${SUITE_TESTS_WORKING_DIR}")
     list(FIND SUITE_TESTS_OFF_SCREEN "${suite}" off_screen)
     if(off_screen EQUAL -1)
-        set_tests_properties("${name}" PROPERTIES RESOURCE_LOCK display)
+        set_tests_properties("${name}" PROPERTIES RESOURCE_GROUPS "displays:1")
+    else()
+        # Started first, until CTest has timed a run: the longest of them take about as long
+        # as a display's share of the window suites, and run beside those.
+        set_tests_properties("${name}" PROPERTIES COST 1)
     endif()
 endfunction()
 
