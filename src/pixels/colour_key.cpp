@@ -1,0 +1,307 @@
+#include "colour_key.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#include "edge_unmix.h"
+#include "key_mask.h"
+
+namespace {
+
+constexpr std::uint32_t kLargestTolerance = 255;
+constexpr std::uint8_t kEdgeBand = 2;       // pixels this near the background are un-mixed
+constexpr int kReferenceReach = 3;          // how far an edge pixel looks for the subject's colour
+constexpr ArgbValue kColourBits = 0x00FFFFFFu;
+constexpr double kFadeSlope = 0.05;         // the most alpha a fade gains per pixel from the background
+constexpr int kFadeDarkest = 64;            // a fade's colour, taken out of K, is this dark at most
+
+// What the work knows of the image, the area and its mask.
+struct KeyWork {
+    const PixelRows& image;
+    const ColourKeyOptions& options;
+    ImageRect area;
+    ArgbValue key;
+    KeyMask mask;
+
+    const ArgbValue* ImageRow(std::uint32_t y) const { return image.Row(area.y + y) + area.x; }
+};
+
+int Channel(ArgbValue value, int shift) { return static_cast<int>((value >> shift) & 0xFFu); }
+
+// The largest difference of value from key over red, green and blue.
+std::uint32_t KeyDistance(ArgbValue value, ArgbValue key)
+{
+    const int red = std::abs(Channel(value, 16) - Channel(key, 16));
+    const int green = std::abs(Channel(value, 8) - Channel(key, 8));
+    const int blue = std::abs(Channel(value, 0) - Channel(key, 0));
+    return static_cast<std::uint32_t>(std::max(red, std::max(green, blue)));
+}
+
+// Marks the pixels within the tolerance of the key, and, unless the background must be
+// connected, makes them the background.
+void MarkNearKey(KeyWork& work)
+{
+    const std::uint32_t tolerance = std::min(work.options.tolerance, kLargestTolerance);
+    const std::uint8_t flags = work.options.connected ? kNearKey : static_cast<std::uint8_t>(kNearKey | kBackground);
+    for (std::uint32_t y = 0; y < work.area.height; ++y) {
+        const ArgbValue* pixels = work.ImageRow(y);
+        std::uint8_t* row = work.mask.Row(y);
+        for (std::uint32_t x = 0; x < work.area.width; ++x)
+            row[x] = KeyDistance(pixels[x], work.key) <= tolerance ? flags : 0;
+    }
+}
+
+bool InArea(const ImageRect& area, std::uint32_t x, std::uint32_t y)
+{
+    return x >= area.x && y >= area.y && x - area.x < area.width && y - area.y < area.height;
+}
+
+// Finds the background; false when there is no memory for it.
+bool FindBackground(KeyWork& work)
+{
+    MarkNearKey(work);
+    const ColourKeyOptions& options = work.options;
+    if (!options.connected)
+        return true;
+    if (!InArea(work.area, options.startX, options.startY))
+        return true;
+    return FillFrom(work.mask, options.startX - work.area.x, options.startY - work.area.y, kNearKey, kBackground);
+}
+
+// True when value, not the background, could be part of a fade: a darkening of the key that
+// gains alpha slowly enough with its distance from the background.
+bool MayFade(ArgbValue value, ArgbValue key, std::uint8_t distance)
+{
+    const double alpha = SmallestAlpha(value, key);
+    if (alpha <= 0.0)
+        return false;
+    if (distance < kFarthestDistance && alpha > kFadeSlope * (distance + 1))
+        return false;
+    for (const int shift : {16, 8, 0}) {
+        const int k = Channel(key, shift);
+        const double f = k + (Channel(value, shift) - k) / alpha;
+        if (f > kFadeDarkest)
+            return false;
+    }
+    return true;
+}
+
+// Marks the fades: the pixels that may fade and join the background through such pixels.
+bool FindFades(KeyWork& work)
+{
+    KeyMask& mask = work.mask;
+    for (std::uint32_t y = 0; y < mask.height; ++y) {
+        const ArgbValue* pixels = work.ImageRow(y);
+        std::uint8_t* row = mask.Row(y);
+        for (std::uint32_t x = 0; x < mask.width; ++x) {
+            const std::uint8_t distance = KeyMask::Distance(row[x]);
+            if (distance == 0 || !MayFade(pixels[x], work.key, distance))
+                continue;
+            row[x] |= kMayFade;
+            // A pixel next to the background starts a fade.
+            if (distance == 1)
+                row[x] |= kFade | kPending;
+        }
+    }
+    return FillFromPending(mask, kMayFade, kFade);
+}
+
+// True when the pixel of this mask value may change.
+bool MayChange(std::uint8_t value, std::uint8_t band)
+{
+    if (value & (kBackground | kFade))
+        return true;
+    return !(value & kNearKey) && KeyMask::Distance(value) <= band;
+}
+
+// The bounds, in the area, of the pixels that may change; empty when there are none.
+ImageRect MayChange(const KeyWork& work)
+{
+    const KeyMask& mask = work.mask;
+    const std::uint8_t band = work.options.cleanEdges ? kEdgeBand : 0;
+    std::uint32_t left = mask.width, top = mask.height, right = 0, bottom = 0;
+    for (std::uint32_t y = 0; y < mask.height; ++y) {
+        const std::uint8_t* row = mask.Row(y);
+        std::uint32_t first = 0;
+        while (first < mask.width && !MayChange(row[first], band))
+            ++first;
+        if (first == mask.width)
+            continue;
+        std::uint32_t last = mask.width;
+        while (!MayChange(row[last - 1], band))
+            --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+        top = std::min(top, y);
+        bottom = y + 1;
+    }
+    if (left >= right)
+        return ImageRect{};
+    return ImageRect{left, top, right - left, bottom - top};
+}
+
+// The alpha of an edge pixel: from the subject's colour nearest to it beyond the edge band,
+// the one that best explains it as a mix with the key; where the subject is too thin to have
+// such pixels, the smallest alpha, which takes the colour as far from the key as it goes.
+double EdgeAlpha(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel)
+{
+    const KeyMask& mask = work.mask;
+    const std::uint32_t top = y >= kReferenceReach ? y - kReferenceReach : 0;
+    const std::uint32_t bottom = std::min(mask.height, y + kReferenceReach + 1);
+    const std::uint32_t left = x >= kReferenceReach ? x - kReferenceReach : 0;
+    const std::uint32_t right = std::min(mask.width, x + kReferenceReach + 1);
+    double bestScore = 0.0;
+    ArgbValue best = 0;
+    bool found = false;
+    for (std::uint32_t j = top; j < bottom; ++j) {
+        const std::uint8_t* row = mask.Row(j);
+        const ArgbValue* pixels = work.ImageRow(j);
+        for (std::uint32_t i = left; i < right; ++i) {
+            if (KeyMask::Distance(row[i]) <= kEdgeBand || (row[i] & (kNearKey | kFade)))
+                continue;
+            const double score = ReferenceScore(pixel, work.key, pixels[i]);
+            if (score > bestScore) {
+                bestScore = score;
+                best = pixels[i];
+                found = true;
+            }
+        }
+    }
+    return found ? AlphaAlong(pixel, work.key, best) : SmallestAlpha(pixel, work.key);
+}
+
+// The new value of the area's pixel (x, y).
+ArgbValue NewPixel(const KeyWork& work, std::uint32_t x, std::uint32_t y)
+{
+    const std::uint8_t value = work.mask.Row(y)[x];
+    const ArgbValue pixel = work.ImageRow(y)[x];
+    if (value & kBackground)
+        return pixel & kColourBits;
+    if (value & kFade)
+        return Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
+    if (!work.options.cleanEdges || (value & kNearKey) || KeyMask::Distance(value) > kEdgeBand)
+        return pixel;
+    return Unmixed(pixel, work.key, EdgeAlpha(work, x, y, pixel));
+}
+
+// The bounds of the pixels that differ, grown pixel by pixel.
+struct Bounds {
+    std::uint32_t left = UINT32_MAX, top = UINT32_MAX, right = 0, bottom = 0;
+
+    void Add(std::uint32_t x, std::uint32_t y)
+    {
+        left = std::min(left, x);
+        right = std::max(right, x + 1);
+        top = std::min(top, y);
+        bottom = y + 1;
+    }
+    ImageRect Rect() const { return left < right ? ImageRect{left, top, right - left, bottom - top} : ImageRect{}; }
+};
+
+// Appends the new pixels of rect (in the area) to out, row by row; returns the bounds, in
+// rect's own pixels, of those that differ from the image's.
+ImageRect AppendNewPixels(const KeyWork& work, const ImageRect& rect, std::vector<ArgbValue>& out)
+{
+    Bounds bounds;
+    for (std::uint32_t y = 0; y < rect.height; ++y) {
+        const std::uint8_t* row = work.mask.Row(rect.y + y) + rect.x;
+        const ArgbValue* pixels = work.ImageRow(rect.y + y) + rect.x;
+        for (std::uint32_t x = 0; x < rect.width; ++x) {
+            // Most pixels are the background or far from it: those need no look around.
+            const std::uint8_t value = row[x];
+            ArgbValue pixel = pixels[x];
+            if (value & kBackground)
+                pixel &= kColourBits;
+            else if (KeyMask::Distance(value) <= kEdgeBand || (value & kFade))
+                pixel = NewPixel(work, rect.x + x, rect.y + y);
+            if (pixel != pixels[x])
+                bounds.Add(x, y);
+            out.push_back(pixel);
+        }
+    }
+    return bounds.Rect();
+}
+
+// Moves the pixels of inner (in the rectangle of width pixels per row that pixels hold) to
+// the front of pixels, row by row, and drops the rest. Every row moves towards the front, so
+// no row overwrites one still to be moved.
+void KeepOnly(std::vector<ArgbValue>& pixels, std::uint32_t width, const ImageRect& inner)
+{
+    if (inner.width == width && inner.y == 0) {
+        pixels.resize(inner.PixelCount());
+        return;
+    }
+    for (std::uint32_t y = 0; y < inner.height; ++y) {
+        const ArgbValue* from = pixels.data() + std::size_t{inner.y + y} * width + inner.x;
+        std::copy(from, from + inner.width, pixels.data() + std::size_t{y} * inner.width);
+    }
+    pixels.resize(inner.PixelCount());
+}
+
+// Makes the result from the finished mask; false when there is no memory for it.
+bool MakeResult(const KeyWork& work, ColourKeyResult& result)
+{
+    const ImageRect rect = MayChange(work);
+    if (rect.PixelCount() == 0)
+        return true;
+    try {
+        result.pixels.reserve(rect.PixelCount());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const ImageRect inner = AppendNewPixels(work, rect, result.pixels);
+    KeepOnly(result.pixels, rect.width, inner);
+    if (inner.PixelCount() > 0)
+        result.changed = ImageRect{work.area.x + rect.x + inner.x, work.area.y + rect.y + inner.y, inner.width,
+                                   inner.height};
+    return true;
+}
+
+// The area clipped to the image.
+ImageRect ClippedArea(const ImageRect& area, ImageSize size)
+{
+    ImageRect clipped;
+    if (area.x >= size.width || area.y >= size.height)
+        return clipped;
+    clipped.x = area.x;
+    clipped.y = area.y;
+    clipped.width = std::min(area.width, size.width - area.x);
+    clipped.height = std::min(area.height, size.height - area.y);
+    return clipped;
+}
+
+// Finds the background, the edges and the fades in the mask; false when out of memory.
+bool MarkMask(KeyWork& work)
+{
+    if (!FindBackground(work))
+        return false;
+    if (!work.options.cleanEdges && !work.options.softShadows)
+        return true;
+    if (!MeasureDistances(work.mask, work.options.softShadows ? kFarthestDistance : kEdgeBand + 1))
+        return false;
+    return !work.options.softShadows || FindFades(work);
+}
+
+}  // namespace
+
+bool MakeColourTransparent(const PixelRows& image, ImageSize size, const ColourKeyOptions& options,
+                           ColourKeyResult& result)
+{
+    // The pixels' memory is kept: a preview that asks again and again reuses it.
+    result.changed = ImageRect{};
+    result.pixels.clear();
+    KeyWork work{image, options, ClippedArea(options.area, size), options.key & kColourBits, KeyMask{}};
+    if (work.area.PixelCount() == 0)
+        return true;
+    work.mask.width = work.area.width;
+    work.mask.height = work.area.height;
+    work.mask.bytes.reset(new (std::nothrow) std::uint8_t[work.area.PixelCount()]);
+    if (!work.mask.bytes)
+        return false;
+    if (MarkMask(work) && MakeResult(work, result))
+        return true;
+    result = ColourKeyResult{};
+    return false;
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Taking the key colour K out of a pixel P that mixes it with the subject's colour F:
+// P = alpha·F + (1 − alpha)·K. Pure C++.
+#include "pixel_rows.h"
+
+// The smallest alpha that keeps F = K + (P − K)/alpha inside the RGB cube: the alpha that
+// takes F as far from K, along the line from K through P, as a colour can be. 0 when P is K.
+double SmallestAlpha(ArgbValue pixel, ArgbValue key) noexcept;
+
+// How well reference, a colour of the subject, explains pixel as a mix with key: the length
+// of reference − K along P − K, less twice its distance from that line. Larger is better.
+double ReferenceScore(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept;
+
+// The alpha of pixel as a mix of reference and key: the projection of P − K on
+// reference − K, clamped to SmallestAlpha … 1.
+double AlphaAlong(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept;
+
+// pixel with key taken out at alpha: F = K + (P − K)/alpha, with alpha rounded to 8 bits first
+// so that F over K gives P back, and the new alpha alpha times pixel's own. pixel itself when
+// alpha rounds to 255.
+ArgbValue Unmixed(ArgbValue pixel, ArgbValue key, double alpha) noexcept;
