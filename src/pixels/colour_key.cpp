@@ -13,6 +13,9 @@ namespace {
 constexpr std::uint32_t kLargestTolerance = 255;
 constexpr std::uint8_t kEdgeBand = 2;       // pixels this near the background are un-mixed
 constexpr int kReferenceReach = 3;          // how far an edge pixel looks for the subject's colour
+constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a picture without noise
+
+constexpr std::uint8_t kRim = kPending;  // after the fills: background next to the subject
 constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 constexpr double kFadeSlope = 0.05;         // the most alpha a fade gains per pixel from the background
 constexpr int kFadeDarkest = 64;            // a fade's colour, taken out of K, is this dark at most
@@ -26,6 +29,7 @@ struct KeyWork {
     KeyMask mask;
 
     const ArgbValue* ImageRow(std::uint32_t y) const { return image.Row(area.y + y) + area.x; }
+    std::uint32_t Tolerance() const { return std::min(options.tolerance, kLargestTolerance); }
 };
 
 int Channel(ArgbValue value, int shift) { return static_cast<int>((value >> shift) & 0xFFu); }
@@ -43,7 +47,7 @@ std::uint32_t KeyDistance(ArgbValue value, ArgbValue key)
 // connected, makes them the background.
 void MarkNearKey(KeyWork& work)
 {
-    const std::uint32_t tolerance = std::min(work.options.tolerance, kLargestTolerance);
+    const std::uint32_t tolerance = work.Tolerance();
     const std::uint8_t flags = work.options.connected ? kNearKey : static_cast<std::uint8_t>(kNearKey | kBackground);
     for (std::uint32_t y = 0; y < work.area.height; ++y) {
         const ArgbValue* pixels = work.ImageRow(y);
@@ -142,10 +146,11 @@ ImageRect MayChange(const KeyWork& work)
     return ImageRect{left, top, right - left, bottom - top};
 }
 
-// The alpha of an edge pixel: from the subject's colour nearest to it beyond the edge band,
-// the one that best explains it as a mix with the key; where the subject is too thin to have
-// such pixels, the smallest alpha, which takes the colour as far from the key as it goes.
-double EdgeAlpha(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel)
+// Finds the subject's colour that best explains an edge pixel as a mix with the key: of the
+// pixels near it that are neither background, key nor fade, the one whose colour lies
+// farthest from the key along the line from the key through the pixel, and nearest to that
+// line. False when there is none.
+bool FindReference(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, ArgbValue& reference)
 {
     const KeyMask& mask = work.mask;
     const std::uint32_t top = y >= kReferenceReach ? y - kReferenceReach : 0;
@@ -153,23 +158,39 @@ double EdgeAlpha(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValu
     const std::uint32_t left = x >= kReferenceReach ? x - kReferenceReach : 0;
     const std::uint32_t right = std::min(mask.width, x + kReferenceReach + 1);
     double bestScore = 0.0;
-    ArgbValue best = 0;
     bool found = false;
     for (std::uint32_t j = top; j < bottom; ++j) {
         const std::uint8_t* row = mask.Row(j);
         const ArgbValue* pixels = work.ImageRow(j);
         for (std::uint32_t i = left; i < right; ++i) {
-            if (KeyMask::Distance(row[i]) <= kEdgeBand || (row[i] & (kNearKey | kFade)))
+            if (row[i] & (kBackground | kNearKey | kFade))
                 continue;
             const double score = ReferenceScore(pixel, work.key, pixels[i]);
             if (score > bestScore) {
                 bestScore = score;
-                best = pixels[i];
+                reference = pixels[i];
                 found = true;
             }
         }
     }
-    return found ? AlphaAlong(pixel, work.key, best) : SmallestAlpha(pixel, work.key);
+    return found;
+}
+
+// The new value of a pixel at the edge: with rim, one of the background next to the subject.
+// The subject's colour is taken from a reference near it; where the subject is too thin to
+// give one, the alpha is the smallest, which takes the colour as far from the key as it goes.
+ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, bool rim)
+{
+    ArgbValue reference = 0;
+    if (!FindReference(work, x, y, pixel, reference))
+        return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
+    const double alpha = AlphaAlong(pixel, work.key, reference);
+    // In a noisy picture the pixel's difference from the mix is noise: the reference's colour
+    // is the better guess of the subject's.
+    const double tolerance = work.Tolerance();
+    if (tolerance > kCleanTolerance && OnLine(pixel, work.key, reference, alpha, tolerance))
+        return Coloured(pixel, reference, alpha);
+    return Unmixed(pixel, work.key, alpha);
 }
 
 // The new value of the area's pixel (x, y).
@@ -178,12 +199,33 @@ ArgbValue NewPixel(const KeyWork& work, std::uint32_t x, std::uint32_t y)
     const std::uint8_t value = work.mask.Row(y)[x];
     const ArgbValue pixel = work.ImageRow(y)[x];
     if (value & kBackground)
-        return pixel & kColourBits;
+        return (value & kRim) && work.options.cleanEdges ? EdgePixel(work, x, y, pixel, true) : pixel & kColourBits;
     if (value & kFade)
         return Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
     if (!work.options.cleanEdges || (value & kNearKey) || KeyMask::Distance(value) > kEdgeBand)
         return pixel;
-    return Unmixed(pixel, work.key, EdgeAlpha(work, x, y, pixel));
+    return EdgePixel(work, x, y, pixel, false);
+}
+
+// Marks kRim on the background pixels next to the rest.
+void MarkRim(KeyMask& mask)
+{
+    for (std::uint32_t y = 0; y < mask.height; ++y) {
+        std::uint8_t* row = mask.Row(y);
+        for (std::uint32_t x = 0; x < mask.width; ++x) {
+            if (KeyMask::Distance(row[x]) != 1)
+                continue;
+            const std::uint32_t top = y > 0 ? y - 1 : 0, bottom = std::min(mask.height, y + 2);
+            const std::uint32_t left = x > 0 ? x - 1 : 0, right = std::min(mask.width, x + 2);
+            for (std::uint32_t j = top; j < bottom; ++j) {
+                std::uint8_t* around = mask.Row(j);
+                for (std::uint32_t i = left; i < right; ++i) {
+                    if (around[i] & kBackground)
+                        around[i] |= kRim;
+                }
+            }
+        }
+    }
 }
 
 // The bounds of the pixels that differ, grown pixel by pixel.
@@ -212,7 +254,7 @@ ImageRect AppendNewPixels(const KeyWork& work, const ImageRect& rect, std::vecto
             // Most pixels are the background or far from it: those need no look around.
             const std::uint8_t value = row[x];
             ArgbValue pixel = pixels[x];
-            if (value & kBackground)
+            if ((value & (kBackground | kRim)) == kBackground)
                 pixel &= kColourBits;
             else if (KeyMask::Distance(value) <= kEdgeBand || (value & kFade))
                 pixel = NewPixel(work, rect.x + x, rect.y + y);
@@ -281,7 +323,13 @@ bool MarkMask(KeyWork& work)
         return true;
     if (!MeasureDistances(work.mask, work.options.softShadows ? kFarthestDistance : kEdgeBand + 1))
         return false;
-    return !work.options.softShadows || FindFades(work);
+    if (work.options.softShadows && !FindFades(work))
+        return false;
+    // With a small tolerance the picture is clean, and the background's pixels next to the
+    // subject are the faintest part of its edge; with a large one they are noise, and cleared.
+    if (work.options.cleanEdges && work.Tolerance() <= kCleanTolerance)
+        MarkRim(work.mask);
+    return true;
 }
 
 }  // namespace

@@ -77,3 +77,22 @@ ArgbValue Unmixed(ArgbValue pixel, ArgbValue key, double alpha) noexcept
     const ArgbValue newAlpha = (static_cast<ArgbValue>(level) * oldAlpha + kChannelMax / 2) / kChannelMax;
     return (newAlpha << 24) | colour;
 }
+
+bool OnLine(ArgbValue pixel, ArgbValue key, ArgbValue reference, double alpha, double levels) noexcept
+{
+    double off = 0.0;
+    for (const int shift : kShifts) {
+        const double k = Channel(key, shift);
+        const double d = Channel(pixel, shift) - (k + alpha * (Channel(reference, shift) - k));
+        off += d * d;
+    }
+    return off <= levels * levels;
+}
+
+ArgbValue Coloured(ArgbValue pixel, ArgbValue reference, double alpha) noexcept
+{
+    const int level = std::clamp(static_cast<int>(std::lround(alpha * kChannelMax)), 0, kChannelMax);
+    const ArgbValue oldAlpha = pixel >> 24;
+    const ArgbValue newAlpha = (static_cast<ArgbValue>(level) * oldAlpha + kChannelMax / 2) / kChannelMax;
+    return (newAlpha << 24) | (reference & 0x00FFFFFFu);
+}

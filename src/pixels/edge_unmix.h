@@ -19,3 +19,9 @@ double AlphaAlong(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept;
 // so that F over K gives P back, and the new alpha alpha times pixel's own. pixel itself when
 // alpha rounds to 255.
 ArgbValue Unmixed(ArgbValue pixel, ArgbValue key, double alpha) noexcept;
+
+// True when pixel lies within levels of the mix of reference and key at alpha.
+bool OnLine(ArgbValue pixel, ArgbValue key, ArgbValue reference, double alpha, double levels) noexcept;
+
+// reference's colour at alpha (rounded to 8 bits) times pixel's own alpha.
+ArgbValue Coloured(ArgbValue pixel, ArgbValue reference, double alpha) noexcept;
