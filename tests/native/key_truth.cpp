@@ -78,6 +78,18 @@ Premultiplied LayerAt(const std::vector<Shape>& shapes, double x, double y)
     return layer;
 }
 
+// How far a shape reaches from its centre or stroke ends, blur included.
+constexpr double kBlurReach = 5.0;  // blurs counted to this many times their width
+
+bool Reaches(const Shape& shape, double x, double y)
+{
+    const double reach = shape.size + (shape.kind == Kind::kSoftDisc ? kBlurReach * shape.inner : 0.0) + 2.0;
+    return x >= std::min(shape.x0, shape.kind == Kind::kStroke ? shape.x1 : shape.x0) - reach &&
+           x <= std::max(shape.x0, shape.kind == Kind::kStroke ? shape.x1 : shape.x0) + reach &&
+           y >= std::min(shape.y0, shape.kind == Kind::kStroke ? shape.y1 : shape.y0) - reach &&
+           y <= std::max(shape.y0, shape.kind == Kind::kStroke ? shape.y1 : shape.y0) + reach;
+}
+
 bool NearSharpEdge(const std::vector<Shape>& shapes, double x, double y)
 {
     for (const Shape& shape : shapes) {
@@ -88,9 +100,14 @@ bool NearSharpEdge(const std::vector<Shape>& shapes, double x, double y)
 }
 
 // The layer over pixel (x, y): sampled kSamples² times near a sharp edge, once elsewhere.
-Premultiplied PixelOf(const std::vector<Shape>& shapes, std::uint32_t x, std::uint32_t y)
+Premultiplied PixelOf(const std::vector<Shape>& all, std::uint32_t x, std::uint32_t y, std::vector<Shape>& shapes)
 {
     const double cx = x + 0.5, cy = y + 0.5;
+    shapes.clear();
+    for (const Shape& shape : all) {
+        if (Reaches(shape, cx, cy))
+            shapes.push_back(shape);
+    }
     if (!NearSharpEdge(shapes, cx, cy))
         return LayerAt(shapes, cx, cy);
     Premultiplied sum;
@@ -317,28 +334,42 @@ void JpegRoundTrip(std::vector<ArgbValue>& pixels, ImageSize size, int quality)
 
 }  // namespace
 
-TruthCase DrawTruthCase(TruthScene scene, ArgbValue key)
+TruthLayer DrawTruthLayer(TruthScene scene)
+{
+    TruthLayer layer;
+    layer.name = SceneName(scene);
+    const std::vector<Shape> shapes = ShapesOf(scene);
+    std::vector<Shape> scratch;
+    for (std::uint32_t y = 0; y < kTruthHeight; ++y) {
+        for (std::uint32_t x = 0; x < kTruthWidth; ++x) {
+            const Premultiplied p = PixelOf(shapes, x, y, scratch);
+            layer.premultiplied.push_back({p.r, p.g, p.b, p.a});
+        }
+    }
+    return layer;
+}
+
+TruthCase Flattened(const TruthLayer& layer, ArgbValue key)
 {
     TruthCase c;
     char name[64];
-    std::snprintf(name, sizeof name, "%s on %06X", SceneName(scene), static_cast<unsigned>(key));
+    std::snprintf(name, sizeof name, "%s on %06X", layer.name.c_str(), static_cast<unsigned>(key));
     c.name = name;
     c.key = key;
     c.size = ImageSize{kTruthWidth, kTruthHeight};
-    const std::vector<Shape> shapes = ShapesOf(scene);
     const double kr = Channel(key, 16), kg = Channel(key, 8), kb = Channel(key, 0);
-    for (std::uint32_t y = 0; y < kTruthHeight; ++y) {
-        for (std::uint32_t x = 0; x < kTruthWidth; ++x) {
-            const Premultiplied p = PixelOf(shapes, x, y);
-            const ArgbValue alpha = static_cast<ArgbValue>(std::lround(p.a * 255));
-            const ArgbValue colour = p.a > 0 ? Rgb(p.r / p.a, p.g / p.a, p.b / p.a) : 0;
-            c.truth.push_back((alpha << 24) | colour);
-            c.input.push_back(0xFF000000u | Rgb(p.r + kr * (1 - p.a), p.g + kg * (1 - p.a), p.b + kb * (1 - p.a)));
-        }
+    for (const std::array<double, 4>& p : layer.premultiplied) {
+        const double r = p[0], g = p[1], b = p[2], a = p[3];
+        const ArgbValue alpha = static_cast<ArgbValue>(std::lround(a * 255));
+        const ArgbValue colour = a > 0 ? Rgb(r / a, g / a, b / a) : 0;
+        c.truth.push_back((alpha << 24) | colour);
+        c.input.push_back(0xFF000000u | Rgb(r + kr * (1 - a), g + kg * (1 - a), b + kb * (1 - a)));
     }
     MarkEnclosed(c);
     return c;
 }
+
+TruthCase DrawTruthCase(TruthScene scene, ArgbValue key) { return Flattened(DrawTruthLayer(scene), key); }
 
 TruthCase AsJpeg(const TruthCase& truthCase, int quality)
 {

@@ -2,6 +2,7 @@
 // Pictures of known truth for the colour work: shapes drawn supersampled as a layer whose
 // colour F* and coverage alpha* are known, flattened over a key colour K, and the measures of
 // a result against that truth. Pure C++ (the JPEG copy uses libjpeg).
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -36,7 +37,19 @@ struct TruthCase {
     std::vector<std::uint8_t> hole;
 };
 
-// The scene drawn over key, 600 × 400.
+// A scene's layer, 600 × 400, before it is flattened: premultiplied red, green, blue (0 to
+// 255) and alpha (0 to 1), as supersampled, row by row.
+struct TruthLayer {
+    std::string name;
+    std::vector<std::array<double, 4>> premultiplied;
+};
+
+TruthLayer DrawTruthLayer(TruthScene scene);
+
+// The layer flattened over key.
+TruthCase Flattened(const TruthLayer& layer, ArgbValue key);
+
+// The scene drawn and flattened over key.
 TruthCase DrawTruthCase(TruthScene scene, ArgbValue key);
 
 // The case with its input replaced by the input saved as a JPEG at quality and read back.
