@@ -185,11 +185,16 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
     if (!FindReference(work, x, y, pixel, reference))
         return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
     const double alpha = AlphaAlong(pixel, work.key, reference);
-    // In a noisy picture the pixel's difference from the mix is noise: the reference's colour
-    // is the better guess of the subject's.
-    const double tolerance = work.Tolerance();
-    if (tolerance > kCleanTolerance && OnLine(pixel, work.key, reference, alpha, tolerance))
-        return Coloured(pixel, reference, alpha);
+    // In a noisy picture a pixel within the tolerance of the subject's colour is the subject,
+    // as one within it of the key is the background; and a pixel's difference from the mix is
+    // noise, the reference's colour the better guess of the subject's.
+    const std::uint32_t tolerance = work.Tolerance();
+    if (tolerance > kCleanTolerance) {
+        if (KeyDistance(pixel, reference) <= tolerance)
+            return pixel;
+        if (OnLine(pixel, work.key, reference, alpha, tolerance))
+            return Coloured(pixel, reference, alpha);
+    }
     return Unmixed(pixel, work.key, alpha);
 }
 
