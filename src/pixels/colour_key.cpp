@@ -35,7 +35,7 @@ struct KeyWork {
 int Channel(ArgbValue value, int shift) { return static_cast<int>((value >> shift) & 0xFFu); }
 
 // The largest difference of value from key over red, green and blue.
-std::uint32_t KeyDistance(ArgbValue value, ArgbValue key)
+inline std::uint32_t KeyDistance(ArgbValue value, ArgbValue key)
 {
     const int red = std::abs(Channel(value, 16) - Channel(key, 16));
     const int green = std::abs(Channel(value, 8) - Channel(key, 8));
@@ -159,12 +159,17 @@ bool FindReference(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbVa
     const std::uint32_t right = std::min(mask.width, x + kReferenceReach + 1);
     double bestScore = 0.0;
     bool found = false;
+    // A subject is mostly flat: a colour just scored needs no score again.
+    bool scored = false;
+    ArgbValue seen = 0;
     for (std::uint32_t j = top; j < bottom; ++j) {
         const std::uint8_t* row = mask.Row(j);
         const ArgbValue* pixels = work.ImageRow(j);
         for (std::uint32_t i = left; i < right; ++i) {
-            if (row[i] & (kBackground | kNearKey | kFade))
+            if ((row[i] & (kBackground | kNearKey | kFade)) || (scored && pixels[i] == seen))
                 continue;
+            scored = true;
+            seen = pixels[i];
             const double score = ReferenceScore(pixel, work.key, pixels[i]);
             if (score > bestScore) {
                 bestScore = score;

@@ -1,10 +1,15 @@
 #include <algorithm>
+#include <array>
 #include <new>
 #include <vector>
 
 #include "key_mask.h"
 
 namespace {
+
+constexpr std::uint8_t kAllBits = 0xFF;
+constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
+constexpr std::uint64_t kEveryByte = 0x0101010101010101ull;  // times a byte: that byte in each
 
 // The spans the stack holds at most: enough for any ordinary shape, small beside an image.
 constexpr std::size_t kStackSpans = std::size_t{1} << 16;
@@ -135,8 +140,9 @@ private:
     std::vector<Span> stack_;
 };
 
-// Each pixel's distance along its row to the nearest background pixel, capped at cap.
-void RowDistances(const std::uint8_t* row, std::uint32_t width, std::uint8_t cap, std::uint8_t* out)
+// Each pixel's reach along its row as a byte of bits: bit k set when the background is
+// within k pixels of it along the row (bits from cap on are left to be ignored).
+void RowReach(const std::uint8_t* row, std::uint32_t width, std::uint8_t cap, std::uint8_t* out)
 {
     std::uint8_t distance = cap;
     for (std::uint32_t x = 0; x < width; ++x) {
@@ -146,26 +152,33 @@ void RowDistances(const std::uint8_t* row, std::uint32_t width, std::uint8_t cap
     distance = cap;
     for (std::uint32_t x = width; x-- > 0;) {
         distance = (row[x] & kBackground) ? 0 : static_cast<std::uint8_t>(std::min<int>(cap, distance + 1));
-        out[x] = std::min(out[x], distance);
+        out[x] = static_cast<std::uint8_t>(kAllBits << std::min(out[x], distance));
     }
 }
 
-// The 8-neighbour distance is the smallest over the rows k apart of the larger of k and the
-// distance along that row, so the rows' distances are kept for the 2·cap + 1 rows around
-// the one being written, in a ring.
-class DistanceRows {
+// The reach of the rows within cap of the one being written, kept in a ring. The rows are
+// padded to whole words, which are combined eight pixels at a time.
+class ReachRows {
 public:
-    DistanceRows(const KeyMask& mask, std::uint8_t cap)
-        : mask_(mask), cap_(cap), rows_(std::size_t{2} * cap + 1), ring_(rows_.size() * mask.width)
+    ReachRows(const KeyMask& mask, std::uint8_t cap)
+        : mask_(mask),
+          cap_(cap),
+          words_((mask.width + kWordBytes - 1) / kWordBytes),
+          rows_(std::size_t{2} * cap + 1),
+          ring_(rows_.size() * words_)
     {
     }
 
-    const std::uint8_t* Along(std::uint32_t y)
+    std::size_t Words() const { return words_; }
+
+    const std::uint64_t* Along(std::uint32_t y)
     {
-        std::uint8_t* row = ring_.data() + std::size_t{y % rows_.size()} * mask_.width;
-        if (rows_[y % rows_.size()] != y + 1) {
-            RowDistances(mask_.Row(y), mask_.width, cap_, row);
-            rows_[y % rows_.size()] = y + 1;
+        const std::size_t slot = y % rows_.size();
+        std::uint64_t* row = ring_.data() + slot * words_;
+        if (rows_[slot] != y + 1) {
+            row[words_ - 1] = 0;
+            RowReach(mask_.Row(y), mask_.width, cap_, reinterpret_cast<std::uint8_t*>(row));
+            rows_[slot] = y + 1;
         }
         return row;
     }
@@ -173,15 +186,30 @@ public:
 private:
     const KeyMask& mask_;
     std::uint8_t cap_;
+    std::size_t words_;
     std::vector<std::uint32_t> rows_;  // per ring slot: the row it holds, plus one (0: none)
-    std::vector<std::uint8_t> ring_;
+    std::vector<std::uint64_t> ring_;
 };
 
-// Lowers distances to the larger of step and the row distances of along.
-void NearerBy(std::uint8_t* distances, const std::uint8_t* along, std::uint32_t width, std::uint8_t step)
+// Adds to reach the reach of a row step rows away: only its bits from step on count.
+void AddReach(std::uint64_t* reach, const std::uint64_t* along, std::size_t words, std::uint8_t step)
 {
-    for (std::uint32_t x = 0; x < width; ++x)
-        distances[x] = std::min(distances[x], std::max(step, along[x]));
+    const std::uint64_t bits = kEveryByte * static_cast<std::uint8_t>(kAllBits << step);
+    for (std::size_t i = 0; i < words; ++i)
+        reach[i] |= along[i] & bits;
+}
+
+// The lowest bit set of each byte, or cap when none is set below it.
+std::array<std::uint8_t, 256> LowestBits(std::uint8_t cap)
+{
+    std::array<std::uint8_t, 256> lowest{};
+    for (unsigned value = 0; value < lowest.size(); ++value) {
+        std::uint8_t bit = 0;
+        while (bit < cap && !(value & (1u << bit)))
+            ++bit;
+        lowest[value] = bit;
+    }
+    return lowest;
 }
 
 }  // namespace
@@ -210,20 +238,22 @@ bool FillFromPending(KeyMask& mask, std::uint8_t candidate, std::uint8_t filled)
 bool MeasureDistances(KeyMask& mask, std::uint8_t cap)
 {
     try {
-        DistanceRows along(mask, cap);
-        std::vector<std::uint8_t> distances(mask.width);
+        ReachRows along(mask, cap);
+        const std::array<std::uint8_t, 256> lowest = LowestBits(cap);
+        std::vector<std::uint64_t> reach(along.Words());
         for (std::uint32_t y = 0; y < mask.height; ++y) {
-            const std::uint8_t* own = along.Along(y);
-            std::copy(own, own + mask.width, distances.data());
-            for (std::uint8_t step = 1; step <= cap; ++step) {
+            const std::uint64_t* own = along.Along(y);
+            std::copy(own, own + reach.size(), reach.data());
+            for (std::uint8_t step = 1; step < cap; ++step) {
                 if (y >= step)
-                    NearerBy(distances.data(), along.Along(y - step), mask.width, step);
+                    AddReach(reach.data(), along.Along(y - step), reach.size(), step);
                 if (y + step < mask.height)
-                    NearerBy(distances.data(), along.Along(y + step), mask.width, step);
+                    AddReach(reach.data(), along.Along(y + step), reach.size(), step);
             }
+            const std::uint8_t* bytes = reinterpret_cast<const std::uint8_t*>(reach.data());
             std::uint8_t* row = mask.Row(y);
             for (std::uint32_t x = 0; x < mask.width; ++x)
-                row[x] = static_cast<std::uint8_t>((row[x] & kFlagBits) | (distances[x] << kDistanceShift));
+                row[x] = static_cast<std::uint8_t>((row[x] & kFlagBits) | (lowest[bytes[x]] << kDistanceShift));
         }
     } catch (const std::bad_alloc&) {
         return false;
