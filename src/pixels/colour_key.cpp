@@ -208,8 +208,10 @@ ArgbValue NewPixel(const KeyWork& work, std::uint32_t x, std::uint32_t y)
 {
     const std::uint8_t value = work.mask.Row(y)[x];
     const ArgbValue pixel = work.ImageRow(y)[x];
+    // Background of exactly the key is clear whatever is next to it.
     if (value & kBackground)
-        return (value & kRim) && work.options.cleanEdges ? EdgePixel(work, x, y, pixel, true) : pixel & kColourBits;
+        return (value & kRim) && (pixel & kColourBits) != work.key ? EdgePixel(work, x, y, pixel, true)
+                                                                   : pixel & kColourBits;
     if (value & kFade)
         return Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
     if (!work.options.cleanEdges || (value & kNearKey) || KeyMask::Distance(value) > kEdgeBand)
