@@ -113,14 +113,18 @@ TEST(ColourKeyTruth, ThinLinesAndLettersKeepLittleHalo)
     }
 }
 
-// A JPEG's noise: a larger tolerance clears the background, and nothing of it is left visible.
+// A JPEG's noise: a larger tolerance clears the background, and nothing of it is left
+// visible, whether the JPEG keeps its colour at full resolution or at half.
 TEST(ColourKeyTruth, JpegAtToleranceFortyLeavesNoBackground)
 {
-    const TruthCase jpeg = AsJpeg(DrawTruthCase(TruthScene::kLogo, kWhiteKey), kJpegQuality);
-    const TruthMeasures m = Keyed(jpeg, kJpegTolerance, true, false);
-    EXPECT_EQ(m.backgroundAbove8, 0u);
-    EXPECT_LE(m.halo, 5400u);
-    EXPECT_EQ(m.farInsideChanged, 0u);
+    const TruthCase logo = DrawTruthCase(TruthScene::kLogo, kWhiteKey);
+    const TruthMeasures full = Keyed(AsJpeg(logo, kJpegQuality, false), kJpegTolerance, true, false);
+    EXPECT_EQ(full.backgroundAbove8, 0u);
+    EXPECT_LE(full.halo, 5400u);
+    EXPECT_EQ(full.farInsideChanged, 0u);
+    const TruthMeasures half = Keyed(AsJpeg(logo, kJpegQuality, true), kJpegTolerance, true, false);
+    EXPECT_EQ(half.backgroundAbove8, 0u);
+    EXPECT_EQ(half.farInsideChanged, 0u);
 }
 
 // With soft shadows a drop shadow stays a shadow, and the subject, the light grey disc too,

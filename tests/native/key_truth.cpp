@@ -129,17 +129,21 @@ ArgbValue Rgb(double r, double g, double b)
     return (level(r) << 16) | (level(g) << 8) | level(b);
 }
 
+// Letters of strokes: rings with a stem or a bar, as "o", "d", "b", "e", "q".
+void AddLetters(std::vector<Shape>& shapes, double x, double y, double size, Colour colour);
+
 std::vector<Shape> LogoShapes()
 {
-    return {
-        {Kind::kDisc, 200, 200, 0, 0, 150, 0, {225, 30, 60}, 1},
-        {Kind::kDisc, 215, 190, 0, 0, 70, 0, {255, 205, 225}, 1},
-        {Kind::kRing, 455.3, 205.7, 0, 0, 95, 52, {40, 30, 70}, 1},
-        {Kind::kStroke, 380, 40, 560, 60, 9, 0, {30, 60, 190}, 1},
+    std::vector<Shape> shapes = {
+        {Kind::kDisc, 170, 170, 0, 0, 130, 0, {225, 30, 60}, 1},
+        {Kind::kDisc, 185, 160, 0, 0, 60, 0, {255, 205, 225}, 1},
+        {Kind::kRing, 425.3, 175.7, 0, 0, 85, 46, {40, 30, 70}, 1},
+        {Kind::kStroke, 350, 30, 560, 50, 9, 0, {30, 60, 190}, 1},
     };
+    AddLetters(shapes, 70, 350, 48, {40, 30, 70});
+    return shapes;
 }
 
-// Letters of strokes: rings with a stem or a bar, as "o", "d", "b", "e", "q".
 void AddLetters(std::vector<Shape>& shapes, double x, double y, double size, Colour colour)
 {
     const double w = size * 0.12;
@@ -285,7 +289,7 @@ int OverDifference(ArgbValue a, ArgbValue b, ArgbValue backdrop)
     return worst;
 }
 
-void JpegRoundTrip(std::vector<ArgbValue>& pixels, ImageSize size, int quality)
+void JpegRoundTrip(std::vector<ArgbValue>& pixels, ImageSize size, int quality, bool halfColour)
 {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr jerr{};
@@ -300,6 +304,8 @@ void JpegRoundTrip(std::vector<ArgbValue>& pixels, ImageSize size, int quality)
     cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
+    if (!halfColour)
+        cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = 1;
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<unsigned char> row(size.width * 3);
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -371,11 +377,11 @@ TruthCase Flattened(const TruthLayer& layer, ArgbValue key)
 
 TruthCase DrawTruthCase(TruthScene scene, ArgbValue key) { return Flattened(DrawTruthLayer(scene), key); }
 
-TruthCase AsJpeg(const TruthCase& truthCase, int quality)
+TruthCase AsJpeg(const TruthCase& truthCase, int quality, bool halfColour)
 {
     TruthCase c = truthCase;
-    c.name += " as JPEG q" + std::to_string(quality);
-    JpegRoundTrip(c.input, c.size, quality);
+    c.name += " as JPEG q" + std::to_string(quality) + (halfColour ? " 4:2:0" : " 4:4:4");
+    JpegRoundTrip(c.input, c.size, quality, halfColour);
     return c;
 }
 

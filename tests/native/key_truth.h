@@ -52,8 +52,10 @@ TruthCase Flattened(const TruthLayer& layer, ArgbValue key);
 // The scene drawn and flattened over key.
 TruthCase DrawTruthCase(TruthScene scene, ArgbValue key);
 
-// The case with its input replaced by the input saved as a JPEG at quality and read back.
-TruthCase AsJpeg(const TruthCase& truthCase, int quality);
+// The case with its input replaced by the input saved as a JPEG at quality and read back:
+// with halfColour, its colour kept at half the resolution each way (4:2:0, the JPEG library's
+// default), otherwise at full resolution (4:4:4, as common converters write quality 90 and up).
+TruthCase AsJpeg(const TruthCase& truthCase, int quality, bool halfColour);
 
 // The options of the colour work on a case: its key, the whole image, start at the top-left.
 ColourKeyOptions TruthOptions(const TruthCase& truthCase, std::uint32_t tolerance, bool connected,
