@@ -1,6 +1,7 @@
 #include "colour_key.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -43,17 +44,36 @@ inline std::uint32_t KeyDistance(ArgbValue value, ArgbValue key)
     return static_cast<std::uint32_t>(std::max(red, std::max(green, blue)));
 }
 
+// Per channel, which of its 256 levels lie within the tolerance of the key's: a pixel is
+// near the key when all three of its levels are.
+struct NearLevels {
+    std::array<std::uint8_t, 256> red{}, green{}, blue{};
+
+    NearLevels(ArgbValue key, std::uint32_t tolerance, std::uint8_t flags)
+    {
+        for (int level = 0; level < 256; ++level) {
+            red[level] = std::abs(level - Channel(key, 16)) <= static_cast<int>(tolerance) ? flags : 0;
+            green[level] = std::abs(level - Channel(key, 8)) <= static_cast<int>(tolerance) ? flags : 0;
+            blue[level] = std::abs(level - Channel(key, 0)) <= static_cast<int>(tolerance) ? flags : 0;
+        }
+    }
+    std::uint8_t Of(ArgbValue value) const
+    {
+        return red[(value >> 16) & 0xFFu] & green[(value >> 8) & 0xFFu] & blue[value & 0xFFu];
+    }
+};
+
 // Marks the pixels within the tolerance of the key, and, unless the background must be
 // connected, makes them the background.
 void MarkNearKey(KeyWork& work)
 {
-    const std::uint32_t tolerance = work.Tolerance();
     const std::uint8_t flags = work.options.connected ? kNearKey : static_cast<std::uint8_t>(kNearKey | kBackground);
+    const NearLevels near(work.key, work.Tolerance(), flags);
     for (std::uint32_t y = 0; y < work.area.height; ++y) {
         const ArgbValue* pixels = work.ImageRow(y);
         std::uint8_t* row = work.mask.Row(y);
         for (std::uint32_t x = 0; x < work.area.width; ++x)
-            row[x] = KeyDistance(pixels[x], work.key) <= tolerance ? flags : 0;
+            row[x] = near.Of(pixels[x]);
     }
 }
 
@@ -240,14 +260,14 @@ void MarkRim(KeyMask& mask)
     }
 }
 
-// The bounds of the pixels that differ, grown pixel by pixel.
+// The bounds of the pixels that differ, grown row by row.
 struct Bounds {
     std::uint32_t left = UINT32_MAX, top = UINT32_MAX, right = 0, bottom = 0;
 
-    void Add(std::uint32_t x, std::uint32_t y)
+    void Add(std::uint32_t first, std::uint32_t last, std::uint32_t y)
     {
-        left = std::min(left, x);
-        right = std::max(right, x + 1);
+        left = std::min(left, first);
+        right = std::max(right, last + 1);
         top = std::min(top, y);
         bottom = y + 1;
     }
@@ -262,18 +282,27 @@ ImageRect AppendNewPixels(const KeyWork& work, const ImageRect& rect, std::vecto
     for (std::uint32_t y = 0; y < rect.height; ++y) {
         const std::uint8_t* row = work.mask.Row(rect.y + y) + rect.x;
         const ArgbValue* pixels = work.ImageRow(rect.y + y) + rect.x;
+        // The row is copied as it is, then the pixels that change are changed in place.
+        const std::size_t start = out.size();
+        out.insert(out.end(), pixels, pixels + rect.width);
+        ArgbValue* written = out.data() + start;
+        std::uint32_t first = rect.width, last = 0;
         for (std::uint32_t x = 0; x < rect.width; ++x) {
             // Most pixels are the background or far from it: those need no look around.
             const std::uint8_t value = row[x];
-            ArgbValue pixel = pixels[x];
             if ((value & (kBackground | kRim)) == kBackground)
-                pixel &= kColourBits;
+                written[x] &= kColourBits;
             else if (KeyMask::Distance(value) <= kEdgeBand || (value & kFade))
-                pixel = NewPixel(work, rect.x + x, rect.y + y);
-            if (pixel != pixels[x])
-                bounds.Add(x, y);
-            out.push_back(pixel);
+                written[x] = NewPixel(work, rect.x + x, rect.y + y);
+            else
+                continue;
+            if (written[x] != pixels[x]) {
+                first = std::min(first, x);
+                last = x;
+            }
         }
+        if (first < rect.width)
+            bounds.Add(first, last, y);
     }
     return bounds.Rect();
 }
