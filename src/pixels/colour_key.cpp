@@ -179,6 +179,7 @@ bool FindReference(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbVa
     const std::uint32_t right = std::min(mask.width, x + kReferenceReach + 1);
     double bestScore = 0.0;
     bool found = false;
+    const ReferenceScore scoring(pixel, work.key);
     // A subject is mostly flat: a colour just scored needs no score again.
     bool scored = false;
     ArgbValue seen = 0;
@@ -190,7 +191,7 @@ bool FindReference(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbVa
                 continue;
             scored = true;
             seen = pixels[i];
-            const double score = ReferenceScore(pixel, work.key, pixels[i]);
+            const double score = scoring.Of(pixels[i]);
             if (score > bestScore) {
                 bestScore = score;
                 reference = pixels[i];

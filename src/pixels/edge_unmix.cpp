@@ -28,22 +28,26 @@ double SmallestAlpha(ArgbValue pixel, ArgbValue key) noexcept
     return alpha;
 }
 
-double ReferenceScore(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept
+ReferenceScore::ReferenceScore(ArgbValue pixel, ArgbValue key) noexcept
+    : red_(Channel(pixel, 16) - Channel(key, 16)),
+      green_(Channel(pixel, 8) - Channel(key, 8)),
+      blue_(Channel(pixel, 0) - Channel(key, 0)),
+      key_(key)
 {
-    double along = 0.0;
-    double length = 0.0;
-    double reach = 0.0;
-    for (const int shift : kShifts) {
-        const double v = Channel(pixel, shift) - Channel(key, shift);
-        const double f = Channel(reference, shift) - Channel(key, shift);
-        along += v * f;
-        length += v * v;
-        reach += f * f;
-    }
-    if (length <= 0.0)
-        return -reach;
-    along /= std::sqrt(length);
-    const double off = std::sqrt(std::max(0.0, reach - along * along));
+    const double length = std::sqrt(red_ * red_ + green_ * green_ + blue_ * blue_);
+    const double scale = length > 0.0 ? 1.0 / length : 0.0;
+    red_ *= scale;
+    green_ *= scale;
+    blue_ *= scale;
+}
+
+double ReferenceScore::Of(ArgbValue reference) const noexcept
+{
+    const double r = Channel(reference, 16) - Channel(key_, 16);
+    const double g = Channel(reference, 8) - Channel(key_, 8);
+    const double b = Channel(reference, 0) - Channel(key_, 0);
+    const double along = r * red_ + g * green_ + b * blue_;
+    const double off = std::sqrt(std::max(0.0, r * r + g * g + b * b - along * along));
     return along - kLinePenalty * off;
 }
 

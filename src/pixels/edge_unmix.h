@@ -7,9 +7,20 @@
 // takes F as far from K, along the line from K through P, as a colour can be. 0 when P is K.
 double SmallestAlpha(ArgbValue pixel, ArgbValue key) noexcept;
 
-// How well reference, a colour of the subject, explains pixel as a mix with key: the length
-// of reference − K along P − K, less twice its distance from that line. Larger is better.
-double ReferenceScore(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept;
+// How well colours of the subject explain pixel as a mix with key. Made once per pixel, used
+// for each colour near it.
+class ReferenceScore {
+public:
+    ReferenceScore(ArgbValue pixel, ArgbValue key) noexcept;
+
+    // The length of reference − K along P − K, less twice its distance from that line:
+    // larger is better.
+    double Of(ArgbValue reference) const noexcept;
+
+private:
+    double red_, green_, blue_;  // the direction of P − K, of length 1 (0 when P is K)
+    ArgbValue key_;
+};
 
 // The alpha of pixel as a mix of reference and key: the projection of P − K on
 // reference − K, clamped to SmallestAlpha … 1.
