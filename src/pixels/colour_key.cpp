@@ -132,19 +132,23 @@ bool FindFades(KeyWork& work)
     return FillFromPending(mask, kMayFade, kFade);
 }
 
+// The band of pixels near the background that may change besides it: none without clean edges
+// (and then the mask holds no distances).
+std::uint8_t EdgeBand(const KeyWork& work) { return work.options.cleanEdges ? kEdgeBand : 0; }
+
 // True when the pixel of this mask value may change.
 bool MayChange(std::uint8_t value, std::uint8_t band)
 {
     if (value & (kBackground | kFade))
         return true;
-    return !(value & kNearKey) && KeyMask::Distance(value) <= band;
+    return band > 0 && !(value & kNearKey) && KeyMask::Distance(value) <= band;
 }
 
 // The bounds, in the area, of the pixels that may change; empty when there are none.
 ImageRect MayChange(const KeyWork& work)
 {
     const KeyMask& mask = work.mask;
-    const std::uint8_t band = work.options.cleanEdges ? kEdgeBand : 0;
+    const std::uint8_t band = EdgeBand(work);
     std::uint32_t left = mask.width, top = mask.height, right = 0, bottom = 0;
     for (std::uint32_t y = 0; y < mask.height; ++y) {
         const std::uint8_t* row = mask.Row(y);
@@ -280,6 +284,7 @@ struct Bounds {
 ImageRect AppendNewPixels(const KeyWork& work, const ImageRect& rect, std::vector<ArgbValue>& out)
 {
     Bounds bounds;
+    const std::uint8_t band = EdgeBand(work);
     for (std::uint32_t y = 0; y < rect.height; ++y) {
         const std::uint8_t* row = work.mask.Row(rect.y + y) + rect.x;
         const ArgbValue* pixels = work.ImageRow(rect.y + y) + rect.x;
@@ -293,7 +298,7 @@ ImageRect AppendNewPixels(const KeyWork& work, const ImageRect& rect, std::vecto
             const std::uint8_t value = row[x];
             if ((value & (kBackground | kRim)) == kBackground)
                 written[x] &= kColourBits;
-            else if (KeyMask::Distance(value) <= kEdgeBand || (value & kFade))
+            else if (MayChange(value, band))
                 written[x] = NewPixel(work, rect.x + x, rect.y + y);
             else
                 continue;
