@@ -289,7 +289,8 @@ int OverDifference(ArgbValue a, ArgbValue b, ArgbValue backdrop)
     return worst;
 }
 
-void JpegRoundTrip(std::vector<ArgbValue>& pixels, ImageSize size, int quality, bool halfColour)
+// pixels written as a JPEG at quality: the file's bytes.
+std::vector<unsigned char> JpegOf(const std::vector<ArgbValue>& pixels, ImageSize size, int quality, bool halfColour)
 {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr jerr{};
@@ -318,14 +319,23 @@ void JpegRoundTrip(std::vector<ArgbValue>& pixels, ImageSize size, int quality, 
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
+    std::vector<unsigned char> file(bytes, bytes + length);
+    std::free(bytes);
+    return file;
+}
 
+// Reads the JPEG file into pixels, opaque, of the size it was written at.
+void ReadJpeg(const std::vector<unsigned char>& file, ImageSize size, std::vector<ArgbValue>& pixels)
+{
     jpeg_decompress_struct dinfo{};
+    jpeg_error_mgr jerr{};
     dinfo.err = jpeg_std_error(&jerr);
     jpeg_create_decompress(&dinfo);
-    jpeg_mem_src(&dinfo, bytes, length);
+    jpeg_mem_src(&dinfo, file.data(), static_cast<unsigned long>(file.size()));
     jpeg_read_header(&dinfo, TRUE);
     dinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&dinfo);
+    std::vector<unsigned char> row(size.width * 3);
     while (dinfo.output_scanline < dinfo.output_height) {
         ArgbValue* to = pixels.data() + std::size_t{dinfo.output_scanline} * size.width;
         JSAMPROW rows[] = {row.data()};
@@ -335,7 +345,6 @@ void JpegRoundTrip(std::vector<ArgbValue>& pixels, ImageSize size, int quality, 
     }
     jpeg_finish_decompress(&dinfo);
     jpeg_destroy_decompress(&dinfo);
-    std::free(bytes);
 }
 
 }  // namespace
@@ -381,7 +390,7 @@ TruthCase AsJpeg(const TruthCase& truthCase, int quality, bool halfColour)
 {
     TruthCase c = truthCase;
     c.name += " as JPEG q" + std::to_string(quality) + (halfColour ? " 4:2:0" : " 4:4:4");
-    JpegRoundTrip(c.input, c.size, quality, halfColour);
+    ReadJpeg(JpegOf(c.input, c.size, quality, halfColour), c.size, c.input);
     return c;
 }
 
