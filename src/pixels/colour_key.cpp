@@ -1,0 +1,402 @@
+#include "colour_key.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#include "edge_unmix.h"
+#include "key_mask.h"
+
+namespace {
+
+constexpr std::uint32_t kLargestTolerance = 255;
+constexpr std::uint8_t kEdgeBand = 2;       // pixels this near the background are un-mixed
+constexpr int kReferenceReach = 3;          // how far an edge pixel looks for the subject's colour
+constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a picture without noise
+
+constexpr std::uint8_t kRim = kPending;  // after the fills: background next to the subject
+constexpr ArgbValue kColourBits = 0x00FFFFFFu;
+constexpr double kFadeSlope = 0.05;         // the most alpha a fade gains per pixel from the background
+constexpr int kFadeDarkest = 64;            // a fade's colour, taken out of K, is this dark at most
+
+// What the work knows of the image, the area and its mask.
+struct KeyWork {
+    const PixelRows& image;
+    const ColourKeyOptions& options;
+    ImageRect area;
+    ArgbValue key;
+    KeyMask mask;
+
+    const ArgbValue* ImageRow(std::uint32_t y) const { return image.Row(area.y + y) + area.x; }
+    std::uint32_t Tolerance() const { return std::min(options.tolerance, kLargestTolerance); }
+};
+
+int Channel(ArgbValue value, int shift) { return static_cast<int>((value >> shift) & 0xFFu); }
+
+// The largest difference of value from key over red, green and blue.
+inline std::uint32_t KeyDistance(ArgbValue value, ArgbValue key)
+{
+    const int red = std::abs(Channel(value, 16) - Channel(key, 16));
+    const int green = std::abs(Channel(value, 8) - Channel(key, 8));
+    const int blue = std::abs(Channel(value, 0) - Channel(key, 0));
+    return static_cast<std::uint32_t>(std::max(red, std::max(green, blue)));
+}
+
+// Per channel, which of its 256 levels lie within the tolerance of the key's: a pixel is
+// near the key when all three of its levels are.
+struct NearLevels {
+    std::array<std::uint8_t, 256> red{}, green{}, blue{};
+
+    NearLevels(ArgbValue key, std::uint32_t tolerance, std::uint8_t flags)
+    {
+        for (int level = 0; level < 256; ++level) {
+            red[level] = std::abs(level - Channel(key, 16)) <= static_cast<int>(tolerance) ? flags : 0;
+            green[level] = std::abs(level - Channel(key, 8)) <= static_cast<int>(tolerance) ? flags : 0;
+            blue[level] = std::abs(level - Channel(key, 0)) <= static_cast<int>(tolerance) ? flags : 0;
+        }
+    }
+    std::uint8_t Of(ArgbValue value) const
+    {
+        return red[(value >> 16) & 0xFFu] & green[(value >> 8) & 0xFFu] & blue[value & 0xFFu];
+    }
+};
+
+// Marks the pixels within the tolerance of the key, and, unless the background must be
+// connected, makes them the background.
+void MarkNearKey(KeyWork& work)
+{
+    const std::uint8_t flags = work.options.connected ? kNearKey : static_cast<std::uint8_t>(kNearKey | kBackground);
+    const NearLevels near(work.key, work.Tolerance(), flags);
+    for (std::uint32_t y = 0; y < work.area.height; ++y) {
+        const ArgbValue* pixels = work.ImageRow(y);
+        std::uint8_t* row = work.mask.Row(y);
+        for (std::uint32_t x = 0; x < work.area.width; ++x)
+            row[x] = near.Of(pixels[x]);
+    }
+}
+
+bool InArea(const ImageRect& area, std::uint32_t x, std::uint32_t y)
+{
+    return x >= area.x && y >= area.y && x - area.x < area.width && y - area.y < area.height;
+}
+
+// Finds the background; false when there is no memory for it.
+bool FindBackground(KeyWork& work)
+{
+    MarkNearKey(work);
+    const ColourKeyOptions& options = work.options;
+    if (!options.connected)
+        return true;
+    if (!InArea(work.area, options.startX, options.startY))
+        return true;
+    return FillFrom(work.mask, options.startX - work.area.x, options.startY - work.area.y, kNearKey, kBackground);
+}
+
+// True when value, not the background, could be part of a fade: a darkening of the key that
+// gains alpha slowly enough with its distance from the background.
+bool MayFade(ArgbValue value, ArgbValue key, std::uint8_t distance)
+{
+    const double alpha = SmallestAlpha(value, key);
+    if (alpha <= 0.0)
+        return false;
+    if (distance < kFarthestDistance && alpha > kFadeSlope * (distance + 1))
+        return false;
+    for (const int shift : {16, 8, 0}) {
+        const int k = Channel(key, shift);
+        const double f = k + (Channel(value, shift) - k) / alpha;
+        if (f > kFadeDarkest)
+            return false;
+    }
+    return true;
+}
+
+// Marks the fades: the pixels that may fade and join the background through such pixels.
+bool FindFades(KeyWork& work)
+{
+    KeyMask& mask = work.mask;
+    for (std::uint32_t y = 0; y < mask.height; ++y) {
+        const ArgbValue* pixels = work.ImageRow(y);
+        std::uint8_t* row = mask.Row(y);
+        for (std::uint32_t x = 0; x < mask.width; ++x) {
+            const std::uint8_t distance = KeyMask::Distance(row[x]);
+            if (distance == 0 || !MayFade(pixels[x], work.key, distance))
+                continue;
+            row[x] |= kMayFade;
+            // A pixel next to the background starts a fade.
+            if (distance == 1)
+                row[x] |= kFade | kPending;
+        }
+    }
+    return FillFromPending(mask, kMayFade, kFade);
+}
+
+// The band of pixels near the background that may change besides it: none without clean edges
+// (and then the mask holds no distances).
+std::uint8_t EdgeBand(const KeyWork& work) { return work.options.cleanEdges ? kEdgeBand : 0; }
+
+// True when the pixel of this mask value may change.
+bool MayChange(std::uint8_t value, std::uint8_t band)
+{
+    if (value & (kBackground | kFade))
+        return true;
+    return band > 0 && !(value & kNearKey) && KeyMask::Distance(value) <= band;
+}
+
+// The bounds, in the area, of the pixels that may change; empty when there are none.
+ImageRect MayChange(const KeyWork& work)
+{
+    const KeyMask& mask = work.mask;
+    const std::uint8_t band = EdgeBand(work);
+    std::uint32_t left = mask.width, top = mask.height, right = 0, bottom = 0;
+    for (std::uint32_t y = 0; y < mask.height; ++y) {
+        const std::uint8_t* row = mask.Row(y);
+        std::uint32_t first = 0;
+        while (first < mask.width && !MayChange(row[first], band))
+            ++first;
+        if (first == mask.width)
+            continue;
+        std::uint32_t last = mask.width;
+        while (!MayChange(row[last - 1], band))
+            --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+        top = std::min(top, y);
+        bottom = y + 1;
+    }
+    if (left >= right)
+        return ImageRect{};
+    return ImageRect{left, top, right - left, bottom - top};
+}
+
+// Finds the subject's colour that best explains an edge pixel as a mix with the key: of the
+// pixels near it that are neither background, key nor fade, the one whose colour lies
+// farthest from the key along the line from the key through the pixel, and nearest to that
+// line. False when there is none.
+bool FindReference(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, ArgbValue& reference)
+{
+    const KeyMask& mask = work.mask;
+    const std::uint32_t top = y >= kReferenceReach ? y - kReferenceReach : 0;
+    const std::uint32_t bottom = std::min(mask.height, y + kReferenceReach + 1);
+    const std::uint32_t left = x >= kReferenceReach ? x - kReferenceReach : 0;
+    const std::uint32_t right = std::min(mask.width, x + kReferenceReach + 1);
+    double bestScore = 0.0;
+    bool found = false;
+    const ReferenceScore scoring(pixel, work.key);
+    // A subject is mostly flat: a colour just scored needs no score again.
+    bool scored = false;
+    ArgbValue seen = 0;
+    for (std::uint32_t j = top; j < bottom; ++j) {
+        const std::uint8_t* row = mask.Row(j);
+        const ArgbValue* pixels = work.ImageRow(j);
+        for (std::uint32_t i = left; i < right; ++i) {
+            if ((row[i] & (kBackground | kNearKey | kFade)) || (scored && pixels[i] == seen))
+                continue;
+            scored = true;
+            seen = pixels[i];
+            const double score = scoring.Of(pixels[i]);
+            if (score > bestScore) {
+                bestScore = score;
+                reference = pixels[i];
+                found = true;
+            }
+        }
+    }
+    return found;
+}
+
+// The new value of a pixel at the edge: with rim, one of the background next to the subject.
+// The subject's colour is taken from a reference near it; where the subject is too thin to
+// give one, the alpha is the smallest, which takes the colour as far from the key as it goes.
+ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, bool rim)
+{
+    ArgbValue reference = 0;
+    if (!FindReference(work, x, y, pixel, reference))
+        return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
+    const double alpha = AlphaAlong(pixel, work.key, reference);
+    // In a noisy picture a pixel within the tolerance of the subject's colour is the subject,
+    // as one within it of the key is the background; and a pixel's difference from the mix is
+    // noise, the reference's colour the better guess of the subject's.
+    const std::uint32_t tolerance = work.Tolerance();
+    if (tolerance > kCleanTolerance) {
+        if (KeyDistance(pixel, reference) <= tolerance)
+            return pixel;
+        if (OnLine(pixel, work.key, reference, alpha, tolerance))
+            return Coloured(pixel, reference, alpha);
+    }
+    return Unmixed(pixel, work.key, alpha);
+}
+
+// The new value of the area's pixel (x, y).
+ArgbValue NewPixel(const KeyWork& work, std::uint32_t x, std::uint32_t y)
+{
+    const std::uint8_t value = work.mask.Row(y)[x];
+    const ArgbValue pixel = work.ImageRow(y)[x];
+    // Background of exactly the key is clear whatever is next to it.
+    if (value & kBackground)
+        return (value & kRim) && (pixel & kColourBits) != work.key ? EdgePixel(work, x, y, pixel, true)
+                                                                   : pixel & kColourBits;
+    if (value & kFade)
+        return Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
+    if (!work.options.cleanEdges || (value & kNearKey) || KeyMask::Distance(value) > kEdgeBand)
+        return pixel;
+    return EdgePixel(work, x, y, pixel, false);
+}
+
+// Marks kRim on the background pixels next to the rest.
+void MarkRim(KeyMask& mask)
+{
+    for (std::uint32_t y = 0; y < mask.height; ++y) {
+        std::uint8_t* row = mask.Row(y);
+        for (std::uint32_t x = 0; x < mask.width; ++x) {
+            if (KeyMask::Distance(row[x]) != 1)
+                continue;
+            const std::uint32_t top = y > 0 ? y - 1 : 0, bottom = std::min(mask.height, y + 2);
+            const std::uint32_t left = x > 0 ? x - 1 : 0, right = std::min(mask.width, x + 2);
+            for (std::uint32_t j = top; j < bottom; ++j) {
+                std::uint8_t* around = mask.Row(j);
+                for (std::uint32_t i = left; i < right; ++i) {
+                    if (around[i] & kBackground)
+                        around[i] |= kRim;
+                }
+            }
+        }
+    }
+}
+
+// The bounds of the pixels that differ, grown row by row.
+struct Bounds {
+    std::uint32_t left = UINT32_MAX, top = UINT32_MAX, right = 0, bottom = 0;
+
+    void Add(std::uint32_t first, std::uint32_t last, std::uint32_t y)
+    {
+        left = std::min(left, first);
+        right = std::max(right, last + 1);
+        top = std::min(top, y);
+        bottom = y + 1;
+    }
+    ImageRect Rect() const { return left < right ? ImageRect{left, top, right - left, bottom - top} : ImageRect{}; }
+};
+
+// Appends the new pixels of rect (in the area) to out, row by row; returns the bounds, in
+// rect's own pixels, of those that differ from the image's.
+ImageRect AppendNewPixels(const KeyWork& work, const ImageRect& rect, std::vector<ArgbValue>& out)
+{
+    Bounds bounds;
+    const std::uint8_t band = EdgeBand(work);
+    for (std::uint32_t y = 0; y < rect.height; ++y) {
+        const std::uint8_t* row = work.mask.Row(rect.y + y) + rect.x;
+        const ArgbValue* pixels = work.ImageRow(rect.y + y) + rect.x;
+        // The row is copied as it is, then the pixels that change are changed in place.
+        const std::size_t start = out.size();
+        out.insert(out.end(), pixels, pixels + rect.width);
+        ArgbValue* written = out.data() + start;
+        std::uint32_t first = rect.width, last = 0;
+        for (std::uint32_t x = 0; x < rect.width; ++x) {
+            // Most pixels are the background or far from it: those need no look around.
+            const std::uint8_t value = row[x];
+            if ((value & (kBackground | kRim)) == kBackground)
+                written[x] &= kColourBits;
+            else if (MayChange(value, band))
+                written[x] = NewPixel(work, rect.x + x, rect.y + y);
+            else
+                continue;
+            if (written[x] != pixels[x]) {
+                first = std::min(first, x);
+                last = x;
+            }
+        }
+        if (first < rect.width)
+            bounds.Add(first, last, y);
+    }
+    return bounds.Rect();
+}
+
+// Moves the pixels of inner (in the rectangle of width pixels per row that pixels hold) to
+// the front of pixels, row by row, and drops the rest. Every row moves towards the front, so
+// no row overwrites one still to be moved.
+void KeepOnly(std::vector<ArgbValue>& pixels, std::uint32_t width, const ImageRect& inner)
+{
+    if (inner.width == width && inner.y == 0) {
+        pixels.resize(inner.PixelCount());
+        return;
+    }
+    for (std::uint32_t y = 0; y < inner.height; ++y) {
+        const ArgbValue* from = pixels.data() + std::size_t{inner.y + y} * width + inner.x;
+        std::copy(from, from + inner.width, pixels.data() + std::size_t{y} * inner.width);
+    }
+    pixels.resize(inner.PixelCount());
+}
+
+// Makes the result from the finished mask; false when there is no memory for it.
+bool MakeResult(const KeyWork& work, ColourKeyResult& result)
+{
+    const ImageRect rect = MayChange(work);
+    if (rect.PixelCount() == 0)
+        return true;
+    try {
+        result.pixels.reserve(rect.PixelCount());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const ImageRect inner = AppendNewPixels(work, rect, result.pixels);
+    KeepOnly(result.pixels, rect.width, inner);
+    if (inner.PixelCount() > 0)
+        result.changed = ImageRect{work.area.x + rect.x + inner.x, work.area.y + rect.y + inner.y, inner.width,
+                                   inner.height};
+    return true;
+}
+
+// The area clipped to the image.
+ImageRect ClippedArea(const ImageRect& area, ImageSize size)
+{
+    ImageRect clipped;
+    if (area.x >= size.width || area.y >= size.height)
+        return clipped;
+    clipped.x = area.x;
+    clipped.y = area.y;
+    clipped.width = std::min(area.width, size.width - area.x);
+    clipped.height = std::min(area.height, size.height - area.y);
+    return clipped;
+}
+
+// Finds the background, the edges and the fades in the mask; false when out of memory.
+bool MarkMask(KeyWork& work)
+{
+    if (!FindBackground(work))
+        return false;
+    if (!work.options.cleanEdges && !work.options.softShadows)
+        return true;
+    if (!MeasureDistances(work.mask, work.options.softShadows ? kFarthestDistance : kEdgeBand + 1))
+        return false;
+    if (work.options.softShadows && !FindFades(work))
+        return false;
+    // With a small tolerance the picture is clean, and the background's pixels next to the
+    // subject are the faintest part of its edge; with a large one they are noise, and cleared.
+    if (work.options.cleanEdges && work.Tolerance() <= kCleanTolerance)
+        MarkRim(work.mask);
+    return true;
+}
+
+}  // namespace
+
+bool MakeColourTransparent(const PixelRows& image, ImageSize size, const ColourKeyOptions& options,
+                           ColourKeyResult& result)
+{
+    // The pixels' memory is kept: a preview that asks again and again reuses it.
+    result.changed = ImageRect{};
+    result.pixels.clear();
+    KeyWork work{image, options, ClippedArea(options.area, size), options.key & kColourBits, KeyMask{}};
+    if (work.area.PixelCount() == 0)
+        return true;
+    work.mask.width = work.area.width;
+    work.mask.height = work.area.height;
+    work.mask.bytes.reset(new (std::nothrow) std::uint8_t[work.area.PixelCount()]);
+    if (!work.mask.bytes)
+        return false;
+    if (MarkMask(work) && MakeResult(work, result))
+        return true;
+    result = ColourKeyResult{};
+    return false;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Taking the key colour K out of a pixel P that mixes it with the subject's colour F:
+// P = alpha·F + (1 − alpha)·K. Pure C++.
+#include "pixel_rows.h"
+
+// The smallest alpha that keeps F = K + (P − K)/alpha inside the RGB cube: the alpha that
+// takes F as far from K, along the line from K through P, as a colour can be. 0 when P is K.
+double SmallestAlpha(ArgbValue pixel, ArgbValue key) noexcept;
+
+// How well colours of the subject explain pixel as a mix with key. Made once per pixel, used
+// for each colour near it.
+class ReferenceScore {
+public:
+    ReferenceScore(ArgbValue pixel, ArgbValue key) noexcept;
+
+    // The length of reference − K along P − K, less twice its distance from that line:
+    // larger is better.
+    double Of(ArgbValue reference) const noexcept;
+
+private:
+    double red_, green_, blue_;  // the direction of P − K, of length 1 (0 when P is K)
+    ArgbValue key_;
+};
+
+// The alpha of pixel as a mix of reference and key: the projection of P − K on
+// reference − K, clamped to SmallestAlpha … 1.
+double AlphaAlong(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept;
+
+// pixel with key taken out at alpha: F = K + (P − K)/alpha, with alpha rounded to 8 bits first
+// so that F over K gives P back, and the new alpha alpha times pixel's own. pixel itself when
+// alpha rounds to 255.
+ArgbValue Unmixed(ArgbValue pixel, ArgbValue key, double alpha) noexcept;
+
+// True when pixel lies within levels of the mix of reference and key at alpha.
+bool OnLine(ArgbValue pixel, ArgbValue key, ArgbValue reference, double alpha, double levels) noexcept;
+
+// reference's colour at alpha (rounded to 8 bits) times pixel's own alpha.
+ArgbValue Coloured(ArgbValue pixel, ArgbValue reference, double alpha) noexcept;

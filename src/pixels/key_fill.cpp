@@ -1,0 +1,262 @@
+#include <algorithm>
+#include <array>
+#include <new>
+#include <vector>
+
+#include "key_mask.h"
+
+namespace {
+
+constexpr std::uint8_t kAllBits = 0xFF;
+constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
+constexpr std::uint64_t kEveryByte = 0x0101010101010101ull;  // times a byte: that byte in each
+
+// The spans the stack holds at most: enough for any ordinary shape, small beside an image.
+constexpr std::size_t kStackSpans = std::size_t{1} << 16;
+
+// A filled run [left, right] of row y whose rows above and below are still to be looked at.
+struct Span {
+    std::uint32_t y;
+    std::uint32_t left;
+    std::uint32_t right;
+};
+
+// A scanline fill over the mask: each pixel is filled once, and each filled run looks at the
+// rows next to it once.
+class SpanFill {
+public:
+    SpanFill(KeyMask& mask, std::uint8_t candidate, std::uint8_t filled, bool pending)
+        : mask_(mask), candidate_(candidate), filled_(filled), pending_(pending)
+    {
+    }
+
+    bool Reserve()
+    {
+        try {
+            stack_.reserve(kStackSpans);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    }
+
+    void Seed(std::uint32_t x, std::uint32_t y)
+    {
+        if (Open(mask_.Row(y)[x])) {
+            FillRun(x, y);
+            Drain();
+        }
+    }
+
+    // Looks at the neighbours of every pending run; true when there was one.
+    bool SweepPending()
+    {
+        // A sweep costs a pass over the mask: only when some run was left pending.
+        if (!pending_)
+            return false;
+        pending_ = false;
+        bool found = false;
+        for (std::uint32_t y = 0; y < mask_.height; ++y) {
+            std::uint8_t* row = mask_.Row(y);
+            for (std::uint32_t x = 0; x < mask_.width; ++x) {
+                if (!(row[x] & kPending))
+                    continue;
+                Span span{y, x, x};
+                while (span.right + 1 < mask_.width && (row[span.right + 1] & kPending))
+                    ++span.right;
+                for (std::uint32_t i = span.left; i <= span.right; ++i)
+                    row[i] = static_cast<std::uint8_t>(row[i] & ~kPending);
+                LookAround(span);
+                Drain();
+                found = true;
+                x = span.right;
+            }
+        }
+        return found;
+    }
+
+private:
+    bool Open(std::uint8_t value) const noexcept { return (value & candidate_) && !(value & filled_); }
+
+    // Fills the run of open pixels through (x, y); returns its last pixel's x.
+    std::uint32_t FillRun(std::uint32_t x, std::uint32_t y)
+    {
+        std::uint8_t* row = mask_.Row(y);
+        std::uint32_t left = x;
+        while (left > 0 && Open(row[left - 1]))
+            --left;
+        std::uint32_t right = x;
+        while (right + 1 < mask_.width && Open(row[right + 1]))
+            ++right;
+        for (std::uint32_t i = left; i <= right; ++i)
+            row[i] |= filled_;
+        Push(Span{y, left, right});
+        return right;
+    }
+
+    void Push(const Span& span)
+    {
+        if (stack_.size() < kStackSpans) {
+            stack_.push_back(span);
+            return;
+        }
+        // No room: the run itself remembers that its neighbours are still to be seen.
+        std::uint8_t* row = mask_.Row(span.y);
+        for (std::uint32_t i = span.left; i <= span.right; ++i)
+            row[i] |= kPending;
+        pending_ = true;
+    }
+
+    void ScanRow(const Span& span, std::uint32_t y)
+    {
+        const std::uint8_t* row = mask_.Row(y);
+        for (std::uint32_t x = span.left; x <= span.right; ++x) {
+            if (Open(row[x]))
+                x = FillRun(x, y);
+        }
+    }
+
+    void LookAround(const Span& span)
+    {
+        if (span.y > 0)
+            ScanRow(span, span.y - 1);
+        if (span.y + 1 < mask_.height)
+            ScanRow(span, span.y + 1);
+    }
+
+    void Drain()
+    {
+        while (!stack_.empty()) {
+            const Span span = stack_.back();
+            stack_.pop_back();
+            LookAround(span);
+        }
+    }
+
+    KeyMask& mask_;
+    std::uint8_t candidate_;
+    std::uint8_t filled_;
+    bool pending_;  // some run may be marked kPending
+    std::vector<Span> stack_;
+};
+
+// Each pixel's reach along its row as a byte of bits: bit k set when the background is
+// within k pixels of it along the row (bits from cap on are left to be ignored).
+void RowReach(const std::uint8_t* row, std::uint32_t width, std::uint8_t cap, std::uint8_t* out)
+{
+    std::uint8_t distance = cap;
+    for (std::uint32_t x = 0; x < width; ++x) {
+        distance = (row[x] & kBackground) ? 0 : static_cast<std::uint8_t>(std::min<int>(cap, distance + 1));
+        out[x] = distance;
+    }
+    distance = cap;
+    for (std::uint32_t x = width; x-- > 0;) {
+        distance = (row[x] & kBackground) ? 0 : static_cast<std::uint8_t>(std::min<int>(cap, distance + 1));
+        out[x] = static_cast<std::uint8_t>(kAllBits << std::min(out[x], distance));
+    }
+}
+
+// The reach of the rows within cap of the one being written, kept in a ring. The rows are
+// padded to whole words, which are combined eight pixels at a time.
+class ReachRows {
+public:
+    ReachRows(const KeyMask& mask, std::uint8_t cap)
+        : mask_(mask),
+          cap_(cap),
+          words_((mask.width + kWordBytes - 1) / kWordBytes),
+          rows_(std::size_t{2} * cap + 1),
+          ring_(rows_.size() * words_)
+    {
+    }
+
+    std::size_t Words() const { return words_; }
+
+    const std::uint64_t* Along(std::uint32_t y)
+    {
+        const std::size_t slot = y % rows_.size();
+        std::uint64_t* row = ring_.data() + slot * words_;
+        if (rows_[slot] != y + 1) {
+            row[words_ - 1] = 0;
+            RowReach(mask_.Row(y), mask_.width, cap_, reinterpret_cast<std::uint8_t*>(row));
+            rows_[slot] = y + 1;
+        }
+        return row;
+    }
+
+private:
+    const KeyMask& mask_;
+    std::uint8_t cap_;
+    std::size_t words_;
+    std::vector<std::uint32_t> rows_;  // per ring slot: the row it holds, plus one (0: none)
+    std::vector<std::uint64_t> ring_;
+};
+
+// Adds to reach the reach of a row step rows away: only its bits from step on count.
+void AddReach(std::uint64_t* reach, const std::uint64_t* along, std::size_t words, std::uint8_t step)
+{
+    const std::uint64_t bits = kEveryByte * static_cast<std::uint8_t>(kAllBits << step);
+    for (std::size_t i = 0; i < words; ++i)
+        reach[i] |= along[i] & bits;
+}
+
+// The lowest bit set of each byte, or cap when none is set below it.
+std::array<std::uint8_t, 256> LowestBits(std::uint8_t cap)
+{
+    std::array<std::uint8_t, 256> lowest{};
+    for (unsigned value = 0; value < lowest.size(); ++value) {
+        std::uint8_t bit = 0;
+        while (bit < cap && !(value & (1u << bit)))
+            ++bit;
+        lowest[value] = bit;
+    }
+    return lowest;
+}
+
+}  // namespace
+
+bool FillFrom(KeyMask& mask, std::uint32_t x, std::uint32_t y, std::uint8_t candidate, std::uint8_t filled)
+{
+    SpanFill fill(mask, candidate, filled, false);
+    if (!fill.Reserve())
+        return false;
+    fill.Seed(x, y);
+    while (fill.SweepPending()) {
+    }
+    return true;
+}
+
+bool FillFromPending(KeyMask& mask, std::uint8_t candidate, std::uint8_t filled)
+{
+    SpanFill fill(mask, candidate, filled, true);
+    if (!fill.Reserve())
+        return false;
+    while (fill.SweepPending()) {
+    }
+    return true;
+}
+
+bool MeasureDistances(KeyMask& mask, std::uint8_t cap)
+{
+    try {
+        ReachRows along(mask, cap);
+        const std::array<std::uint8_t, 256> lowest = LowestBits(cap);
+        std::vector<std::uint64_t> reach(along.Words());
+        for (std::uint32_t y = 0; y < mask.height; ++y) {
+            const std::uint64_t* own = along.Along(y);
+            std::copy(own, own + reach.size(), reach.data());
+            for (std::uint8_t step = 1; step < cap; ++step) {
+                if (y >= step)
+                    AddReach(reach.data(), along.Along(y - step), reach.size(), step);
+                if (y + step < mask.height)
+                    AddReach(reach.data(), along.Along(y + step), reach.size(), step);
+            }
+            const std::uint8_t* bytes = reinterpret_cast<const std::uint8_t*>(reach.data());
+            std::uint8_t* row = mask.Row(y);
+            for (std::uint32_t x = 0; x < mask.width; ++x)
+                row[x] = static_cast<std::uint8_t>((row[x] & kFlagBits) | (lowest[bytes[x]] << kDistanceShift));
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
