@@ -3,11 +3,12 @@
 #   make fuzz [FUZZ_SECONDS=60]  builds the native fuzz targets of the file walkers with clang
 #                                and runs each for FUZZ_SECONDS (fuzz/Makefile)
 #   make bench-native            builds the pure libraries' benchmarks optimised and runs them
+#   make key-picture             draws docs/colour_key.png, the README's picture of the colour work
 
 PRESET    := mingw
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: all deps configure build test fuzz bench-native run clean
+.PHONY: all deps configure build test fuzz bench-native key-picture run clean
 
 all: build
 
@@ -32,6 +33,11 @@ bench-native: deps
 	cmake --preset native-bench >/dev/null
 	cmake --build --preset native-bench
 	for b in build/native-bench/bench/native/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+key-picture: deps
+	cmake --preset native-bench >/dev/null
+	cmake --build --preset native-bench --target make_key_picture
+	build/native-bench/bench/native/make_key_picture docs/colour_key.png
 
 run: build
 	tools/run-program.sh

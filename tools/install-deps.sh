@@ -5,10 +5,11 @@ set -eu
 
 # libz-mingw-w64-dev: the static zlib the program links; clang, libclang-rt-14-dev (libFuzzer
 # and the sanitizers), zlib1g-dev and libpng-dev: the native fuzz targets and the
-# differential test of the file walkers.
+# differential test of the file walkers; libjpeg-dev: the JPEG picture of the colour
+# work's native tests.
 packages="cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools googletest wine wine64 \
 xvfb xauth xdotool imagemagick fonts-ipafont-gothic locales libz-mingw-w64-dev \
-clang libclang-rt-14-dev zlib1g-dev libpng-dev"
+clang libclang-rt-14-dev zlib1g-dev libpng-dev libjpeg-dev"
 
 missing=""
 for p in $packages; do
