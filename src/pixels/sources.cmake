@@ -3,4 +3,5 @@ set(TESSAREL_PIXELS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/view_scale.cpp
     ${CMAKE_CURRENT_LIST_DIR}/area_average.cpp
     ${CMAKE_CURRENT_LIST_DIR}/view_pixels.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/colour_key.cpp
 )
