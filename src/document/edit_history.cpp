@@ -9,14 +9,19 @@
 void EditHistory::RecordAlphaEdit(const ImageDocument& document)
 {
     const ImageHandle* image = document.Image();
-    const ImageRect area = AlphaEditArea(document);
-    if (!document.HasImage() || !image || area.PixelCount() == 0)
+    if (document.HasImage() && image)
+        RecordEdit(*image, AlphaEditArea(document));
+}
+
+void EditHistory::RecordEdit(const ImageHandle& image, const ImageRect& area)
+{
+    if (area.PixelCount() == 0)
         return;  // the edit changes nothing
     DropRedoSteps();
     Step step{area, nullptr};
     if (step.Bytes() <= maxBytes_)
         step.pixels.reset(new (std::nothrow) ArgbValue[area.PixelCount()]);
-    if (!step.pixels || !image->ReadPixels(area, step.pixels.get())) {
+    if (!step.pixels || !image.ReadPixels(area, step.pixels.get())) {
         Clear();
         return;
     }

@@ -8,7 +8,7 @@
 
 class ImageDocument;
 
-// The range alpha edits of one opened image, to be undone and redone. Each step keeps only
+// The edits of one opened image (the range alpha edit, making a colour transparent), to be undone and redone. Each step keeps only
 // the rectangle its edit changed: the pixels there as they were before the edit, and after
 // an undo as they were after it. Together the steps keep at most the bound it was made
 // with, in bytes of pixels; the oldest go first.
@@ -25,6 +25,10 @@ public:
     // pixels cannot be kept (more than the bound, or no memory for them) empties the
     // history instead, since no earlier step could be undone faithfully after it.
     void RecordAlphaEdit(const ImageDocument& document);
+
+    // Keeps the pixels of area, which an edit of image is about to change; call it just
+    // before the edit. Dropping and bounds as RecordAlphaEdit; nothing for an empty area.
+    void RecordEdit(const ImageHandle& image, const ImageRect& area);
 
     // Puts back the pixels of the last edit not undone; false when there is none or the
     // image refused them (the step then stays).

@@ -149,6 +149,35 @@ bool IsViewAt(const ReducedView* reduced, ImageSize viewSize, ViewScale scale)
            reduced->Size().width == viewSize.width && reduced->Size().height == viewSize.height;
 }
 
+// The overlap of two rectangles; empty when they do not meet.
+ImageRect Overlap(const ImageRect& a, const ImageRect& b)
+{
+    const std::uint32_t left = std::max(a.x, b.x);
+    const std::uint32_t top = std::max(a.y, b.y);
+    const std::uint32_t right = std::min(a.x + a.width, b.x + b.width);
+    const std::uint32_t bottom = std::min(a.y + a.height, b.y + b.height);
+    return left < right && top < bottom ? ImageRect{left, top, right - left, bottom - top} : ImageRect{};
+}
+
+// The view pixels that show image pixels of rect at scale (at or above 100%).
+ImageRect ViewPixelsShowing(const ImageRect& rect, ViewScale scale)
+{
+    const std::int64_t left = ImageToView(rect.x, scale);
+    const std::int64_t top = ImageToView(rect.y, scale);
+    const std::int64_t right = ImageToView(std::int64_t{rect.x} + rect.width, scale);
+    const std::int64_t bottom = ImageToView(std::int64_t{rect.y} + rect.height, scale);
+    const std::int64_t limit = INT_MAX;
+    return {static_cast<std::uint32_t>(std::min(left, limit)), static_cast<std::uint32_t>(std::min(top, limit)),
+            static_cast<std::uint32_t>(std::min(right, limit) - std::min(left, limit)),
+            static_cast<std::uint32_t>(std::min(bottom, limit) - std::min(top, limit))};
+}
+
+// Rows starting at pixel (x, y) of rows.
+PixelRows RowsFrom(const PixelRows& rows, std::uint32_t x, std::uint32_t y)
+{
+    return {rows.Row(y) + x, rows.stride};
+}
+
 }  // namespace
 
 ImageCanvas::ImageCanvas(HDC dc) noexcept
@@ -280,6 +309,33 @@ void ImageCanvas::DrawOpaque(const ArgbValue* pixels, std::uint32_t width, std::
     info.bmiHeader.biCompression = BI_RGB;
     StretchDIBits(dc.Get(), target.x, target.y, static_cast<int>(width), static_cast<int>(height), 0, 0,
                   static_cast<int>(width), static_cast<int>(height), pixels, &info, DIB_RGB_COLORS, SRCCOPY);
+}
+
+void ImageCanvas::DrawPreview(const ColourKeyPreview& preview, ImageSize imageSize, ViewScale scale,
+                              POINT viewOrigin, const RECT& area)
+{
+    const ImageRect& changed = preview.Changed();
+    if (!graphics_ || changed.PixelCount() == 0)
+        return;
+    const bool reduces = !scale.IsActualSize() && !scale.Enlarges();
+    if (reduces && !preview.HasReducedAt(scale))
+        return;
+    const ImageRect shown = reduces ? preview.ReducedArea() : ViewPixelsShowing(changed, scale);
+    const ImageRect part = Overlap(VisiblePart(area, ViewSizeOf(imageSize, scale), viewOrigin), shown);
+    const PartBuffer buffer(part.width, part.height);
+    if (part.PixelCount() == 0 || buffer.IsEmpty())
+        return;
+    if (reduces) {
+        CompositeOverCheckerboard(RowsFrom(preview.ReducedRows(), part.x - shown.x, part.y - shown.y), part,
+                                  buffer.Rows());
+    } else {
+        const ImageRect pixels = ImagePixelsShown(part, imageSize, scale);
+        EnlargeInto(RowsFrom(preview.Rows(), pixels.x - changed.x, pixels.y - changed.y), imageSize, scale, part,
+                    buffer.Rows());
+        CompositeOverCheckerboard(buffer.Rows(), part, buffer.Rows());
+    }
+    DrawOpaque(buffer.Pixels(), part.width, part.height,
+               {static_cast<LONG>(part.x - viewOrigin.x), static_cast<LONG>(part.y - viewOrigin.y)});
 }
 
 void ImageCanvas::DrawOutline(ArgbValue colour, int x, int y, int width, int height)

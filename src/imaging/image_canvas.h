@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include "colour_key_preview.h"
 #include "image_handle.h"
 #include "pixel_rows.h"
 #include "reduced_view.h"
@@ -44,6 +45,13 @@ public:
     // drawn outside the image, and nothing for no image or an empty one.
     void DrawView(const ImageHandle* image, const ReducedView* reduced, ViewScale scale, POINT viewOrigin,
                   const RECT& area, bool checkerboard);
+
+    // Draws the preview's new pixels where they would replace the image's, inside area, as
+    // DrawView with the checkerboard draws the image: over a DrawView of the same image,
+    // scale and origin, the view then shows the image as the preview would leave it. Below
+    // 100% the preview's reduced view must have been made at scale, or nothing is drawn.
+    void DrawPreview(const ColourKeyPreview& preview, ImageSize imageSize, ViewScale scale, POINT viewOrigin,
+                     const RECT& area);
 
     // Draws the outline of a rectangle with a pen 1.0 wide in colour. Negative widths and
     // heights are passed on as they are.

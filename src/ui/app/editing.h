@@ -1,11 +1,17 @@
 #pragma once
 #include <cstdint>
 
+#include "pixel_rows.h"
+
 // The edits of the opened image, with undo and redo. Each shows the wait cursor while it
 // works and then has the main window repainted.
 
 // "編集開始": keeps what the range alpha edit is about to change, then makes it.
 void ApplyAlphaWithUndo(std::uint32_t alpha);
+
+// Makes the width × height pixels of area (row by row in pixels) the image's, as one step
+// of the history; pixels then holds what the image held. Nothing for an empty area.
+void ApplyPixelsWithUndo(const ImageRect& area, ArgbValue* pixels);
 
 // Undoes the last edit not undone, or redoes the last one undone; nothing when there is
 // none.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app_state.h"
+#include "colour_key_dialog.h"
 #include "editing.h"
 #include "image_document.h"
 #include "open_image.h"
@@ -15,6 +16,7 @@ namespace {
 // A new image is shown from its top-left corner.
 void ShowOpened(HWND mainWindow)
 {
+    CloseColourKeyDialog();
     ForgetEdits();
     ResetView();
     InvalidateRect(mainWindow, nullptr, TRUE);

@@ -86,8 +86,13 @@ void PaintView(HDC dc, const std::vector<RECT>& areas, const ImageDocument& docu
         DrawPrompt(dc);
     ImageCanvas canvas(dc);
     const ReducedView* reduced = view.reduced.IsBuilt() ? &view.reduced : nullptr;
-    for (const RECT& area : areas)
-        canvas.DrawView(document.Image(), reduced, view.scale, OriginOf(view), area, view.checkerboard);
+    // A preview shows what would become transparent, whatever the checkerboard's setting.
+    const bool previewing = view.preview.IsActive();
+    for (const RECT& area : areas) {
+        canvas.DrawView(document.Image(), reduced, view.scale, OriginOf(view), area, view.checkerboard || previewing);
+        if (previewing)
+            canvas.DrawPreview(view.preview, document.GetImageSize(), view.scale, OriginOf(view), area);
+    }
     if (dragged)
         DrawDraggedRectangle(canvas, *dragged, document.PenToShow(), view);
     else if (document.IsRangeShown())

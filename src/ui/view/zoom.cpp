@@ -41,11 +41,15 @@ ViewScale StepOut(ViewScale now)
     return now;
 }
 
-// Below 100% the view shows a reduced copy of the image, made for the zoom.
+// Below 100% the view shows a reduced copy of the image, made for the zoom, and so does a
+// preview of the colour made transparent.
 bool PrepareReducedCopy(ViewScale scale)
 {
     ReducedView& reduced = g_ui.view.reduced;
     const ImageHandle* image = g_document.Image();
+    ColourKeyPreview& preview = g_ui.view.preview;
+    if (image && preview.IsActive())
+        preview.BuildReduced(*image, scale);
     if (scale.Enlarges() || scale.IsActualSize() || !image) {
         reduced.Clear();
         return true;
