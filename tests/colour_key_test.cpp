@@ -15,6 +15,8 @@
 
 #include "app_state.h"
 #include "image_document.h"
+#include "opening.h"
+#include "scroll_view.h"
 #include "resource.h"
 #include "test_support.h"
 #include "ui_support.h"
@@ -264,6 +266,23 @@ TEST_F(ColourKey, ThePreviewShowsTheCheckerboardAndCancelEscAndTheCloseBoxLeaveT
         EXPECT_TRUE(original_ == ReadAllPixels(*g_document.Image())) << "changed before OK";
 
         if (way == 0) {
+            // Zoomed out and in, the preview is shown at the zoom.
+            SetForegroundWindow(Main());
+            PressKeys({VK_CONTROL, VK_OEM_MINUS});
+            PumpMessages(100);
+            ASSERT_EQ(2u * ViewZoom().denominator, 3u * ViewZoom().numerator) << "not at 2/3";
+            EXPECT_EQ(kLightGrey, Shown({8, 0}));
+            EXPECT_EQ(kShownRed, Shown({kInsideSubject.x * 2 / 3, kInsideSubject.y * 2 / 3}));
+            EXPECT_EQ(kWhite, Shown({48, 42})) << "the hole";
+            PressKeys({VK_CONTROL, VK_OEM_PLUS});
+            PressKeys({VK_CONTROL, VK_OEM_PLUS});
+            PumpMessages(100);
+            ASSERT_TRUE(ViewZoom().Enlarges());
+            // The checkerboard's squares stay 8 screen pixels: (8, 0) and (144, 136) are grey.
+            EXPECT_EQ(kLightGrey, Shown({8, 0}));
+            EXPECT_EQ(kWhite, Shown({144, 136})) << "the hole";
+            PressKeys({VK_CONTROL, '1'});
+            PumpMessages(100);
             Click(dialog, IDCANCEL);
         } else if (way == 1) {
             SetForegroundWindow(dialog);
@@ -354,6 +373,12 @@ TEST_F(ColourKey, AClickChoosesAgainAndThePreviewFollowsTheOptionsTheToleranceAn
     Click(dialog, IDCANCEL);
     EXPECT_NE(nullptr, OpenOnBackground());
     EXPECT_EQ("20", FieldText(FindDialog(), IDC_TOLERANCE));
+
+    // Opening another image closes it, as Cancel does.
+    OpenFileAtPath(Main(), ToAnsi(TestData(L"pngsuite/basn6a08.png")).c_str());
+    PumpMessages(100);
+    EXPECT_EQ(nullptr, FindDialog());
+    EXPECT_FALSE(g_ui.view.preview.IsActive());
 }
 
 TEST_F(ColourKey, InTheRangeOnlyChangesTheRangeAndFollowsThePanelsFields)
