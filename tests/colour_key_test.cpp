@@ -402,6 +402,18 @@ TEST_F(ColourKey, InTheRangeOnlyChangesTheRangeAndFollowsThePanelsFields)
     PumpMessages(60);
     EXPECT_EQ(kWhite, Shown(kFarBackground));
 
+    // Zoomed out to 2/3, the view pixels across the range's edge average old and new pixels.
+    SetForegroundWindow(Main());
+    PressKeys({VK_CONTROL, VK_OEM_MINUS});
+    PumpMessages(100);
+    EXPECT_EQ(kLightGrey, Shown({8, 0}));
+    EXPECT_EQ(kWhite, Shown({120, 0})) << "image pixel 180, outside the range";
+    const DWORD acrossEdge = Shown({106, 2});  // image pixels 159 and 160
+    EXPECT_GT(acrossEdge & 0xFF, kLightGrey & 0xFF);
+    EXPECT_LT(acrossEdge & 0xFF, kWhite & 0xFF);
+    PressKeys({VK_CONTROL, '1'});
+    PumpMessages(100);
+
     Click(dialog, IDOK);
     EXPECT_EQ(0u, PixelAt(kBackground) >> 24);
     EXPECT_EQ(0u, PixelAt({159, 149}) >> 24);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <vector>
 
 #include "image_handle.h"
 
@@ -30,6 +31,13 @@ public:
     // before the edit. Dropping and bounds as RecordAlphaEdit; nothing for an empty area.
     void RecordEdit(const ImageHandle& image, const ImageRect& area);
 
+    // Makes pixels (area.PixelCount() values, row by row) the image's pixels of area, and
+    // keeps what the image held there as the step to undo in pixels' own memory, so the edit
+    // costs no copy: pixels is left empty. Whatever could have been redone is dropped; a
+    // step larger than the bound empties the history, the edit being made all the same.
+    // False, with the image, the history and pixels as they were, when the image refuses.
+    bool ApplyEdit(ImageHandle& image, const ImageRect& area, std::vector<ArgbValue>& pixels);
+
     // Puts back the pixels of the last edit not undone; false when there is none or the
     // image refused them (the step then stays).
     bool Undo(ImageHandle& image);
@@ -54,10 +62,11 @@ public:
 private:
     struct Step {
         ImageRect area;
-        std::unique_ptr<ArgbValue[]> pixels;  // the area as it is not now: before, or after an undo
+        std::vector<ArgbValue> pixels;  // the area as it is not now: before, or after an undo
         std::size_t Bytes() const noexcept { return area.PixelCount() * sizeof(ArgbValue); }
     };
 
+    void Keep(Step step);
     void DropRedoSteps() noexcept;
     void DropOldestStep() noexcept;
 

@@ -77,6 +77,17 @@ bool ColourKeyPreview::BuildReduced(const ImageHandle& image, ViewScale scale)
 bool ColourKeyPreview::MakeReducedBand(const ImageHandle& image, const ImageRect& band)
 {
     const ImageRect under = ImagePixelsUnder(band, imageSize_, reducedScale_);
+    const ImageRect changed = result_.changed;
+    const PixelRows target = {reduced_.data() + std::size_t{band.y - reducedArea_.y} * reducedArea_.width,
+                              StrideOf(reducedArea_.width)};
+    const ImageRect both = Overlap(under, changed);
+    if (both.width == under.width && both.height == under.height) {
+        // All new pixels: averaged where they are, with no copy.
+        const PixelRows source = {const_cast<ArgbValue*>(result_.pixels.data()) +
+                                      std::size_t{under.y - changed.y} * changed.width + (under.x - changed.x),
+                                  StrideOf(changed.width)};
+        return AverageAreas(source, imageSize_, reducedScale_, band, target);
+    }
     std::vector<ArgbValue> strip;
     try {
         strip.resize(under.PixelCount());
@@ -85,13 +96,9 @@ bool ColourKeyPreview::MakeReducedBand(const ImageHandle& image, const ImageRect
     }
     if (!image.ReadPixels(under, strip.data()))
         return false;
-    const ImageRect changed = result_.changed;
-    const ImageRect both = Overlap(under, changed);
     for (std::uint32_t y = both.y; y < both.y + both.height; ++y)
         std::copy_n(result_.pixels.data() + std::size_t{y - changed.y} * changed.width + (both.x - changed.x),
                     both.width, strip.data() + std::size_t{y - under.y} * under.width + (both.x - under.x));
-    const PixelRows target = {reduced_.data() + std::size_t{band.y - reducedArea_.y} * reducedArea_.width,
-                              StrideOf(reducedArea_.width)};
     return AverageAreas({strip.data(), StrideOf(under.width)}, imageSize_, reducedScale_, band, target);
 }
 

@@ -39,14 +39,13 @@ void ApplyAlphaWithUndo(std::uint32_t alpha)
     FollowImageForColourKey();
 }
 
-void ApplyPixelsWithUndo(const ImageRect& area, ArgbValue* pixels)
+void ApplyPixelsWithUndo(const ImageRect& area, std::vector<ArgbValue>& pixels)
 {
     ImageHandle* image = g_document.Image();
     if (!image || area.PixelCount() == 0)
         return;
     const WaitCursor wait;
-    g_history.RecordEdit(*image, area);
-    if (image->SwapPixels(area, pixels))
+    if (g_history.ApplyEdit(*image, area, pixels))
         ShowImageChange(g_app.mainWindow, area);
     FollowImageForColourKey();
 }

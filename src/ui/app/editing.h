@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "pixel_rows.h"
 
@@ -9,9 +10,10 @@
 // "編集開始": keeps what the range alpha edit is about to change, then makes it.
 void ApplyAlphaWithUndo(std::uint32_t alpha);
 
-// Makes the width × height pixels of area (row by row in pixels) the image's, as one step
-// of the history; pixels then holds what the image held. Nothing for an empty area.
-void ApplyPixelsWithUndo(const ImageRect& area, ArgbValue* pixels);
+// Makes pixels (row by row, area.PixelCount() of them) the image's pixels of area, as one
+// step of the history, which takes their memory: pixels is left empty. Nothing for an empty
+// area.
+void ApplyPixelsWithUndo(const ImageRect& area, std::vector<ArgbValue>& pixels);
 
 // Undoes the last edit not undone, or redoes the last one undone; nothing when there is
 // none.

@@ -161,7 +161,7 @@ void OnApply(HWND dialog)
         MakePreview(dialog);
     ColourKeyResult result = g_ui.view.preview.TakeResult();
     CloseColourKeyDialog();
-    ApplyPixelsWithUndo(result.changed, result.pixels.data());
+    ApplyPixelsWithUndo(result.changed, result.pixels);
 }
 
 // A preview made in the meantime (by a click, an edit, OK) leaves nothing to do.
