@@ -12,6 +12,7 @@
 #include "image_document.h"
 #include "resource.h"
 #include "scroll_view.h"
+#include "shortcuts.h"
 #include "texts.h"
 
 namespace {
@@ -131,6 +132,7 @@ void OnInitDialog(HWND dialog)
     SendDlgItemMessageA(dialog, IDC_TOLERANCE, EM_SETLIMITTEXT, 3, 0);  // larger counts as 255 anyway
     CheckRadioButton(dialog, IDC_CONNECTED, IDC_EVERYWHERE, IDC_CONNECTED);
     CheckDlgButton(dialog, IDC_CLEAN_EDGES, BST_CHECKED);
+    ForwardShortcutsFromControls(dialog);  // undo, redo and the zooms work from here too
     State().dialog = dialog;
     SetDlgItemInt(dialog, IDC_TOLERANCE, State().tolerance, FALSE);  // moves the slider too
     SetFocus(GetDlgItem(dialog, IDC_TOLERANCE));
@@ -178,17 +180,29 @@ void OnDestroy(HWND dialog)
         SendDlgItemMessageA(dialog, IDC_KEY_SWATCH, STM_SETIMAGE, IMAGE_BITMAP, 0)));
 }
 
+void OnToleranceField(HWND dialog, WORD notification)
+{
+    if (notification == EN_CHANGE)
+        OnToleranceTyped(dialog);
+}
+
+void OnOptionButton(HWND dialog, WORD notification)
+{
+    if (notification == BN_CLICKED)
+        RequestPreview(dialog);
+}
+
 void OnCommand(HWND dialog, WORD id, WORD notification)
 {
     switch (id) {
     case IDOK:             OnApply(dialog); break;
     case IDCANCEL:         CloseColourKeyDialog(); break;
-    case IDC_TOLERANCE:    if (notification == EN_CHANGE) OnToleranceTyped(dialog); break;
+    case IDC_TOLERANCE:    OnToleranceField(dialog, notification); break;
     case IDC_CONNECTED:
     case IDC_EVERYWHERE:
     case IDC_IN_RANGE:
     case IDC_CLEAN_EDGES:
-    case IDC_SOFT_SHADOWS: if (notification == BN_CLICKED) RequestPreview(dialog); break;
+    case IDC_SOFT_SHADOWS: OnOptionButton(dialog, notification); break;
     default:               break;
     }
 }
