@@ -36,7 +36,10 @@ constexpr POINT kHole = {72, 64};
 constexpr POINT kFarBackground = {168, 0};
 constexpr POINT kInsideSubject = {60, 45};
 
-// A red square on white with a white hole in it, 200 × 150, opaque.
+// A red square on white with a white hole in it, 200 × 150, opaque but for an 8 × 8 block
+// of the background, transparent already, at kTransparent.
+constexpr POINT kTransparent = {176, 8};
+
 ImageRef MakeLogo()
 {
     ImageRef image = CreateArgbImage(200, 150);
@@ -44,7 +47,8 @@ ImageRef MakeLogo()
         for (std::uint32_t x = 0; x < 200; ++x) {
             const bool square = x >= 50 && x < 130 && y >= 40 && y < 120;
             const bool hole = x >= 70 && x < 100 && y >= 60 && y < 90;
-            image->SetPixel(x, y, square && !hole ? kSubjectRed : kKeyWhite);
+            const bool transparent = x >= 176 && x < 176 + 8 && y >= 8 && y < 8 + 8;  // kTransparent
+            image->SetPixel(x, y, square && !hole ? kSubjectRed : transparent ? 0x00FFFFFFu : kKeyWhite);
         }
     return image;
 }
@@ -393,6 +397,7 @@ TEST_F(ColourKey, InTheRangeOnlyChangesTheRangeAndFollowsThePanelsFields)
     Click(dialog, IDC_IN_RANGE);
     EXPECT_EQ(kLightGrey, Shown(kBackground));
     EXPECT_EQ(kWhite, Shown(kFarBackground)) << "outside the range";
+    EXPECT_EQ(kLightGrey, Shown(kTransparent)) << "transparent already: the checkerboard shows through";
 
     // The range typed in the panel: the preview follows.
     SetDlgItemTextA(Panel(), IDC_X_TO, "190");
