@@ -260,7 +260,8 @@ TEST_F(ColourKey, ThePreviewShowsTheCheckerboardAndCancelEscAndTheCloseBoxLeaveT
 {
     ShowLogo();
     ASSERT_FALSE(g_ui.view.checkerboard);
-    for (int way = 0; way < 3; ++way) {
+    // Cancel, Esc in the dialog, the close box, Esc in the main window.
+    for (int way = 0; way < 4; ++way) {
         HWND dialog = OpenOnBackground();
         ASSERT_NE(nullptr, dialog);
         EXPECT_EQ(kLightGrey, Shown(kBackground)) << way;
@@ -292,8 +293,11 @@ TEST_F(ColourKey, ThePreviewShowsTheCheckerboardAndCancelEscAndTheCloseBoxLeaveT
             SetForegroundWindow(dialog);
             SetFocus(GetDlgItem(dialog, IDC_TOLERANCE));
             PressKeys({VK_ESCAPE});
-        } else {
+        } else if (way == 2) {
             SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        } else {
+            SetForegroundWindow(Main());
+            PressKeys({VK_ESCAPE});
         }
         PumpMessages(100);
         EXPECT_EQ(nullptr, FindDialog()) << way;
@@ -301,6 +305,8 @@ TEST_F(ColourKey, ThePreviewShowsTheCheckerboardAndCancelEscAndTheCloseBoxLeaveT
         EXPECT_EQ(kWhite, Shown(kBackground)) << "the checkerboard's own setting, way " << way;
         EXPECT_TRUE(original_ == ReadAllPixels(*g_document.Image())) << way;
     }
+    MSG quit;
+    EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "Esc closed the program";
 }
 
 TEST_F(ColourKey, EnterAppliesOneStepThatCtrlZAndCtrlYTakeBackAndMakeAgainExactly)

@@ -311,24 +311,34 @@ void ImageCanvas::DrawOpaque(const ArgbValue* pixels, std::uint32_t width, std::
                   static_cast<int>(width), static_cast<int>(height), pixels, &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
-void ImageCanvas::DrawPreview(const ColourKeyPreview& preview, ImageSize imageSize, ViewScale scale,
-                              POINT viewOrigin, const RECT& area)
+void ImageCanvas::DrawPreviewView(const ImageHandle* image, const ReducedView* reduced,
+                                  const ColourKeyPreview& preview, ViewScale scale, POINT viewOrigin, const RECT& area)
 {
-    const ImageRect& changed = preview.Changed();
-    if (!graphics_ || changed.PixelCount() == 0)
+    if (!graphics_ || !image || image->IsEmpty())
         return;
+    const ImageSize imageSize = image->Size();
+    const ImageRect visible = VisiblePart(area, ViewSizeOf(imageSize, scale), viewOrigin);
     const bool reduces = !scale.IsActualSize() && !scale.Enlarges();
-    if (reduces && !preview.HasReducedAt(scale))
-        return;
-    const ImageRect shown = reduces ? preview.ReducedArea() : ViewPixelsShowing(changed, scale);
-    const ImageRect part = Overlap(VisiblePart(area, ViewSizeOf(imageSize, scale), viewOrigin), shown);
+    ImageRect shown = reduces ? preview.ReducedArea() : ViewPixelsShowing(preview.Changed(), scale);
+    if (preview.Changed().PixelCount() == 0 || (reduces && !preview.HasReducedAt(scale)))
+        shown = {};
+    const ImageRect part = Overlap(visible, shown);
+    if (part.width != visible.width || part.height != visible.height)
+        DrawView(image, reduced, scale, viewOrigin, area, true);
+    DrawPreview(preview, imageSize, scale, viewOrigin, part, shown);
+}
+
+void ImageCanvas::DrawPreview(const ColourKeyPreview& preview, ImageSize imageSize, ViewScale scale,
+                              POINT viewOrigin, const ImageRect& part, const ImageRect& shown)
+{
     const PartBuffer buffer(part.width, part.height);
     if (part.PixelCount() == 0 || buffer.IsEmpty())
         return;
-    if (reduces) {
+    if (!scale.IsActualSize() && !scale.Enlarges()) {
         CompositeOverCheckerboard(RowsFrom(preview.ReducedRows(), part.x - shown.x, part.y - shown.y), part,
                                   buffer.Rows());
     } else {
+        const ImageRect& changed = preview.Changed();
         const ImageRect pixels = ImagePixelsShown(part, imageSize, scale);
         EnlargeInto(RowsFrom(preview.Rows(), pixels.x - changed.x, pixels.y - changed.y), imageSize, scale, part,
                     buffer.Rows());

@@ -87,11 +87,11 @@ void PaintView(HDC dc, const std::vector<RECT>& areas, const ImageDocument& docu
     ImageCanvas canvas(dc);
     const ReducedView* reduced = view.reduced.IsBuilt() ? &view.reduced : nullptr;
     // A preview shows what would become transparent, whatever the checkerboard's setting.
-    const bool previewing = view.preview.IsActive();
     for (const RECT& area : areas) {
-        canvas.DrawView(document.Image(), reduced, view.scale, OriginOf(view), area, view.checkerboard || previewing);
-        if (previewing)
-            canvas.DrawPreview(view.preview, document.GetImageSize(), view.scale, OriginOf(view), area);
+        if (view.preview.IsActive())
+            canvas.DrawPreviewView(document.Image(), reduced, view.preview, view.scale, OriginOf(view), area);
+        else
+            canvas.DrawView(document.Image(), reduced, view.scale, OriginOf(view), area, view.checkerboard);
     }
     if (dragged)
         DrawDraggedRectangle(canvas, *dragged, document.PenToShow(), view);
