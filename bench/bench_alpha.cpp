@@ -458,6 +458,10 @@ void PrintColourKeyFigures(HWND window)
     std::printf("  the preview keeps %.1f MB of new pixels (%u x %u changed) and %.1f MB reduced\n",
                 preview.Changed().PixelCount() * sizeof(ArgbValue) / 1e6, preview.Changed().width,
                 preview.Changed().height, preview.ReducedArea().PixelCount() * sizeof(ArgbValue) / 1e6);
+    CloseColourKeyDialog();
+    ToggleCheckerboard(window);
+    PrintLine("    beside it: a paint of the image over the checkerboard", TimePaint(window, nullptr));
+    ToggleCheckerboard(window);
     PrintColourKeyOkAndUndo(window);
     CloseColourKeyDialog();
     HandlePendingMessages();
