@@ -349,6 +349,12 @@ TEST_F(ColourKey, AClickChoosesAgainAndThePreviewFollowsTheOptionsTheToleranceAn
     Click(dialog, IDC_CONNECTED);
     EXPECT_EQ(kWhite, Shown(kHole));
 
+    // A click reads the image, not the preview: the background is opaque white there.
+    ClickAt(kFarBackground.x, kFarBackground.y);
+    PumpMessages();
+    EXPECT_EQ("255", FieldText(Panel(), IDC_PICK_ALPHA));
+    EXPECT_EQ("255, 255, 255", FieldText(dialog, IDC_KEY_COLOUR));
+
     // A click on the subject picks it, as always, and makes it the colour and the start.
     ClickAt(kInsideSubject.x, kInsideSubject.y);
     PumpMessages();
