@@ -112,8 +112,8 @@ struct UiState {
     // Set while the owned windows are put back above the main window, whose moves come back
     // to the main window; read there, so that they do not start the same again.
     bool restacking = false;
-    // The image pixel of the last colour pick, since the start: written by the pick, read by
-    // the context menu opened from the keyboard.
+    // The image pixel of the last colour pick on the image open now: written by the pick,
+    // cleared by opening, read by the context menu opened from the keyboard.
     bool picked = false;
     POINT lastPick = {};
     ColourKeyState colourKey;
