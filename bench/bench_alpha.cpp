@@ -5,6 +5,9 @@
 // drawing the view of it at 100% and at the zoom that fits it to a 1920 × 1080 area, with and
 // without the checkerboard, with the reduced copy that zoom keeps. Prints the median of several
 // runs of each, one line each, and the memory the undo history and the reduced copies take.
+// Making a colour transparent is timed in the main window too: from the menu item to the
+// preview shown, a tolerance change to the preview shown, OK to the result applied and shown,
+// and undoing it, with what the preview keeps.
 // Run by hand; the paint figures need a display.
 #include <windows.h>
 #include <psapi.h>
@@ -26,6 +29,10 @@
 #include "reduced_view.h"
 #include "view_scale.h"
 #include "app_state.h"
+#include "colour_key_dialog.h"
+#include "colour_key_preview.h"
+#include "editing.h"
+#include "resource.h"
 #include "scroll_view.h"
 #include "startup.h"
 #include "zoom.h"
@@ -325,6 +332,141 @@ void PrintZoomFigures(HWND window, const ImageRef& picture)
     HandlePendingMessages();
 }
 
+// A logo on white: a red ring with a white hole, and a blue bar.
+ImageRef MakeLogo()
+{
+    constexpr std::int64_t kOuter = 1200;
+    constexpr std::int64_t kInner = 500;
+    std::vector<ArgbValue> pixels(std::size_t{kWidth} * kHeight, kOpaqueWhite);
+    for (std::uint32_t y = 0; y < kHeight; ++y)
+        for (std::uint32_t x = 0; x < kWidth; ++x) {
+            const std::int64_t dx = std::int64_t{x} - kWidth / 2;
+            const std::int64_t dy = std::int64_t{y} - kHeight / 2;
+            const std::int64_t square = dx * dx + dy * dy;
+            ArgbValue& pixel = pixels[std::size_t{y} * kWidth + x];
+            if (square < kOuter * kOuter && square >= kInner * kInner)
+                pixel = 0xFFCC2020u;
+            else if (x >= 300 && x < 1300 && y >= 300 && y < 800)
+                pixel = 0xFF2050C0u;
+        }
+    ImageRef image = CreateArgbImage(kWidth, kHeight);
+    image->SwapPixels({0, 0, kWidth, kHeight}, pixels.data());
+    return image;
+}
+
+// Handles what is queued now, without waiting for more: a posted preview, the paints.
+void DispatchQueued()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void Shown(HWND window)
+{
+    UpdateWindow(window);
+    GdiFlush();
+}
+
+// The menu item's command on the top-left pixel of the background, to the preview shown.
+double TimeOpenedAndShown(HWND window)
+{
+    return MedianMilliseconds(
+        [&](int) {
+            OpenColourKeyDialog(window, {0, 0}, ClientCentre(window));
+            Shown(window);
+        },
+        [&](int) {
+            CloseColourKeyDialog();
+            Shown(window);
+            HandlePendingMessages();
+        });
+}
+
+void PrintColourKeyOkAndUndo(HWND window)
+{
+    PrintLine("  OK to applied and shown", MedianMilliseconds(
+                                               [&](int) {
+                                                   SendMessageA(g_ui.colourKey.dialog, WM_COMMAND, IDOK, 0);
+                                                   Shown(window);
+                                               },
+                                               [&](int run) {
+                                                   if (run > 0)
+                                                       UndoEdit();
+                                                   OpenColourKeyDialog(window, {0, 0}, ClientCentre(window));
+                                                   Shown(window);
+                                                   HandlePendingMessages();
+                                               }));
+    PrintLine("  undo of it, shown", MedianMilliseconds(
+                                         [&](int) {
+                                             UndoEdit();
+                                             Shown(window);
+                                         },
+                                         [&](int run) {
+                                             if (run > 0)
+                                                 RedoEdit();
+                                             Shown(window);
+                                         }));
+    ApplyAlphaWithUndo(0);  // the range is the whole image
+    PrintLine("  beside it: undo of a whole-image range edit, shown", MedianMilliseconds(
+                                                                         [&](int) {
+                                                                             UndoEdit();
+                                                                             Shown(window);
+                                                                         },
+                                                                         [&](int run) {
+                                                                             if (run > 0)
+                                                                                 RedoEdit();
+                                                                             Shown(window);
+                                                                         }));
+}
+
+// Making a colour transparent in the main window, on a logo of the benchmark's size.
+void PrintColourKeyFigures(HWND window)
+{
+    const ImageRef logo = MakeLogo();
+    g_document.SetImage(logo);
+    g_history.Clear();
+    ColourKeyOptions options;
+    options.key = kOpaqueWhite;
+    options.area = {0, 0, kWidth, kHeight};
+    std::printf("making white transparent on a %u x %u logo:\n", kWidth, kHeight);
+    PrintLine("  colour work, connected, clean edges (100%, no view)", MedianMilliseconds([&](int) {
+                  ColourKeyPreview preview;
+                  preview.Make(*logo, options, ViewScale{});
+              }));
+    ZoomToActualSize(window);
+    HandlePendingMessages();
+    PrintLine("  menu item to preview shown at 100%", TimeOpenedAndShown(window));
+    ZoomToFit(window);
+    HandlePendingMessages();
+    char what[96];
+    std::snprintf(what, sizeof what, "  menu item to preview shown at fit (%u/%u)", ViewZoom().numerator,
+                  ViewZoom().denominator);
+    PrintLine(what, TimeOpenedAndShown(window));
+    PrintLine("  tolerance change at fit, to preview shown", MedianMilliseconds([&](int run) {
+                  SetDlgItemInt(g_ui.colourKey.dialog, IDC_TOLERANCE, 9 + static_cast<UINT>(run), FALSE);
+                  DispatchQueued();
+                  Shown(window);
+              }));
+    ColourKeyPreview& preview = g_ui.view.preview;
+    PrintLine("    of which the preview's reduced view", MedianMilliseconds([&](int) {
+                  preview.BuildReduced(*logo, ViewZoom());
+              }));
+    PrintLine("    and a paint of the preview", TimePaint(window, nullptr));
+    std::printf("  the preview keeps %.1f MB of new pixels (%u x %u changed) and %.1f MB reduced\n",
+                preview.Changed().PixelCount() * sizeof(ArgbValue) / 1e6, preview.Changed().width,
+                preview.Changed().height, preview.ReducedArea().PixelCount() * sizeof(ArgbValue) / 1e6);
+    CloseColourKeyDialog();
+    ToggleCheckerboard(window);
+    PrintLine("    beside it: a paint of the image over the checkerboard", TimePaint(window, nullptr));
+    ToggleCheckerboard(window);
+    PrintColourKeyOkAndUndo(window);
+    CloseColourKeyDialog();
+    HandlePendingMessages();
+}
+
 // Paints the picture in the program's own main window, which its first paint fits to the
 // screen, and prints the figures; without a display there is no window to paint.
 void PrintPaintFigures(const ImageRef& picture)
@@ -359,6 +501,7 @@ void PrintPaintFigures(const ImageRef& picture)
     ReleaseDC(window, windowDc);
     PrintLine("draw the whole image onto a 1920 x 1080 DIB", TimeWholeImageDraw(surface.Get(), picture));
     PrintZoomFigures(window, picture);
+    PrintColourKeyFigures(window);
     ReleaseAllImages();
 }
 

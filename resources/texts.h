@@ -24,6 +24,9 @@ constexpr char kExitCaption[] = "終了確認";
 // as code page 932 has no en dash.
 constexpr wchar_t kDragRangeFormat[] = L"X %u–%u, Y %u–%u (%u × %u)";
 
+// The colour key dialog: the key colour as red, green and blue in decimal
+constexpr char kKeyColourFormat[] = "%u, %u, %u";
+
 // Open dialog: filter pairs of description and pattern, ending in an empty string
 constexpr char kOpenFilter[] = "画像ファイル(*.bmp,*.jpg,*.png)\0*.bmp;*.jpg;*.png\0";
 constexpr char kOpenTitle[] = "画像選択";

@@ -1,5 +1,5 @@
-// Undoing and redoing range alpha edits on real GDI+ bitmaps: the exact pixels come back,
-// and the history keeps to its memory bound.
+// Undoing and redoing edits (the range alpha edit, and edits of given pixels) on real GDI+
+// bitmaps: the exact pixels come back, and the history keeps to its memory bound.
 #include <gtest/gtest.h>
 
 #include "alpha_edit.h"
@@ -100,4 +100,44 @@ TEST(EditHistory, AnEditLargerThanTheBoundIsAppliedButEmptiesTheHistory)
     ASSERT_TRUE(history.Undo(*document.Image()));
     ASSERT_TRUE(document.Image()->GetPixel(63, 47, colour));
     EXPECT_EQ(77u, colour >> 24);
+}
+
+TEST(EditHistory, AnEditOfGivenPixelsIsOneStepThatKeepsTheOldOnesInTheirMemory)
+{
+    ImageDocument document;
+    document.SetImage(MakePatternImage(40, 30));
+    ImageHandle& image = *document.Image();
+    const std::vector<ArgbValue> original = ReadAllPixels(image);
+    constexpr std::size_t kBound = 20 * 10 * 4;
+    EditHistory history(kBound);
+    const ImageRect area = {10, 5, 20, 10};
+    std::vector<ArgbValue> pixels(area.PixelCount(), 0x00123456u);
+
+    ASSERT_TRUE(history.ApplyEdit(image, area, pixels));
+    EXPECT_TRUE(pixels.empty());
+    EXPECT_EQ(kBound, history.Bytes());
+    ArgbValue colour = 0;
+    ASSERT_TRUE(image.GetPixel(29, 14, colour));
+    EXPECT_EQ(0x00123456u, colour);
+    const std::vector<ArgbValue> edited = ReadAllPixels(image);
+    ASSERT_TRUE(history.Undo(image));
+    EXPECT_EQ(original, ReadAllPixels(image));
+    ASSERT_TRUE(history.Redo(image));
+    EXPECT_EQ(edited, ReadAllPixels(image));
+
+    // Pixels that do not fit the area, or an area past the image: refused, nothing changes.
+    std::vector<ArgbValue> tooFew(3, 0u);
+    EXPECT_FALSE(history.ApplyEdit(image, area, tooFew));
+    std::vector<ArgbValue> past(20 * 10, 0u);
+    EXPECT_FALSE(history.ApplyEdit(image, {30, 25, 20, 10}, past));
+    EXPECT_EQ(20u * 10, past.size());
+    EXPECT_EQ(edited, ReadAllPixels(image));
+    EXPECT_TRUE(history.CanUndo());
+
+    // Larger than the bound: made, but the history is emptied.
+    std::vector<ArgbValue> whole(40 * 30, kOpaqueBlack);
+    ASSERT_TRUE(history.ApplyEdit(image, {0, 0, 40, 30}, whole));
+    EXPECT_FALSE(history.CanUndo());
+    EXPECT_EQ(0u, history.Bytes());
+    EXPECT_EQ(std::vector<ArgbValue>(40 * 30, kOpaqueBlack), ReadAllPixels(image));
 }

@@ -8,6 +8,7 @@
 #include "resource.h"
 #include "texts.h"
 #include "app_state.h"
+#include "colour_key_dialog.h"
 #include "startup.h"
 
 void PumpMessages(DWORD milliseconds)
@@ -22,6 +23,8 @@ void PumpMessages(DWORD milliseconds)
                 PostQuitMessage(static_cast<int>(message.wParam));  // keep it for the test
                 return;
             }
+            if (IsColourKeyDialogMessage(&message))
+                continue;  // as the main loop gives it
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }

@@ -3,12 +3,13 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <vector>
 
 #include "image_handle.h"
 
 class ImageDocument;
 
-// The range alpha edits of one opened image, to be undone and redone. Each step keeps only
+// The edits of one opened image (the range alpha edit, making a colour transparent), to be undone and redone. Each step keeps only
 // the rectangle its edit changed: the pixels there as they were before the edit, and after
 // an undo as they were after it. Together the steps keep at most the bound it was made
 // with, in bytes of pixels; the oldest go first.
@@ -25,6 +26,17 @@ public:
     // pixels cannot be kept (more than the bound, or no memory for them) empties the
     // history instead, since no earlier step could be undone faithfully after it.
     void RecordAlphaEdit(const ImageDocument& document);
+
+    // Keeps the pixels of area, which an edit of image is about to change; call it just
+    // before the edit. Dropping and bounds as RecordAlphaEdit; nothing for an empty area.
+    void RecordEdit(const ImageHandle& image, const ImageRect& area);
+
+    // Makes pixels (area.PixelCount() values, row by row) the image's pixels of area, and
+    // keeps what the image held there as the step to undo in pixels' own memory, so the edit
+    // costs no copy: pixels is left empty. Whatever could have been redone is dropped; a
+    // step larger than the bound empties the history, the edit being made all the same.
+    // False, with the image, the history and pixels as they were, when the image refuses.
+    bool ApplyEdit(ImageHandle& image, const ImageRect& area, std::vector<ArgbValue>& pixels);
 
     // Puts back the pixels of the last edit not undone; false when there is none or the
     // image refused them (the step then stays).
@@ -50,10 +62,11 @@ public:
 private:
     struct Step {
         ImageRect area;
-        std::unique_ptr<ArgbValue[]> pixels;  // the area as it is not now: before, or after an undo
+        std::vector<ArgbValue> pixels;  // the area as it is not now: before, or after an undo
         std::size_t Bytes() const noexcept { return area.PixelCount() * sizeof(ArgbValue); }
     };
 
+    void Keep(Step step);
     void DropRedoSteps() noexcept;
     void DropOldestStep() noexcept;
 

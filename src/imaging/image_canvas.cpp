@@ -150,6 +150,35 @@ bool IsViewAt(const ReducedView* reduced, ImageSize viewSize, ViewScale scale)
            reduced->Size().width == viewSize.width && reduced->Size().height == viewSize.height;
 }
 
+// The overlap of two rectangles; empty when they do not meet.
+ImageRect Overlap(const ImageRect& a, const ImageRect& b)
+{
+    const std::uint32_t left = std::max(a.x, b.x);
+    const std::uint32_t top = std::max(a.y, b.y);
+    const std::uint32_t right = std::min(a.x + a.width, b.x + b.width);
+    const std::uint32_t bottom = std::min(a.y + a.height, b.y + b.height);
+    return left < right && top < bottom ? ImageRect{left, top, right - left, bottom - top} : ImageRect{};
+}
+
+// The view pixels that show image pixels of rect at scale (at or above 100%).
+ImageRect ViewPixelsShowing(const ImageRect& rect, ViewScale scale)
+{
+    const std::int64_t left = ImageToView(rect.x, scale);
+    const std::int64_t top = ImageToView(rect.y, scale);
+    const std::int64_t right = ImageToView(std::int64_t{rect.x} + rect.width, scale);
+    const std::int64_t bottom = ImageToView(std::int64_t{rect.y} + rect.height, scale);
+    const std::int64_t limit = INT_MAX;
+    return {static_cast<std::uint32_t>(std::min(left, limit)), static_cast<std::uint32_t>(std::min(top, limit)),
+            static_cast<std::uint32_t>(std::min(right, limit) - std::min(left, limit)),
+            static_cast<std::uint32_t>(std::min(bottom, limit) - std::min(top, limit))};
+}
+
+// Rows starting at pixel (x, y) of rows.
+PixelRows RowsFrom(const PixelRows& rows, std::uint32_t x, std::uint32_t y)
+{
+    return {rows.Row(y) + x, rows.stride};
+}
+
 }  // namespace
 
 ImageCanvas::ImageCanvas(HDC dc) noexcept
@@ -282,6 +311,45 @@ void ImageCanvas::DrawOpaque(const ArgbValue* pixels, std::uint32_t width, std::
     info.bmiHeader.biCompression = BI_RGB;
     StretchDIBits(dc.Get(), target.x, target.y, static_cast<int>(width), static_cast<int>(height), 0, 0,
                   static_cast<int>(width), static_cast<int>(height), pixels, &info, DIB_RGB_COLORS, SRCCOPY);
+}
+
+void ImageCanvas::DrawPreviewView(const ImageHandle* image, const ReducedView* reduced,
+                                  const ColourKeyPreview& preview, const ViewPlace& place, const RECT& area)
+{
+    if (!graphics_ || !image || image->IsEmpty())
+        return;
+    const ViewScale scale = place.scale;
+    const POINT viewOrigin = {static_cast<LONG>(place.origin.x), static_cast<LONG>(place.origin.y)};
+    const ImageSize imageSize = image->Size();
+    const ImageRect visible = VisiblePart(area, ViewSizeOf(imageSize, scale), place);
+    const bool reduces = !scale.IsActualSize() && !scale.Enlarges();
+    ImageRect shown = reduces ? preview.ReducedArea() : ViewPixelsShowing(preview.Changed(), scale);
+    if (preview.Changed().PixelCount() == 0 || (reduces && !preview.HasReducedAt(scale)))
+        shown = {};
+    const ImageRect part = Overlap(visible, shown);
+    if (part.width != visible.width || part.height != visible.height)
+        DrawView(image, reduced, place, area, true);
+    DrawPreview(preview, imageSize, scale, viewOrigin, part, shown);
+}
+
+void ImageCanvas::DrawPreview(const ColourKeyPreview& preview, ImageSize imageSize, ViewScale scale,
+                              POINT viewOrigin, const ImageRect& part, const ImageRect& shown)
+{
+    const PartBuffer buffer(part.width, part.height);
+    if (part.PixelCount() == 0 || buffer.IsEmpty())
+        return;
+    if (!scale.IsActualSize() && !scale.Enlarges()) {
+        CompositeOverCheckerboard(RowsFrom(preview.ReducedRows(), part.x - shown.x, part.y - shown.y), part,
+                                  buffer.Rows());
+    } else {
+        const ImageRect& changed = preview.Changed();
+        const ImageRect pixels = ImagePixelsShown(part, imageSize, scale);
+        EnlargeInto(RowsFrom(preview.Rows(), pixels.x - changed.x, pixels.y - changed.y), imageSize, scale, part,
+                    buffer.Rows());
+        CompositeOverCheckerboard(buffer.Rows(), part, buffer.Rows());
+    }
+    DrawOpaque(buffer.Pixels(), part.width, part.height,
+               {static_cast<LONG>(part.x - viewOrigin.x), static_cast<LONG>(part.y - viewOrigin.y)});
 }
 
 void ImageCanvas::DrawOutline(ArgbValue colour, int x, int y, int width, int height)

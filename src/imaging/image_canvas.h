@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include "colour_key_preview.h"
 #include "image_handle.h"
 #include "pixel_rows.h"
 #include "reduced_view.h"
@@ -45,6 +46,14 @@ public:
     void DrawView(const ImageHandle* image, const ReducedView* reduced, const ViewPlace& place, const RECT& area,
                   bool checkerboard);
 
+    // Draws what DrawView with the checkerboard draws, but with the preview's new pixels in
+    // the image's place where they would replace it: the view of the image as the preview
+    // would leave it. The image is drawn only where the new pixels do not cover all of area.
+    // Below 100% the preview's reduced view must have been made at scale, and reduced built
+    // as for DrawView, or the part of each that is missing is not drawn.
+    void DrawPreviewView(const ImageHandle* image, const ReducedView* reduced, const ColourKeyPreview& preview,
+                         const ViewPlace& place, const RECT& area);
+
     // Draws the outline of a rectangle with a pen 1.0 wide in colour. Negative widths and
     // heights are passed on as they are.
     void DrawOutline(ArgbValue colour, int x, int y, int width, int height);
@@ -52,6 +61,8 @@ public:
 private:
     void DrawEnlarged(const ImageHandle& image, ViewScale scale, const ImageRect& part, POINT target,
                       bool checkerboard);
+    void DrawPreview(const ColourKeyPreview& preview, ImageSize imageSize, ViewScale scale, POINT viewOrigin,
+                     const ImageRect& part, const ImageRect& shown);
     void DrawReduced(const ReducedView& reduced, const ImageRect& part, POINT target, bool checkerboard);
     // Draws rows of straight ARGB pixels one to one at target, blended with their alpha.
     void DrawBlended(const PixelRows& pixels, std::uint32_t width, std::uint32_t height, POINT target);

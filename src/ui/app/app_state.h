@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "colour_key_preview.h"
 #include "reduced_view.h"
 #include "view_scale.h"
 
@@ -67,6 +68,10 @@ struct ViewState {
     bool checkerboard = false;
     // What the Ctrl+wheel has turned short of a whole notch; written and read by its zoom.
     int wheelTurn = 0;
+    // What making a colour transparent would do, active while its dialog is open: made by
+    // the dialog (and again by the edits, undo and redo it follows), its reduced view made
+    // again by the zooms; read by the paint, which then shows it over the checkerboard.
+    ColourKeyPreview preview;
 };
 
 // A range being chosen by dragging over the image.
@@ -78,6 +83,23 @@ struct DragState {
     POINT currentPixel = {};  // the image pixel under the cursor now
     // The tooltip telling the range: made at a main window's first drag and kept with it.
     HWND tooltip = nullptr;
+};
+
+// The dialog that makes a colour transparent, and what it works from.
+struct ColourKeyState {
+    // The dialog while it is open: set and cleared by the dialog itself; read by the main
+    // loop (its keyboard), the main window (a click chooses again), the edits and the panel
+    // (the preview follows them) and opening (which closes it).
+    HWND dialog = nullptr;
+    // The key colour and the starting pixel: set when the dialog opens and by a click on the
+    // image while it is open; read by the colour work.
+    ArgbValue key = 0;
+    POINT start = {};
+    // The tolerance last used, 8 at first: written by the dialog's field, read when it opens.
+    std::uint32_t tolerance = 8;
+    // A preview asked for and not yet made: set and cleared by the dialog, which makes one
+    // preview for a burst of changes (the four range fields written at once).
+    bool previewPending = false;
 };
 
 // What the user interface keeps between messages.
@@ -92,6 +114,11 @@ struct UiState {
     // Set while the owned windows are put back above the main window, whose moves come back
     // to the main window; read there, so that they do not start the same again.
     bool restacking = false;
+    // The image pixel of the last colour pick on the image open now: written by the pick,
+    // cleared by opening, read by the context menu opened from the keyboard.
+    bool picked = false;
+    POINT lastPick = {};
+    ColourKeyState colourKey;
 };
 
 extern AppHandles g_app;

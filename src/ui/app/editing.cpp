@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "alpha_edit.h"
+#include "colour_key_dialog.h"
 #include "app_state.h"
 #include "edit_history.h"
 #include "image_document.h"
@@ -20,8 +21,10 @@ void StepThroughHistory(bool (EditHistory::*step)(ImageHandle&), const ImageRect
     if (!image)
         return;
     const WaitCursor wait;
-    if ((g_history.*step)(*image))
+    if ((g_history.*step)(*image)) {
         ShowImageChange(g_app.mainWindow, area);
+        FollowImageForColourKey();
+    }
 }
 
 }  // namespace
@@ -33,6 +36,18 @@ void ApplyAlphaWithUndo(std::uint32_t alpha)
     const ImageRect area = AlphaEditArea(g_document);
     ApplyAlphaToRange(g_document, alpha);
     ShowImageChange(g_app.mainWindow, area);
+    FollowImageForColourKey();
+}
+
+void ApplyPixelsWithUndo(const ImageRect& area, std::vector<ArgbValue>& pixels)
+{
+    ImageHandle* image = g_document.Image();
+    if (!image || area.PixelCount() == 0)
+        return;
+    const WaitCursor wait;
+    if (g_history.ApplyEdit(*image, area, pixels))
+        ShowImageChange(g_app.mainWindow, area);
+    FollowImageForColourKey();
 }
 
 void UndoEdit()

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app_state.h"
+#include "colour_key_dialog.h"
 #include "editing.h"
 #include "image_document.h"
 #include "open_image.h"
@@ -12,9 +13,12 @@
 
 namespace {
 
-// A new image is shown from its top-left corner.
+// A new image is shown from its top-left corner, with no colour key dialog and no pick of
+// its own yet.
 void ShowOpened(HWND mainWindow)
 {
+    CloseColourKeyDialog();
+    g_ui.picked = false;  // a pick of the last image is no pixel of this one
     ForgetEdits();
     ResetView();
     InvalidateRect(mainWindow, nullptr, TRUE);

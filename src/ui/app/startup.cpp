@@ -4,6 +4,7 @@
 
 #include "resource.h"
 #include "texts.h"
+#include "colour_key_dialog.h"
 #include "main_window.h"
 #include "window_measure.h"
 
@@ -73,6 +74,8 @@ int RunMessageLoop()
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT)
                 break;
+            if (IsColourKeyDialogMessage(&message))
+                continue;
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }

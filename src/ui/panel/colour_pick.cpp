@@ -34,9 +34,8 @@ HBITMAP MakeSwatchPicture(ArgbValue colour)
 
 // Gives the swatch control its new picture and frees the one it replaces; otherwise every
 // pick would leak a GDI bitmap. A control that keeps a copy of its own gets ours freed too.
-void ShowSwatchPicture(HBITMAP picture)
+void ShowSwatchPicture(HWND swatch, HBITMAP picture)
 {
-    HWND swatch = g_app.swatch;
     const auto previous = reinterpret_cast<HBITMAP>(
         SendMessageA(swatch, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture)));
     if (previous && previous != picture)
@@ -52,6 +51,8 @@ ArgbValue ColourUnderCursor(const ImageDocument& document, HWND mainWindow)
     GetCursorPos(&point);
     ScreenToClient(mainWindow, &point);
     point = ClientToImage(point);
+    g_ui.picked = true;
+    g_ui.lastPick = point;
     ArgbValue colour = kOpaqueBlack;
     // Negative coordinates become huge unsigned ones, outside every image.
     document.Image()->GetPixel(static_cast<std::uint32_t>(point.x), static_cast<std::uint32_t>(point.y),
@@ -66,10 +67,15 @@ void PickColourAt(const ImageDocument& document, HWND mainWindow)
     if (!document.HasImage() || !document.Image())
         return;
     const ArgbValue colour = ColourUnderCursor(document, mainWindow);
-    ShowSwatchPicture(MakeSwatchPicture(colour));
+    ShowSwatchPicture(g_app.swatch, MakeSwatchPicture(colour));
     HWND panel = g_app.toolPanel;
     SetDlgItemInt(panel, IDC_PICK_ALPHA, (colour >> 24) & 0xFF, FALSE);
     SetDlgItemInt(panel, IDC_PICK_RED, (colour >> 16) & 0xFF, FALSE);
     SetDlgItemInt(panel, IDC_PICK_GREEN, (colour >> 8) & 0xFF, FALSE);
     SetDlgItemInt(panel, IDC_PICK_BLUE, colour & 0xFF, FALSE);
+}
+
+void ShowColourSwatch(HWND control, ArgbValue colour)
+{
+    ShowSwatchPicture(control, MakeSwatchPicture(colour));
 }

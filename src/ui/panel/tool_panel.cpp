@@ -1,5 +1,6 @@
 #include "tool_panel.h"
 
+#include "colour_key_dialog.h"
 #include "editing.h"
 #include "opening.h"
 #include "shortcuts.h"
@@ -54,6 +55,7 @@ void OnApplyAlpha(HWND panel)
 void OnRangeField(HWND panel, int id, RangeValue which)
 {
     g_document.SetRangeValue(which, ReadField(panel, id));
+    FollowRangeForColourKey();
 }
 
 void OnShowRange(RangePenMode mode)

@@ -12,6 +12,7 @@
 #include "shortcuts.h"
 #include "texts.h"
 #include "app_state.h"
+#include "colour_key_dialog.h"
 #include "colour_pick.h"
 #include "gdi_objects.h"
 #include "owned_windows.h"
@@ -107,14 +108,17 @@ LRESULT OnClose()
     return 0;
 }
 
-// Esc quits at once; besides the shortcuts, the arrows, Page Up, Page Down, Home and End
-// scroll a large image, and the menu key opens the context menu.
+// Esc quits at once, or closes the colour key dialog while it is open; besides the shortcuts,
+// the arrows, Page Up, Page Down, Home and End scroll a large image, and the menu key opens
+// the context menu.
 LRESULT OnKeyDown(HWND window, UINT key)
 {
-    if (key == VK_ESCAPE)
+    if (key == VK_ESCAPE && IsColourKeyDialogOpen())
+        CloseColourKeyDialog();
+    else if (key == VK_ESCAPE)
         PostQuitMessage(0);
     else if (key == VK_APPS)
-        ShowViewMenu(window, KeyboardMenuPoint(window));
+        ShowViewMenuFromKeyboard(window);
     else if (!RunShortcut(key, false))
         ScrollFromKey(window, key);
     return 0;
@@ -137,7 +141,7 @@ LRESULT OnSysKeyDown(HWND window, WPARAM key, LPARAM lParam)
 {
     if (!IsShiftF10(key))
         return DefWindowProcA(window, WM_SYSKEYDOWN, key, lParam);
-    ShowViewMenu(window, KeyboardMenuPoint(window));
+    ShowViewMenuFromKeyboard(window);
     return 0;
 }
 
@@ -152,7 +156,7 @@ LRESULT OnSysKeyUp(HWND window, WPARAM key, LPARAM lParam)
 LRESULT OnContextMenu(HWND window, WPARAM wParam, LPARAM lParam)
 {
     if (lParam == -1) {
-        ShowViewMenu(window, KeyboardMenuPoint(window));
+        ShowViewMenuFromKeyboard(window);
         return 0;
     }
     POINT screen = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -233,11 +237,13 @@ POINT ClientPointOf(LPARAM lParam)
     return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
 }
 
-// The press picks, as a click always has; it may also be the start of a drag.
+// The press picks, as a click always has, and chooses the colour key dialog's colour again
+// while it is open; it may also be the start of a drag.
 LRESULT OnLeftButtonDown(HWND window, LPARAM lParam)
 {
     PickColourAt(g_document, window);
     InvalidateRect(g_app.swatch, nullptr, TRUE);
+    ChooseColourKeyAgain(ClientToImage(ClientPointOf(lParam)));
     PressForRangeDrag(window, ClientPointOf(lParam));
     return 0;
 }

@@ -192,25 +192,37 @@ void ResetView()
     view.checkerboard = checkerboard;
 }
 
+namespace {
+
+// Below 100% the view shows a reduced copy of the image, made for the zoom: none otherwise.
+// False, with the copy as it was, when there is no memory for a new one.
+bool MakeReducedCopy(ReducedView& reduced, const ImageHandle* image, ViewScale scale)
+{
+    if (scale.Enlarges() || scale.IsActualSize() || !image) {
+        reduced.Clear();
+        return true;
+    }
+    // The old copy goes only once the new one is made.
+    ReducedView made;
+    const WaitCursor wait;
+    if (!made.Build(*image, scale))
+        return false;
+    reduced = std::move(made);
+    return true;
+}
+
+}  // namespace
+
 bool SetViewZoom(ViewScale scale)
 {
     ViewState& view = g_ui.view;
     const ImageHandle* image = g_document.Image();
-    if (scale.Enlarges() || scale.IsActualSize() || !image) {
-        view.reduced.Clear();
-        view.scale = scale;
-        return true;
-    }
-    // Below 100% the view shows a reduced copy of the image, made for the zoom; the old one
-    // goes only once the new one is made.
-    ReducedView reduced;
-    {
-        const WaitCursor wait;
-        if (!reduced.Build(*image, scale))
-            return false;
-    }
-    view.reduced = std::move(reduced);
+    if (!MakeReducedCopy(view.reduced, image, scale))
+        return false;
     view.scale = scale;
+    // A preview of the colour made transparent keeps a reduced copy of its own.
+    if (image && view.preview.IsActive())
+        view.preview.BuildReduced(*image, scale);
     return true;
 }
 

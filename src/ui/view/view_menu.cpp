@@ -1,6 +1,9 @@
 #include "view_menu.h"
 
 #include "app_state.h"
+#include "colour_key_dialog.h"
+#include "image_document.h"
+#include "scroll_view.h"
 #include "edit_history.h"
 #include "editing.h"
 #include "resource.h"
@@ -31,6 +34,7 @@ void ShowStates(HMENU menu)
 {
     Enable(menu, IDM_UNDO, g_history.CanUndo());
     Enable(menu, IDM_REDO, g_history.CanRedo());
+    Enable(menu, IDM_COLOUR_KEY, CanZoom());  // an image with pixels
     Enable(menu, IDM_ZOOM_IN, CanZoomIn());
     Enable(menu, IDM_ZOOM_OUT, CanZoomOut());
     Enable(menu, IDM_ZOOM_FIT, CanZoom());
@@ -38,11 +42,33 @@ void ShowStates(HMENU menu)
     CheckMenuItem(menu, IDM_CHECKERBOARD, MF_BYCOMMAND | (IsCheckerboardShown() ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void RunItem(HWND window, UINT item, POINT at)
+bool IsInImage(POINT pixel)
+{
+    const ImageSize size = g_document.GetImageSize();
+    return pixel.x >= 0 && pixel.y >= 0 && static_cast<std::uint32_t>(pixel.x) < size.width &&
+           static_cast<std::uint32_t>(pixel.y) < size.height;
+}
+
+// The last pick's pixel while it is inside the image, else the top-left one.
+POINT PixelFromKeyboard()
+{
+    return g_ui.picked && IsInImage(g_ui.lastPick) ? g_ui.lastPick : POINT{0, 0};
+}
+
+// The dialog keeps clear of the key pixel's place on the screen.
+void OpenColourKey(HWND window, POINT pixel)
+{
+    POINT at = ImageToClient(pixel);
+    ClientToScreen(window, &at);
+    OpenColourKeyDialog(window, pixel, at);
+}
+
+void RunItem(HWND window, UINT item, POINT at, POINT pixel)
 {
     switch (item) {
     case IDM_UNDO:         UndoEdit(); break;
     case IDM_REDO:         RedoEdit(); break;
+    case IDM_COLOUR_KEY:   OpenColourKey(window, pixel); break;
     case IDM_ZOOM_IN:      ZoomIn(window, at); break;
     case IDM_ZOOM_OUT:     ZoomOut(window, at); break;
     case IDM_ZOOM_FIT:     ZoomToFit(window); break;
@@ -52,11 +78,9 @@ void RunItem(HWND window, UINT item, POINT at)
     }
 }
 
-}  // namespace
-
 // The chosen item comes back from the menu rather than as a command message, so the main
 // window's commands stay those of its menu bar.
-void ShowViewMenu(HWND window, POINT screen)
+void TrackViewMenu(HWND window, POINT screen, POINT pixel)
 {
     const LoadedMenu menu;
     HMENU popup = menu.Popup();
@@ -66,7 +90,22 @@ void ShowViewMenu(HWND window, POINT screen)
     const UINT item = static_cast<UINT>(TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON |
                                                                   TPM_RETURNCMD | TPM_NONOTIFY,
                                                        screen.x, screen.y, 0, window, nullptr));
-    RunItem(window, item, screen);
+    RunItem(window, item, screen, pixel);
+}
+
+}  // namespace
+
+void ShowViewMenu(HWND window, POINT screen)
+{
+    POINT client = screen;
+    ScreenToClient(window, &client);
+    const POINT pixel = ClientToImage(client);
+    TrackViewMenu(window, screen, IsInImage(pixel) ? pixel : PixelFromKeyboard());
+}
+
+void ShowViewMenuFromKeyboard(HWND window)
+{
+    TrackViewMenu(window, KeyboardMenuPoint(window), PixelFromKeyboard());
 }
 
 POINT KeyboardMenuPoint(HWND window)

@@ -83,8 +83,13 @@ void PaintView(HDC dc, const std::vector<RECT>& areas, const ImageDocument& docu
         DrawPrompt(dc);
     ImageCanvas canvas(dc);
     const ReducedView* reduced = view.reduced.IsBuilt() ? &view.reduced : nullptr;
-    for (const RECT& area : areas)
-        canvas.DrawView(document.Image(), reduced, PlaceOf(view), area, view.checkerboard);
+    // A preview shows what would become transparent, whatever the checkerboard's setting.
+    for (const RECT& area : areas) {
+        if (view.preview.IsActive())
+            canvas.DrawPreviewView(document.Image(), reduced, view.preview, PlaceOf(view), area);
+        else
+            canvas.DrawView(document.Image(), reduced, PlaceOf(view), area, view.checkerboard);
+    }
     if (dragged)
         DrawDraggedRectangle(canvas, *dragged, document.PenToShow(), view);
     else if (document.IsRangeShown())

@@ -1,0 +1,132 @@
+#include "colour_key_preview.h"
+
+#include <algorithm>
+#include <new>
+#include <utility>
+
+#include "area_average.h"
+#include "locked_pixels.h"
+
+namespace {
+
+// Image rows averaged at a time for the reduced view: the image's pixels under a band of view
+// rows are copied with the new pixels put in, a strip far smaller than the changed rectangle.
+constexpr std::uint32_t kBandImageRows = 64;
+
+std::ptrdiff_t StrideOf(std::uint32_t width)
+{
+    return static_cast<std::ptrdiff_t>(std::size_t{width} * sizeof(ArgbValue));
+}
+
+// The overlap of two rectangles; empty when they do not meet.
+ImageRect Overlap(const ImageRect& a, const ImageRect& b)
+{
+    const std::uint32_t left = std::max(a.x, b.x);
+    const std::uint32_t top = std::max(a.y, b.y);
+    const std::uint32_t right = std::min(a.x + a.width, b.x + b.width);
+    const std::uint32_t bottom = std::min(a.y + a.height, b.y + b.height);
+    return left < right && top < bottom ? ImageRect{left, top, right - left, bottom - top} : ImageRect{};
+}
+
+}  // namespace
+
+bool ColourKeyPreview::Make(const ImageHandle& image, const ColourKeyOptions& options, ViewScale scale)
+{
+    active_ = true;
+    result_ = ColourKeyResult{};
+    const ImageSize size = image.Size();
+    if (image.IsEmpty() || size.width == 0 || size.height == 0)
+        return false;
+    {
+        const LockedPixels locked(image.Native(), {0, 0, size.width, size.height}, Gdiplus::ImageLockModeRead);
+        if (!locked.IsLocked() ||
+            !MakeColourTransparent({locked.Data().Scan0, locked.Data().Stride}, size, options, result_))
+            return false;
+    }
+    return BuildReduced(image, scale);
+}
+
+bool ColourKeyPreview::BuildReduced(const ImageHandle& image, ViewScale scale)
+{
+    std::vector<ArgbValue>().swap(reduced_);
+    reducedArea_ = {};
+    reducedScale_ = {};
+    imageSize_ = image.Size();
+    if (scale.Enlarges() || scale.IsActualSize() || result_.changed.PixelCount() == 0)
+        return true;
+    const ImageRect area = ViewPixelsCovering(result_.changed, imageSize_, scale);
+    try {
+        reduced_.resize(area.PixelCount());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    reducedArea_ = area;
+    reducedScale_ = scale;
+    const std::uint32_t bandRows =
+        std::max<std::uint32_t>(1, static_cast<std::uint32_t>(std::uint64_t{kBandImageRows} * Reduced(scale).numerator /
+                                                              Reduced(scale).denominator));
+    for (std::uint32_t y = area.y; y < area.y + area.height; y += bandRows)
+        if (!MakeReducedBand(image, {area.x, y, area.width, std::min(bandRows, area.y + area.height - y)})) {
+            std::vector<ArgbValue>().swap(reduced_);
+            reducedArea_ = {};
+            return false;
+        }
+    return true;
+}
+
+bool ColourKeyPreview::MakeReducedBand(const ImageHandle& image, const ImageRect& band)
+{
+    const ImageRect under = ImagePixelsUnder(band, imageSize_, reducedScale_);
+    const ImageRect changed = result_.changed;
+    const PixelRows target = {reduced_.data() + std::size_t{band.y - reducedArea_.y} * reducedArea_.width,
+                              StrideOf(reducedArea_.width)};
+    const ImageRect both = Overlap(under, changed);
+    if (both.width == under.width && both.height == under.height) {
+        // All new pixels: averaged where they are, with no copy.
+        const PixelRows source = {const_cast<ArgbValue*>(result_.pixels.data()) +
+                                      std::size_t{under.y - changed.y} * changed.width + (under.x - changed.x),
+                                  StrideOf(changed.width)};
+        return AverageAreas(source, imageSize_, reducedScale_, band, target);
+    }
+    std::vector<ArgbValue> strip;
+    try {
+        strip.resize(under.PixelCount());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (!image.ReadPixels(under, strip.data()))
+        return false;
+    for (std::uint32_t y = both.y; y < both.y + both.height; ++y)
+        std::copy_n(result_.pixels.data() + std::size_t{y - changed.y} * changed.width + (both.x - changed.x),
+                    both.width, strip.data() + std::size_t{y - under.y} * under.width + (both.x - under.x));
+    return AverageAreas({strip.data(), StrideOf(under.width)}, imageSize_, reducedScale_, band, target);
+}
+
+void ColourKeyPreview::Clear() noexcept
+{
+    *this = ColourKeyPreview{};
+}
+
+PixelRows ColourKeyPreview::Rows() const noexcept
+{
+    return {const_cast<ArgbValue*>(result_.pixels.data()), StrideOf(result_.changed.width)};
+}
+
+ColourKeyResult ColourKeyPreview::TakeResult() noexcept
+{
+    ColourKeyResult taken = std::move(result_);
+    result_ = ColourKeyResult{};
+    std::vector<ArgbValue>().swap(reduced_);
+    reducedArea_ = {};
+    return taken;
+}
+
+bool ColourKeyPreview::HasReducedAt(ViewScale scale) const noexcept
+{
+    return !reduced_.empty() && IsSameZoom(scale, reducedScale_);
+}
+
+PixelRows ColourKeyPreview::ReducedRows() const noexcept
+{
+    return {const_cast<ArgbValue*>(reduced_.data()), StrideOf(reducedArea_.width)};
+}
