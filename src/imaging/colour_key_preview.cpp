@@ -33,7 +33,10 @@ ImageRect Overlap(const ImageRect& a, const ImageRect& b)
 bool ColourKeyPreview::Make(const ImageHandle& image, const ColourKeyOptions& options, ViewScale scale)
 {
     active_ = true;
-    result_ = ColourKeyResult{};
+    // The pixels' memory is kept from one preview to the next: making it anew for each
+    // change of the tolerance would cost as much as the colour work itself.
+    result_.changed = {};
+    result_.pixels.clear();
     const ImageSize size = image.Size();
     if (image.IsEmpty() || size.width == 0 || size.height == 0)
         return false;
