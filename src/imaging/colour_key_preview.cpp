@@ -18,16 +18,6 @@ std::ptrdiff_t StrideOf(std::uint32_t width)
     return static_cast<std::ptrdiff_t>(std::size_t{width} * sizeof(ArgbValue));
 }
 
-// The overlap of two rectangles; empty when they do not meet.
-ImageRect Overlap(const ImageRect& a, const ImageRect& b)
-{
-    const std::uint32_t left = std::max(a.x, b.x);
-    const std::uint32_t top = std::max(a.y, b.y);
-    const std::uint32_t right = std::min(a.x + a.width, b.x + b.width);
-    const std::uint32_t bottom = std::min(a.y + a.height, b.y + b.height);
-    return left < right && top < bottom ? ImageRect{left, top, right - left, bottom - top} : ImageRect{};
-}
-
 }  // namespace
 
 bool ColourKeyPreview::Make(const ImageHandle& image, const ColourKeyOptions& options, ViewScale scale)

@@ -150,16 +150,6 @@ bool IsViewAt(const ReducedView* reduced, ImageSize viewSize, ViewScale scale)
            reduced->Size().width == viewSize.width && reduced->Size().height == viewSize.height;
 }
 
-// The overlap of two rectangles; empty when they do not meet.
-ImageRect Overlap(const ImageRect& a, const ImageRect& b)
-{
-    const std::uint32_t left = std::max(a.x, b.x);
-    const std::uint32_t top = std::max(a.y, b.y);
-    const std::uint32_t right = std::min(a.x + a.width, b.x + b.width);
-    const std::uint32_t bottom = std::min(a.y + a.height, b.y + b.height);
-    return left < right && top < bottom ? ImageRect{left, top, right - left, bottom - top} : ImageRect{};
-}
-
 // The view pixels that show image pixels of rect at scale (at or above 100%).
 ImageRect ViewPixelsShowing(const ImageRect& rect, ViewScale scale)
 {

@@ -23,6 +23,16 @@ struct ImageRect {
     std::size_t PixelCount() const noexcept { return std::size_t{width} * height; }
 };
 
+// The overlap of two rectangles; empty when they do not meet. Both must lie within 32 bits.
+inline ImageRect Overlap(const ImageRect& a, const ImageRect& b) noexcept
+{
+    const std::uint32_t left = a.x > b.x ? a.x : b.x;
+    const std::uint32_t top = a.y > b.y ? a.y : b.y;
+    const std::uint32_t right = a.x + a.width < b.x + b.width ? a.x + a.width : b.x + b.width;
+    const std::uint32_t bottom = a.y + a.height < b.y + b.height ? a.y + a.height : b.y + b.height;
+    return left < right && top < bottom ? ImageRect{left, top, right - left, bottom - top} : ImageRect{};
+}
+
 // Rows of ARGB pixels: a locked rectangle of an image, or a buffer. Row 0 starts at first,
 // and each next row stride bytes further on.
 struct PixelRows {
