@@ -1,15 +1,10 @@
 // seed_files: writes the crafted seed files of the fuzz targets into a folder, one
-// subfolder per format (png, gif, ico, bmp, jpeg, tiff). They are the kinds of files the
-// tests craft (tests/crafted_files.h): headers claiming huge sizes, chunks claiming more than
-// the file holds, compressed text and profiles near the 8 MB budget, GIFs of many frames,
-// icons holding PNGs, files cut short. Each stays small, so the fuzzers start near every
-// limit without committing binaries.
-// seed_files: writes the crafted seed files of the fuzz targets into a folder, one
-// subfolder per format (png, gif, ico, bmp, jpeg, tiff). They are built with the tests' own
-// builders (tests/crafted/crafted_bytes.h): headers claiming huge sizes, chunks claiming more
-// than the file holds, compressed text near the 8 MB budget, GIFs of many frames, icons
-// holding PNGs, files cut short. Each stays small, so the fuzzers start near every limit
-// without committing binaries.
+// subfolder per format (png, gif, ico, bmp, jpeg, tiff, and dib for bitmaps as the clipboard
+// holds them). They are built with the tests' own builders (tests/crafted): headers claiming
+// huge sizes, chunks claiming more than the file holds, compressed text near the 8 MB budget,
+// GIFs of many frames, icons holding PNGs, files cut short, bitmaps whose headers claim more
+// than they hold. Each stays small, so the fuzzers start near every limit without committing
+// binaries.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -18,6 +13,7 @@
 #include <vector>
 
 #include "crafted_bytes.h"
+#include "dib_bytes.h"
 
 namespace {
 
@@ -170,6 +166,45 @@ Seeds AllSeeds()
     return files;
 }
 
+// A bitmap as the clipboard holds it: the header of headerSize bytes (40, or 124 with the
+// masks given), then what follows it, with no file header.
+Bytes Dib(std::uint32_t headerSize, std::int32_t width, std::int32_t height, std::uint32_t bits,
+          std::uint32_t compression, std::uint32_t colours, const std::vector<std::uint32_t>& masks, const Bytes& after)
+{
+    return MakeDib(DibSpec(headerSize, width, height, bits, compression, colours, masks), after);
+}
+
+// Bytes that count up from first, to fill rows and palettes with something to read.
+Bytes Counting(std::size_t count, unsigned first)
+{
+    Bytes bytes(count);
+    for (std::size_t i = 0; i < count; ++i)
+        bytes[i] = static_cast<unsigned char>(first + i * 37);
+    return bytes;
+}
+
+void DibSeeds(Seeds& out)
+{
+    const std::vector<std::uint32_t> argb = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
+    const std::vector<std::uint32_t> rgb = {0xFF0000, 0xFF00, 0xFF};
+    out.push_back({"dib/v5-alpha.dib", Dib(124, 4, 3, 32, 3, 0, argb, Counting(48, 1))});
+    out.push_back({"dib/v5-top-down.dib", Dib(124, 5, -2, 32, 3, 0, argb, Counting(40, 9))});
+    out.push_back({"dib/zero-alpha.dib", Dib(40, 3, 2, 32, 0, 0, {}, Bytes(24, 0x40))});
+    out.push_back({"dib/masks-after.dib", Dib(40, 2, 2, 32, 3, 0, rgb, Counting(16, 3))});
+    out.push_back({"dib/alpha-masks-after.dib", Dib(40, 2, 2, 32, 6, 0, argb, Counting(16, 5))});
+    out.push_back({"dib/565-masks.dib", Dib(40, 2, 2, 32, 3, 0, {0xF800, 0x7E0, 0x1F}, Counting(16, 7))});
+    out.push_back({"dib/24-bit.dib", Dib(40, 3, 3, 24, 0, 0, {}, Counting(36, 11))});
+    Bytes palette = Counting(8, 200);
+    Bytes indexed = palette;
+    for (unsigned char index : Counting(8, 0))
+        indexed.push_back(index % 3);
+    out.push_back({"dib/8-bit-2-colours.dib", Dib(40, 3, 2, 8, 0, 2, {}, indexed)});
+    out.push_back({"dib/8-bit-256-colours.dib", Dib(40, 4, 2, 8, 0, 0, {}, Counting(1024 + 8, 13))});
+    out.push_back({"dib/claims-more.dib", Dib(40, 100, 100, 24, 0, 0, {}, Counting(10, 0))});
+    out.push_back({"dib/past-limits.dib", Dib(40, 20000, 1, 8, 0, 1, {}, Counting(20004, 0))});
+    out.push_back({"dib/huge-palette.dib", Dib(40, 1, 1, 32, 0, 0x40000000, {}, Counting(8, 0))});
+}
+
 bool Write(const std::string& path, const Bytes& bytes)
 {
     FILE* file = std::fopen(path.c_str(), "wb");
@@ -188,9 +223,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string folder = argv[1];
-    const Seeds files = AllSeeds();
+    Seeds files = AllSeeds();
+    DibSeeds(files);
     mkdir(folder.c_str(), 0755);
-    for (const char* sub : {"png", "gif", "ico", "bmp", "jpeg", "tiff"})
+    for (const char* sub : {"png", "gif", "ico", "bmp", "jpeg", "tiff", "dib"})
         mkdir((folder + "/" + sub).c_str(), 0755);
     for (const auto& file : files)
         if (!Write(folder + "/" + file.first, file.second)) {

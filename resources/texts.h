@@ -34,6 +34,11 @@ constexpr char kOpenDefaultExtension[] = "png";
 constexpr char kOpenErrorCaption[] = "読み込みエラー";
 constexpr char kPathTooLong[] = "ファイルのパスが長すぎるため、開くことができません";
 
+// Pasting: the title an image from the clipboard is shown under, and its refusal, which
+// has the open error's caption
+constexpr char kClipboardTitle[] = "クリップボード";
+constexpr char kClipboardUnreadable[] = "クリップボードの画像を読み込めませんでした";
+
 // Save dialog, in the order of the save formats
 constexpr char kSaveFilter[] = "PNG(*.png)\0*.png\0JPEG(*.jpg)\0*.jpg\0BMP(*.bmp)\0*.bmp\0";
 constexpr char kSaveTitle[] = "名前をつけて保存";

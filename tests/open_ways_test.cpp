@@ -21,25 +21,6 @@
 
 namespace {
 
-// What the shell hands a window when files are dropped on it, in code page 932.
-HDROP MakeDrop(const std::vector<std::string>& paths)
-{
-    std::size_t bytes = sizeof(DROPFILES) + 1;
-    for (const std::string& path : paths)
-        bytes += path.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND, bytes);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = FALSE;
-    char* name = reinterpret_cast<char*>(drop + 1);
-    for (const std::string& path : paths) {
-        path.copy(name, path.size());
-        name += path.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 class OpenWays : public ProgramTest {
 protected:
     std::string WritePicture(const std::wstring& name, std::uint32_t width, std::uint32_t height)

@@ -1,5 +1,7 @@
 #include "ui_support.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 
 #include "edit_history.h"
@@ -441,4 +443,58 @@ DialogAnswerer::Prepare FillFileDialog(std::string ansiPath, int filterIndex)
         }
         SetWindowTextA(GetDlgItem(dialog, kFileNameBox), ansiPath.c_str());
     };
+}
+
+UINT MenuWatcher::States(UINT item) const
+{
+    for (const Item& each : items_)
+        if (each.id == item)
+            return each.state;
+    ADD_FAILURE() << "no item " << item;
+    return 0;
+}
+
+void MenuWatcher::Run()
+{
+    constexpr DWORD kLimitMs = 5000;
+    for (DWORD waited = 0; waited < kLimitMs && !seen_; waited += 10) {
+        HWND popup = FindWindowA("#32768", nullptr);
+        if (popup && IsWindowVisible(popup)) {
+            Sleep(50);  // let it finish drawing before its items are read
+            Read(popup);
+            seen_ = true;
+        } else {
+            Sleep(10);
+        }
+    }
+    PressKeys({key_});
+}
+
+void MenuWatcher::Read(HWND popup)
+{
+    GetWindowRect(popup, &where_);
+    const auto menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        items_.push_back({GetMenuItemID(menu, i), GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION), text});
+    }
+}
+
+HDROP MakeDrop(const std::vector<std::string>& paths)
+{
+    std::size_t bytes = sizeof(DROPFILES) + 1;
+    for (const std::string& path : paths)
+        bytes += path.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    char* name = reinterpret_cast<char*>(drop + 1);
+    for (const std::string& path : paths) {
+        path.copy(name, path.size());
+        name += path.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for tests that drive the program's real windows under Wine and Xvfb.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -145,3 +146,51 @@ DialogAnswerer::Prepare FillFileDialog(std::string ansiPath, int filterIndex = 0
 // The top-level windows of every process with the given caption and class (any class
 // for a null className).
 std::vector<HWND> FindTopLevelWindows(const char* className, const std::string& caption);
+
+// A context menu seen from a helper thread, since the menu's own loop holds the test's: it
+// waits, up to a time limit, for the popup menu, records where it stood and its items'
+// states, then presses the key (an access key, or Esc to close it).
+class MenuWatcher {
+public:
+    explicit MenuWatcher(WORD key) : key_(key), thread_([this] { Run(); }) {}
+    ~MenuWatcher()
+    {
+        if (thread_.joinable())
+            thread_.join();
+    }
+    bool Wait()
+    {
+        thread_.join();
+        return seen_;
+    }
+    RECT Where() const { return where_; }
+    bool IsGreyed(UINT item) const { return (States(item) & (MF_GRAYED | MF_DISABLED)) != 0; }
+    bool IsChecked(UINT item) const { return (States(item) & MF_CHECKED) != 0; }
+    std::wstring TextOf(UINT item) const
+    {
+        for (const Item& each : items_)
+            if (each.id == item)
+                return each.text;
+        return {};
+    }
+
+private:
+    struct Item {
+        UINT id;
+        UINT state;
+        std::wstring text;
+    };
+
+    UINT States(UINT item) const;
+    void Run();
+    void Read(HWND popup);
+
+    WORD key_;
+    std::atomic<bool> seen_{false};
+    RECT where_ = {};
+    std::vector<Item> items_;
+    std::thread thread_;
+};
+
+// What the shell hands a window when files are dropped on it, in code page 932.
+HDROP MakeDrop(const std::vector<std::string>& paths);

@@ -7,4 +7,5 @@ set(TESSAREL_FORMATS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/inflated_size.cpp
     ${CMAKE_CURRENT_LIST_DIR}/gif_blocks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/icon_entries.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/clipboard_dib.cpp
 )

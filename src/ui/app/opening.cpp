@@ -1,7 +1,8 @@
 #include "opening.h"
 
-
+#include <cstring>
 #include <string>
+#include <utility>
 
 #include "app_state.h"
 #include "colour_key_dialog.h"
@@ -39,13 +40,27 @@ void OpenWithDialog(HWND mainWindow)
 
 void OpenDroppedFile(HWND mainWindow, HDROP drop)
 {
-    const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+    const std::string path = FirstFileOf(drop);
+    DragFinish(drop);
+    if (!path.empty())
+        OpenFileAtPath(mainWindow, path.c_str());
+}
+
+std::string FirstFileOf(HDROP files)
+{
+    const UINT length = DragQueryFileA(files, 0, nullptr, 0);
     std::string path(length, '\0');
     if (length > 0)
-        DragQueryFileA(drop, 0, &path[0], length + 1);
-    DragFinish(drop);
-    if (length > 0)
-        OpenFileAtPath(mainWindow, path.c_str());
+        DragQueryFileA(files, 0, &path[0], length + 1);
+    return path;
+}
+
+void OpenPastedImage(HWND mainWindow, ImageRef image)
+{
+    static_assert(sizeof text::kClipboardTitle <= kTitleBytes, "the title fits the document's buffer");
+    std::memcpy(g_document.OpenedTitle(), text::kClipboardTitle, sizeof text::kClipboardTitle);
+    g_document.SetImage(std::move(image));
+    ShowOpened(mainWindow);
 }
 
 void OpenFileAtPath(HWND mainWindow, const char* path)

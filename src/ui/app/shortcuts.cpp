@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app_state.h"
+#include "clipboard.h"
 #include "editing.h"
 #include "resource.h"
 #include "zoom.h"
@@ -52,6 +53,16 @@ BOOL CALLBACK Forward(HWND control, LPARAM)
     return TRUE;
 }
 
+// Ctrl+C copies the image and Ctrl+V pastes one.
+bool CopyOrPaste(WPARAM key)
+{
+    if (key == 'C')
+        CopyImage(g_app.mainWindow);
+    else
+        PasteImage(g_app.mainWindow);
+    return true;
+}
+
 }  // namespace
 
 bool RunShortcut(WPARAM key, bool inTextField)
@@ -69,6 +80,8 @@ bool RunShortcut(WPARAM key, bool inTextField)
     case VK_SUBTRACT: ZoomOut(g_app.mainWindow, ClientCentre(g_app.mainWindow)); return true;
     case '0': ZoomToFit(g_app.mainWindow); return true;
     case '1': ZoomToActualSize(g_app.mainWindow); return true;
+    case 'C':
+    case 'V': return !inTextField && CopyOrPaste(key);
     case 'Z':
         if (shift)
             RedoEdit();

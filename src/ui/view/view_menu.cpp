@@ -1,11 +1,11 @@
 #include "view_menu.h"
 
 #include "app_state.h"
+#include "clipboard.h"
 #include "colour_key_dialog.h"
-#include "image_document.h"
-#include "scroll_view.h"
 #include "edit_history.h"
 #include "editing.h"
+#include "image_document.h"
 #include "resource.h"
 #include "scroll_view.h"
 #include "zoom.h"
@@ -35,6 +35,8 @@ void ShowStates(HMENU menu)
     Enable(menu, IDM_UNDO, g_history.CanUndo());
     Enable(menu, IDM_REDO, g_history.CanRedo());
     Enable(menu, IDM_COLOUR_KEY, CanZoom());  // an image with pixels
+    Enable(menu, IDM_COPY, CanCopyImage());
+    Enable(menu, IDM_PASTE, CanPasteImage());
     Enable(menu, IDM_ZOOM_IN, CanZoomIn());
     Enable(menu, IDM_ZOOM_OUT, CanZoomOut());
     Enable(menu, IDM_ZOOM_FIT, CanZoom());
@@ -69,6 +71,8 @@ void RunItem(HWND window, UINT item, POINT at, POINT pixel)
     case IDM_UNDO:         UndoEdit(); break;
     case IDM_REDO:         RedoEdit(); break;
     case IDM_COLOUR_KEY:   OpenColourKey(window, pixel); break;
+    case IDM_COPY:         CopyImage(window); break;
+    case IDM_PASTE:        PasteImage(window); break;
     case IDM_ZOOM_IN:      ZoomIn(window, at); break;
     case IDM_ZOOM_OUT:     ZoomOut(window, at); break;
     case IDM_ZOOM_FIT:     ZoomToFit(window); break;

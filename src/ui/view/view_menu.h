@@ -1,9 +1,9 @@
 #pragma once
 #include <windows.h>
 
-// The main window's context menu: undo and redo, making a colour transparent, the zooms, and
-// the checkerboard. Items that can do nothing now are greyed, and the checkerboard's item is
-// checked while it shows.
+// The main window's context menu: undo and redo, making a colour transparent, copy and
+// paste, the zooms, and the checkerboard. Items that can do nothing now are greyed, and the
+// checkerboard's item is checked while it shows.
 
 // Opens the menu at a screen point, from a right click there, and carries out the item
 // chosen; the zooms are about that point, and the colour made transparent is that of the

@@ -1,0 +1,122 @@
+#include "image_memory.h"
+
+#include <cstring>
+
+#include "gdiplus_api.h"
+#include "image_encoder.h"
+#include "image_loader.h"
+#include "image_verdict.h"
+
+using namespace Gdiplus::DllExports;
+
+namespace {
+
+constexpr wchar_t kPngMimeType[] = L"image/png";
+
+// One reference to a stream, released when it goes.
+class StreamRef {
+public:
+    StreamRef() noexcept = default;
+    ~StreamRef()
+    {
+        if (stream_)
+            stream_->Release();
+    }
+    StreamRef(const StreamRef&) = delete;
+    StreamRef& operator=(const StreamRef&) = delete;
+
+    IStream* Get() const noexcept { return stream_; }
+    IStream** Out() noexcept { return &stream_; }
+
+private:
+    IStream* stream_ = nullptr;
+};
+
+// A stream over a movable memory block holding a copy of the bytes; the stream frees it.
+bool MakeStreamOf(const unsigned char* data, std::size_t size, StreamRef& stream)
+{
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!memory)
+        return false;
+    void* target = GlobalLock(memory);
+    if (target) {
+        std::memcpy(target, data, size);
+        GlobalUnlock(memory);
+    }
+    if (!target || FAILED(CreateStreamOnHGlobal(memory, TRUE, stream.Out()))) {
+        GlobalFree(memory);
+        return false;
+    }
+    return true;
+}
+
+// What a stream over memory holds, from its start to its length.
+std::vector<unsigned char> StreamBytes(IStream* stream)
+{
+    STATSTG stat = {};
+    HGLOBAL memory = nullptr;
+    if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)) || FAILED(GetHGlobalFromStream(stream, &memory)))
+        return {};
+    const auto* bytes = static_cast<const unsigned char*>(GlobalLock(memory));
+    if (!bytes)
+        return {};
+    std::vector<unsigned char> copy(bytes, bytes + stat.cbSize.QuadPart);
+    GlobalUnlock(memory);
+    return copy;
+}
+
+bool IsInside(const ImageHandle& image, const ImageRect& area)
+{
+    const ImageSize size = image.Size();
+    return area.width > 0 && area.height > 0 && area.x < size.width && area.y < size.height &&
+           area.width <= size.width - area.x && area.height <= size.height - area.y;
+}
+
+// The area as an image of its own, 32-bit ARGB; a copy of pixels only when it is a part.
+ImageRef CopyOfArea(const ImageHandle& image, const ImageRect& area)
+{
+    Gdiplus::GpBitmap* copy = nullptr;
+    if (GdipCloneBitmapAreaI(static_cast<INT>(area.x), static_cast<INT>(area.y), static_cast<INT>(area.width),
+                             static_cast<INT>(area.height), PixelFormat32bppARGB, image.Native(),
+                             &copy) != Gdiplus::Ok) {
+        if (copy)
+            GdipDisposeImage(copy);
+        return std::make_shared<ImageHandle>();
+    }
+    return std::make_shared<ImageHandle>(copy);
+}
+
+}  // namespace
+
+ImageRef LoadImageBytes(const unsigned char* data, std::size_t size)
+{
+    MemoryReader reader(data, size);
+    StreamRef stream;
+    if (size == 0 || JudgeImage(reader) != DecodeVerdict::Decode || !MakeStreamOf(data, size, stream))
+        return std::make_shared<ImageHandle>();
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromStream(stream.Get(), &bitmap) != Gdiplus::Ok) {
+        if (bitmap)
+            GdipDisposeImage(bitmap);
+        return std::make_shared<ImageHandle>();
+    }
+    // The decoded bitmap reads from the stream, so it goes first.
+    const ImageHandle decoded(bitmap);
+    return CopyToArgbImage(decoded);
+}
+
+std::vector<unsigned char> EncodePngBytes(const ImageHandle& image, const ImageRect& area)
+{
+    CLSID encoder;
+    if (image.IsEmpty() || !IsInside(image, area) || FindEncoderClsid(kPngMimeType, &encoder) < 0)
+        return {};
+    const ImageSize size = image.Size();
+    const bool whole = area.width == size.width && area.height == size.height;
+    const ImageRef part = whole ? nullptr : CopyOfArea(image, area);
+    const ImageHandle& source = whole ? image : *part;
+    StreamRef stream;
+    if (source.IsEmpty() || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Out())) ||
+        GdipSaveImageToStream(source.Native(), stream.Get(), &encoder, nullptr) != Gdiplus::Ok)
+        return {};
+    return StreamBytes(stream.Get());
+}
