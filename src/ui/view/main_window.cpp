@@ -108,14 +108,12 @@ LRESULT OnClose()
     return 0;
 }
 
-// Esc quits at once, or closes the colour key dialog while it is open; besides the shortcuts,
-// the arrows, Page Up, Page Down, Home and End scroll a large image, and the menu key opens
-// the context menu.
+// Esc quits at once, whatever dialog is open (Esc in the colour key dialog is that dialog's
+// own Cancel); besides the shortcuts, the arrows, Page Up, Page Down, Home and End scroll a
+// large image, and the menu key opens the context menu.
 LRESULT OnKeyDown(HWND window, UINT key)
 {
-    if (key == VK_ESCAPE && IsColourKeyDialogOpen())
-        CloseColourKeyDialog();
-    else if (key == VK_ESCAPE)
+    if (key == VK_ESCAPE)
         PostQuitMessage(0);
     else if (key == VK_APPS)
         ShowViewMenuFromKeyboard(window);
