@@ -380,6 +380,18 @@ TEST_F(ColourKey, AClickChoosesAgainAndThePreviewFollowsTheOptionsTheToleranceAn
     PumpMessages();
     EXPECT_EQ("20", FieldText(dialog, IDC_TOLERANCE));
     EXPECT_EQ(kWhite, Shown(kBackground));
+    // Typed with real keys, each digit reaches the field and the preview follows it.
+    SetForegroundWindow(dialog);
+    SetFocus(GetDlgItem(dialog, IDC_TOLERANCE));
+    SendDlgItemMessageA(dialog, IDC_TOLERANCE, EM_SETSEL, 0, -1);
+    for (WORD key : {'2', '5', '5'}) {
+        PressKeys({key});
+        PumpMessages(50);
+    }
+    EXPECT_EQ("255", FieldText(dialog, IDC_TOLERANCE));
+    EXPECT_EQ(kLightGrey, Shown(kBackground));
+    SetDlgItemTextA(dialog, IDC_TOLERANCE, "20");
+    PumpMessages();
 
     // An edit under the dialog: the preview follows the image.
     SetRange(g_document, 50, 40, 130, 120);

@@ -66,7 +66,15 @@ void MakePreview(HWND dialog)
     if (!image)
         return;
     g_ui.view.preview.Make(*image, ReadOptions(dialog), g_ui.view.scale);
+    // Every paint of the main window fits it with a SetWindowPos that activates it, which
+    // would take the keyboard from the dialog's field, or the panel's range field, between
+    // two digits typed: the preview is painted now, and the focus given back to the control
+    // that had it.
+    const HWND focus = GetFocus();
     InvalidateRect(g_app.mainWindow, nullptr, TRUE);
+    UpdateWindow(g_app.mainWindow);
+    if (focus && focus != g_app.mainWindow && GetFocus() != focus)
+        SetFocus(focus);
 }
 
 // One preview for every change that comes before the posted message is handled.
