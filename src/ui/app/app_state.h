@@ -68,9 +68,10 @@ struct ViewState {
     bool checkerboard = false;
     // What the Ctrl+wheel has turned short of a whole notch; written and read by its zoom.
     int wheelTurn = 0;
-    // What making a colour transparent would do, active while its dialog is open: made by
-    // the dialog (and again by the edits, undo and redo it follows), its reduced view made
-    // again by the zooms; read by the paint, which then shows it over the checkerboard.
+    // What making a colour transparent would do, active while its dialog is open: made at the
+    // dialog's asking (and again for the edits, undo and redo it follows), its reduced view
+    // made again by the zooms, all through scroll_view.h; read by the paint, which then shows
+    // it over the checkerboard.
     ColourKeyPreview preview;
 };
 

@@ -65,7 +65,7 @@ void MakePreview(HWND dialog)
     const ImageHandle* image = g_document.Image();
     if (!image)
         return;
-    g_ui.view.preview.Make(*image, ReadOptions(dialog), g_ui.view.scale);
+    ShowPreview(*image, ReadOptions(dialog));
     // Every paint of the main window fits it with a SetWindowPos that activates it, which
     // would take the keyboard from the dialog's field, or the panel's range field, between
     // two digits typed: the preview is painted now, and the focus given back to the control
@@ -169,7 +169,7 @@ void OnApply(HWND dialog)
 {
     if (State().previewPending)
         MakePreview(dialog);
-    ColourKeyResult result = g_ui.view.preview.TakeResult();
+    ColourKeyResult result = TakePreviewResult();
     CloseColourKeyDialog();
     ApplyPixelsWithUndo(result.changed, result.pixels);
 }
@@ -287,7 +287,7 @@ void CloseColourKeyDialog()
     State().dialog = nullptr;
     State().previewPending = false;
     DestroyWindow(dialog);
-    g_ui.view.preview.Clear();
+    EndPreview();
     InvalidateRect(g_app.mainWindow, nullptr, TRUE);
 }
 

@@ -244,6 +244,21 @@ void ShowImageChange(HWND window, const ImageRect& changed)
     InvalidateRect(window, nullptr, TRUE);
 }
 
+void ShowPreview(const ImageHandle& image, const ColourKeyOptions& options)
+{
+    g_ui.view.preview.Make(image, options, g_ui.view.scale);
+}
+
+ColourKeyResult TakePreviewResult()
+{
+    return g_ui.view.preview.TakeResult();
+}
+
+void EndPreview()
+{
+    g_ui.view.preview.Clear();
+}
+
 void ToggleCheckerboard(HWND window)
 {
     g_ui.view.checkerboard = !g_ui.view.checkerboard;

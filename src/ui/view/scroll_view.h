@@ -8,6 +8,7 @@
 // scrolled. Scrolling counts in view pixels. There is one view, that of the one main window.
 #include <windows.h>
 
+#include "colour_key.h"
 #include "image_handle.h"
 #include "view_scale.h"
 
@@ -49,6 +50,17 @@ int TakeWheelNotches(int delta);
 // The changed pixels of the image show at any zoom: the view's reduced copy is made again
 // where they are, and the window repainted.
 void ShowImageChange(HWND window, const ImageRect& changed);
+
+// The view shows, until EndPreview, the image with a colour made transparent as options
+// say, over the checkerboard, without changing the image; the caller repaints.
+void ShowPreview(const ImageHandle& image, const ColourKeyOptions& options);
+
+// Hands over the previewed result (the changed rectangle and its new pixels), which the view
+// then no longer shows; empty when there is none.
+ColourKeyResult TakePreviewResult();
+
+// The view shows the image as it is again; the caller repaints.
+void EndPreview();
 
 // Turns the checkerboard behind transparent pixels on or off, and repaints.
 void ToggleCheckerboard(HWND window);
