@@ -9,10 +9,10 @@
 
 class ImageDocument;
 
-// The edits of one opened image (the range alpha edit, making a colour transparent), to be undone and redone. Each step keeps only
-// the rectangle its edit changed: the pixels there as they were before the edit, and after
-// an undo as they were after it. Together the steps keep at most the bound it was made
-// with, in bytes of pixels; the oldest go first.
+// The edits of one opened image (the range alpha edit, making a colour transparent), to be
+// undone and redone. Each step keeps only the rectangle its edit changed: the pixels there as
+// they were before the edit, and after an undo as they were after it. Together the steps keep
+// at most the bound it was made with, in bytes of pixels; the oldest go first.
 class EditHistory {
 public:
     // The bound the program gives its history: 256 MB of pixels.

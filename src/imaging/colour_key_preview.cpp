@@ -31,7 +31,7 @@ bool ColourKeyPreview::Make(const ImageHandle& image, const ColourKeyOptions& op
     if (image.IsEmpty() || size.width == 0 || size.height == 0)
         return false;
     {
-        const LockedPixels locked(image.Native(), {0, 0, size.width, size.height}, Gdiplus::ImageLockModeRead);
+        const LockedPixels locked(image.Native(), WholeOf(size), Gdiplus::ImageLockModeRead);
         if (!locked.IsLocked() ||
             !MakeColourTransparent({locked.Data().Scan0, locked.Data().Stride}, size, options, result_))
             return false;

@@ -23,7 +23,7 @@ bool ReducedView::Build(const ImageHandle& image, ViewScale scale)
     scale_ = scale;
     imageSize_ = imageSize;
     size_ = size;
-    if (!Make(image, {0, 0, size.width, size.height})) {
+    if (!Make(image, WholeOf(size))) {
         Clear();
         return false;
     }

@@ -77,11 +77,6 @@ void MarkNearKey(KeyWork& work)
     }
 }
 
-bool InArea(const ImageRect& area, std::uint32_t x, std::uint32_t y)
-{
-    return x >= area.x && y >= area.y && x - area.x < area.width && y - area.y < area.height;
-}
-
 // Finds the background; false when there is no memory for it.
 bool FindBackground(KeyWork& work)
 {
@@ -89,7 +84,7 @@ bool FindBackground(KeyWork& work)
     const ColourKeyOptions& options = work.options;
     if (!options.connected)
         return true;
-    if (!InArea(work.area, options.startX, options.startY))
+    if (!Contains(work.area, options.startX, options.startY))
         return true;
     return FillFrom(work.mask, options.startX - work.area.x, options.startY - work.area.y, kNearKey, kBackground);
 }
@@ -348,19 +343,6 @@ bool MakeResult(const KeyWork& work, ColourKeyResult& result)
     return true;
 }
 
-// The area clipped to the image.
-ImageRect ClippedArea(const ImageRect& area, ImageSize size)
-{
-    ImageRect clipped;
-    if (area.x >= size.width || area.y >= size.height)
-        return clipped;
-    clipped.x = area.x;
-    clipped.y = area.y;
-    clipped.width = std::min(area.width, size.width - area.x);
-    clipped.height = std::min(area.height, size.height - area.y);
-    return clipped;
-}
-
 // Finds the background, the edges and the fades in the mask; false when out of memory.
 bool MarkMask(KeyWork& work)
 {
@@ -387,7 +369,7 @@ bool MakeColourTransparent(const PixelRows& image, ImageSize size, const ColourK
     // The pixels' memory is kept: a preview that asks again and again reuses it.
     result.changed = ImageRect{};
     result.pixels.clear();
-    KeyWork work{image, options, ClippedArea(options.area, size), options.key & kColourBits, KeyMask{}};
+    KeyWork work{image, options, Overlap(options.area, WholeOf(size)), options.key & kColourBits, KeyMask{}};
     if (work.area.PixelCount() == 0)
         return true;
     work.mask.width = work.area.width;

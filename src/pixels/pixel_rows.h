@@ -23,6 +23,18 @@ struct ImageRect {
     std::size_t PixelCount() const noexcept { return std::size_t{width} * height; }
 };
 
+// The rectangle of every pixel of an image of size.
+inline ImageRect WholeOf(ImageSize size) noexcept
+{
+    return {0, 0, size.width, size.height};
+}
+
+// Whether pixel (x, y), which may lie anywhere, is one of rect's.
+inline bool Contains(const ImageRect& rect, std::int64_t x, std::int64_t y) noexcept
+{
+    return x >= rect.x && y >= rect.y && x - rect.x < rect.width && y - rect.y < rect.height;
+}
+
 // The overlap of two rectangles; empty when they do not meet. Both must lie within 32 bits.
 inline ImageRect Overlap(const ImageRect& a, const ImageRect& b) noexcept
 {

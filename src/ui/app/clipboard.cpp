@@ -93,8 +93,7 @@ ImageRect CopiedArea()
 {
     if (g_document.IsRangeShown())
         return AlphaEditArea(g_document);
-    const ImageSize size = g_document.GetImageSize();
-    return {0, 0, size.width, size.height};
+    return WholeOf(g_document.GetImageSize());
 }
 
 void PutPng(const std::vector<unsigned char>& png)
@@ -152,8 +151,7 @@ ImageRef DecodeDib(HANDLE data)
     if (read.verdict != DibVerdict::Read)
         return nullptr;
     ImageRef image = CreateArgbImage(read.width, read.height);
-    const ImageRect whole = {0, 0, read.width, read.height};
-    return image->SwapPixels(whole, read.pixels.data()) ? image : nullptr;
+    return image->SwapPixels(WholeOf({read.width, read.height}), read.pixels.data()) ? image : nullptr;
 }
 
 // What the clipboard holds to paste: an image, null when it cannot be read, or a file.

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "alpha_edit.h"
-#include "colour_key_dialog.h"
 #include "app_state.h"
+#include "colour_key_dialog.h"
 #include "edit_history.h"
 #include "image_document.h"
 #include "scroll_view.h"

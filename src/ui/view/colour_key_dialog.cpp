@@ -38,12 +38,6 @@ std::uint32_t ReadTolerance(HWND dialog)
     return std::min<UINT>(GetDlgItemInt(dialog, IDC_TOLERANCE, nullptr, FALSE), kMostTolerance);
 }
 
-ImageRect WholeImage()
-{
-    const ImageSize size = g_document.GetImageSize();
-    return {0, 0, size.width, size.height};
-}
-
 ColourKeyOptions ReadOptions(HWND dialog)
 {
     ColourKeyOptions options;
@@ -52,7 +46,7 @@ ColourKeyOptions ReadOptions(HWND dialog)
     options.connected = IsChecked(dialog, IDC_CONNECTED);
     options.startX = static_cast<std::uint32_t>(State().start.x);
     options.startY = static_cast<std::uint32_t>(State().start.y);
-    options.area = IsChecked(dialog, IDC_IN_RANGE) ? AlphaEditArea(g_document) : WholeImage();
+    options.area = IsChecked(dialog, IDC_IN_RANGE) ? AlphaEditArea(g_document) : WholeOf(g_document.GetImageSize());
     options.cleanEdges = IsChecked(dialog, IDC_CLEAN_EDGES);
     options.softShadows = IsChecked(dialog, IDC_SOFT_SHADOWS);
     return options;
@@ -88,9 +82,7 @@ void RequestPreview(HWND dialog)
 
 bool IsInsideImage(POINT pixel)
 {
-    const ImageSize size = g_document.GetImageSize();
-    return pixel.x >= 0 && pixel.y >= 0 && static_cast<std::uint32_t>(pixel.x) < size.width &&
-           static_cast<std::uint32_t>(pixel.y) < size.height;
+    return Contains(WholeOf(g_document.GetImageSize()), pixel.x, pixel.y);
 }
 
 // Takes the key from the image itself, never from the preview.
@@ -251,11 +243,6 @@ void OpenColourKeyDialog(HWND mainWindow, POINT pixel, POINT at)
     ShowWindow(dialog, SW_SHOW);
     SetForegroundWindow(dialog);
     MakePreview(dialog);
-}
-
-bool IsColourKeyDialogOpen()
-{
-    return State().dialog != nullptr;
 }
 
 void ChooseColourKeyAgain(POINT pixel)

@@ -11,9 +11,6 @@
 // for a pixel outside it.
 void OpenColourKeyDialog(HWND mainWindow, POINT pixel, POINT at);
 
-// Whether the dialog is open.
-bool IsColourKeyDialogOpen();
-
 // While the dialog is open, chooses the colour of image pixel `pixel` (as it is in the image,
 // not in the preview) and that pixel as the start again; nothing for a pixel outside the image.
 void ChooseColourKeyAgain(POINT pixel);

@@ -46,9 +46,7 @@ void ShowStates(HMENU menu)
 
 bool IsInImage(POINT pixel)
 {
-    const ImageSize size = g_document.GetImageSize();
-    return pixel.x >= 0 && pixel.y >= 0 && static_cast<std::uint32_t>(pixel.x) < size.width &&
-           static_cast<std::uint32_t>(pixel.y) < size.height;
+    return Contains(WholeOf(g_document.GetImageSize()), pixel.x, pixel.y);
 }
 
 // The last pick's pixel while it is inside the image, else the top-left one.
