@@ -370,6 +370,21 @@ void Shown(HWND window)
     GdiFlush();
 }
 
+// The median time of undoing the last edit and showing it, the edit made again between runs.
+double UndoShownMilliseconds(HWND window)
+{
+    return MedianMilliseconds(
+        [&](int) {
+            UndoEdit();
+            Shown(window);
+        },
+        [&](int run) {
+            if (run > 0)
+                RedoEdit();
+            Shown(window);
+        });
+}
+
 // The menu item's command on the top-left pixel of the background, to the preview shown.
 double TimeOpenedAndShown(HWND window)
 {
@@ -399,27 +414,9 @@ void PrintColourKeyOkAndUndo(HWND window)
                                                    Shown(window);
                                                    HandlePendingMessages();
                                                }));
-    PrintLine("  undo of it, shown", MedianMilliseconds(
-                                         [&](int) {
-                                             UndoEdit();
-                                             Shown(window);
-                                         },
-                                         [&](int run) {
-                                             if (run > 0)
-                                                 RedoEdit();
-                                             Shown(window);
-                                         }));
+    PrintLine("  undo of it, shown", UndoShownMilliseconds(window));
     ApplyAlphaWithUndo(0);  // the range is the whole image
-    PrintLine("  beside it: undo of a whole-image range edit, shown", MedianMilliseconds(
-                                                                         [&](int) {
-                                                                             UndoEdit();
-                                                                             Shown(window);
-                                                                         },
-                                                                         [&](int run) {
-                                                                             if (run > 0)
-                                                                                 RedoEdit();
-                                                                             Shown(window);
-                                                                         }));
+    PrintLine("  beside it: undo of a whole-image range edit, shown", UndoShownMilliseconds(window));
 }
 
 // Making a colour transparent in the main window, on a logo of the benchmark's size.
