@@ -30,7 +30,8 @@
 #include "view_scale.h"
 #include "app_state.h"
 #include "colour_key_dialog.h"
-#include "colour_key_preview.h"
+#include "image_tools.h"
+#include "tool_preview.h"
 #include "editing.h"
 #include "resource.h"
 #include "scroll_view.h"
@@ -394,7 +395,7 @@ double TimeOpenedAndShown(HWND window)
             Shown(window);
         },
         [&](int) {
-            CloseColourKeyDialog();
+            CloseOpenTool();
             Shown(window);
             HandlePendingMessages();
         });
@@ -430,8 +431,10 @@ void PrintColourKeyFigures(HWND window)
     options.area = {0, 0, kWidth, kHeight};
     std::printf("making white transparent on a %u x %u logo:\n", kWidth, kHeight);
     PrintLine("  colour work, connected, clean edges (100%, no view)", MedianMilliseconds([&](int) {
-                  ColourKeyPreview preview;
-                  preview.Make(*logo, options, ViewScale{});
+                  ToolPreview preview;
+                  preview.Make(*logo, [&](const PixelRows& pixels, ImageSize size, ColourKeyResult& result) {
+                      return MakeColourTransparent(pixels, size, options, result);
+                  }, ViewScale{});
               }));
     ZoomToActualSize(window);
     HandlePendingMessages();
@@ -447,7 +450,7 @@ void PrintColourKeyFigures(HWND window)
                   DispatchQueued();
                   Shown(window);
               }));
-    ColourKeyPreview& preview = g_ui.view.preview;
+    ToolPreview& preview = g_ui.view.preview;
     PrintLine("    of which the preview's reduced view", MedianMilliseconds([&](int) {
                   preview.BuildReduced(*logo, ViewZoom());
               }));
@@ -455,12 +458,12 @@ void PrintColourKeyFigures(HWND window)
     std::printf("  the preview keeps %.1f MB of new pixels (%u x %u changed) and %.1f MB reduced\n",
                 preview.Changed().PixelCount() * sizeof(ArgbValue) / 1e6, preview.Changed().width,
                 preview.Changed().height, preview.ReducedArea().PixelCount() * sizeof(ArgbValue) / 1e6);
-    CloseColourKeyDialog();
+    CloseOpenTool();
     ToggleCheckerboard(window);
     PrintLine("    beside it: a paint of the image over the checkerboard", TimePaint(window, nullptr));
     ToggleCheckerboard(window);
     PrintColourKeyOkAndUndo(window);
-    CloseColourKeyDialog();
+    CloseOpenTool();
     HandlePendingMessages();
 }
 

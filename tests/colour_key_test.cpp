@@ -15,6 +15,7 @@
 
 #include "app_state.h"
 #include "image_document.h"
+#include "image_tools.h"
 #include "opening.h"
 #include "scroll_view.h"
 #include "resource.h"
@@ -66,50 +67,6 @@ HWND FindDialog()
     return dialog && IsWindowVisible(dialog) ? dialog : nullptr;
 }
 
-// Waits from a helper thread, up to a time limit, for the context menu; records whether the
-// item is greyed, then presses key (the access key, or Esc).
-class MenuKey {
-public:
-    explicit MenuKey(WORD key) : thread_([this, key] { Run(key); }) {}
-    ~MenuKey()
-    {
-        if (thread_.joinable())
-            thread_.join();
-    }
-    bool Wait()
-    {
-        thread_.join();
-        return seen_;
-    }
-    bool ItemGreyed() const { return (state_ & (MF_GRAYED | MF_DISABLED)) != 0; }
-    const std::wstring& ItemText() const { return text_; }
-
-private:
-    void Run(WORD key)
-    {
-        for (DWORD waited = 0; waited < 5000 && !seen_; waited += 10) {
-            HWND popup = FindWindowA("#32768", nullptr);
-            if (popup && IsWindowVisible(popup)) {
-                Sleep(50);
-                const auto menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
-                state_ = GetMenuState(menu, IDM_COLOUR_KEY, MF_BYCOMMAND);
-                wchar_t text[64] = {};
-                GetMenuStringW(menu, IDM_COLOUR_KEY, text, 64, MF_BYCOMMAND);
-                text_ = text;
-                seen_ = true;
-            } else {
-                Sleep(10);
-            }
-        }
-        PressKeys({key});
-    }
-
-    std::atomic<bool> seen_{false};
-    UINT state_ = 0;
-    std::wstring text_;
-    std::thread thread_;
-};
-
 class ColourKey : public ProgramTest {
 protected:
     void ShowLogo()
@@ -126,14 +83,14 @@ protected:
     {
         SetForegroundWindow(Main());
         PumpMessages();
-        MenuKey menu(key);
+        MenuWatcher menu(key);
         const INPUT inputs[] = {MouseInputAt(At(client), MOUSEEVENTF_RIGHTDOWN),
                                 MouseInputAt(At(client), MOUSEEVENTF_RIGHTUP)};
         SendInput(2, const_cast<INPUT*>(inputs), sizeof(INPUT));
         PumpMessages(100);
         EXPECT_TRUE(menu.Wait()) << "no context menu";
-        greyed_ = menu.ItemGreyed();
-        itemText_ = menu.ItemText();
+        greyed_ = menu.IsGreyed(IDM_COLOUR_KEY);
+        itemText_ = menu.TextOf(IDM_COLOUR_KEY);
         PumpMessages(100);
         return FindDialog();
     }
@@ -246,7 +203,7 @@ TEST_F(ColourKey, TheMenuItemOpensTheDialogWithItsControlsAndTextsBesideThePoint
     ClickAt(kInsideSubject.x, kInsideSubject.y);
     PumpMessages();
     SetForegroundWindow(Main());
-    MenuKey menu('K');
+    MenuWatcher menu('K');
     PressKeys({VK_SHIFT, VK_F10});
     PumpMessages(100);
     ASSERT_TRUE(menu.Wait());
@@ -410,7 +367,7 @@ TEST_F(ColourKey, AClickChoosesAgainAndThePreviewFollowsTheOptionsTheToleranceAn
     OpenFileAtPath(Main(), ToAnsi(TestData(L"pngsuite/basn6a08.png")).c_str());
     PumpMessages(100);
     EXPECT_EQ(nullptr, FindDialog());
-    EXPECT_FALSE(g_ui.view.preview.IsActive());
+    EXPECT_FALSE(IsToolPreviewShown());
 }
 
 TEST_F(ColourKey, InTheRangeOnlyChangesTheRangeAndFollowsThePanelsFields)

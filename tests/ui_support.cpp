@@ -10,7 +10,7 @@
 #include "resource.h"
 #include "texts.h"
 #include "app_state.h"
-#include "colour_key_dialog.h"
+#include "image_tools.h"
 #include "startup.h"
 
 void PumpMessages(DWORD milliseconds)
@@ -25,7 +25,7 @@ void PumpMessages(DWORD milliseconds)
                 PostQuitMessage(static_cast<int>(message.wParam));  // keep it for the test
                 return;
             }
-            if (IsColourKeyDialogMessage(&message))
+            if (IsToolDialogMessage(&message))
                 continue;  // as the main loop gives it
             TranslateMessage(&message);
             DispatchMessageA(&message);

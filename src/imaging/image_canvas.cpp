@@ -304,7 +304,7 @@ void ImageCanvas::DrawOpaque(const ArgbValue* pixels, std::uint32_t width, std::
 }
 
 void ImageCanvas::DrawPreviewView(const ImageHandle* image, const ReducedView* reduced,
-                                  const ColourKeyPreview& preview, const ViewPlace& place, const RECT& area)
+                                  const ToolPreview& preview, const ViewPlace& place, const RECT& area)
 {
     if (!graphics_ || !image || image->IsEmpty())
         return;
@@ -322,7 +322,7 @@ void ImageCanvas::DrawPreviewView(const ImageHandle* image, const ReducedView* r
     DrawPreview(preview, imageSize, scale, viewOrigin, part, shown);
 }
 
-void ImageCanvas::DrawPreview(const ColourKeyPreview& preview, ImageSize imageSize, ViewScale scale,
+void ImageCanvas::DrawPreview(const ToolPreview& preview, ImageSize imageSize, ViewScale scale,
                               POINT viewOrigin, const ImageRect& part, const ImageRect& shown)
 {
     const PartBuffer buffer(part.width, part.height);

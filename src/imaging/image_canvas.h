@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "colour_key_preview.h"
+#include "tool_preview.h"
 #include "image_handle.h"
 #include "pixel_rows.h"
 #include "reduced_view.h"
@@ -51,7 +51,7 @@ public:
     // would leave it. The image is drawn only where the new pixels do not cover all of area.
     // Below 100% the preview's reduced view must have been made at scale, and reduced built
     // as for DrawView, or the part of each that is missing is not drawn.
-    void DrawPreviewView(const ImageHandle* image, const ReducedView* reduced, const ColourKeyPreview& preview,
+    void DrawPreviewView(const ImageHandle* image, const ReducedView* reduced, const ToolPreview& preview,
                          const ViewPlace& place, const RECT& area);
 
     // Draws the outline of a rectangle with a pen 1.0 wide in colour. Negative widths and
@@ -61,7 +61,7 @@ public:
 private:
     void DrawEnlarged(const ImageHandle& image, ViewScale scale, const ImageRect& part, POINT target,
                       bool checkerboard);
-    void DrawPreview(const ColourKeyPreview& preview, ImageSize imageSize, ViewScale scale, POINT viewOrigin,
+    void DrawPreview(const ToolPreview& preview, ImageSize imageSize, ViewScale scale, POINT viewOrigin,
                      const ImageRect& part, const ImageRect& shown);
     void DrawReduced(const ReducedView& reduced, const ImageRect& part, POINT target, bool checkerboard);
     // Draws rows of straight ARGB pixels one to one at target, blended with their alpha.

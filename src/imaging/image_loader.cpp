@@ -1,6 +1,7 @@
 #include "image_loader.h"
 
 #include "gdiplus_api.h"
+#include "made_image.h"
 #include "image_header.h"
 
 using namespace Gdiplus::DllExports;
@@ -14,13 +15,10 @@ ImageRef CopyToArgbImage(const ImageHandle& decoded)
     if (size.width == 0 || size.height == 0 || !IsWithinDecodeLimits(size.width, size.height))
         return std::make_shared<ImageHandle>();
     Gdiplus::GpBitmap* copy = nullptr;
-    if (GdipCloneBitmapAreaI(0, 0, static_cast<INT>(size.width), static_cast<INT>(size.height),
-                             PixelFormat32bppARGB, decoded.Native(), &copy) != Gdiplus::Ok) {
-        if (copy)
-            GdipDisposeImage(copy);
-        return std::make_shared<ImageHandle>();
-    }
-    return std::make_shared<ImageHandle>(copy);
+    const Gdiplus::GpStatus status = GdipCloneBitmapAreaI(0, 0, static_cast<INT>(size.width),
+                                                          static_cast<INT>(size.height), PixelFormat32bppARGB,
+                                                          decoded.Native(), &copy);
+    return MadeImage(status, copy);
 }
 
 ImageRef LoadImageFile(const wchar_t* path)
@@ -34,12 +32,8 @@ ImageRef LoadImageFile(const wchar_t* path)
         return std::make_shared<ImageHandle>();
 
     Gdiplus::GpBitmap* bitmap = nullptr;
-    if (GdipCreateBitmapFromFile(path, &bitmap) != Gdiplus::Ok) {
-        if (bitmap)
-            GdipDisposeImage(bitmap);
-        return std::make_shared<ImageHandle>();
-    }
     // The file-backed bitmap is released at the end of this scope, which frees the file.
-    const ImageHandle decoded(bitmap);
-    return CopyToArgbImage(decoded);
+    const Gdiplus::GpStatus status = GdipCreateBitmapFromFile(path, &bitmap);
+    const ImageRef decoded = MadeImage(status, bitmap);
+    return decoded->IsEmpty() ? decoded : CopyToArgbImage(*decoded);
 }

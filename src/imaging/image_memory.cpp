@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "gdiplus_api.h"
+#include "made_image.h"
+#include "movable_memory.h"
 #include "image_encoder.h"
 #include "image_loader.h"
 #include "image_verdict.h"
@@ -35,18 +37,16 @@ private:
 // A stream over a movable memory block holding a copy of the bytes; the stream frees it.
 bool MakeStreamOf(const unsigned char* data, std::size_t size, StreamRef& stream)
 {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!memory)
-        return false;
-    void* target = GlobalLock(memory);
-    if (target) {
-        std::memcpy(target, data, size);
-        GlobalUnlock(memory);
+    MovableMemory memory(size);
+    {
+        const LockedMemory target(memory.Get());
+        if (!target.Data())
+            return false;
+        std::memcpy(target.Data(), data, size);
     }
-    if (!target || FAILED(CreateStreamOnHGlobal(memory, TRUE, stream.Out()))) {
-        GlobalFree(memory);
+    if (FAILED(CreateStreamOnHGlobal(memory.Get(), TRUE, stream.Out())))
         return false;
-    }
+    memory.Release();  // the stream's now
     return true;
 }
 
@@ -57,12 +57,10 @@ std::vector<unsigned char> StreamBytes(IStream* stream)
     HGLOBAL memory = nullptr;
     if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)) || FAILED(GetHGlobalFromStream(stream, &memory)))
         return {};
-    const auto* bytes = static_cast<const unsigned char*>(GlobalLock(memory));
-    if (!bytes)
+    const LockedMemory bytes(memory);
+    if (!bytes.Data())
         return {};
-    std::vector<unsigned char> copy(bytes, bytes + stat.cbSize.QuadPart);
-    GlobalUnlock(memory);
-    return copy;
+    return std::vector<unsigned char>(bytes.Data(), bytes.Data() + stat.cbSize.QuadPart);
 }
 
 bool IsInside(const ImageHandle& image, const ImageRect& area)
@@ -76,14 +74,10 @@ bool IsInside(const ImageHandle& image, const ImageRect& area)
 ImageRef CopyOfArea(const ImageHandle& image, const ImageRect& area)
 {
     Gdiplus::GpBitmap* copy = nullptr;
-    if (GdipCloneBitmapAreaI(static_cast<INT>(area.x), static_cast<INT>(area.y), static_cast<INT>(area.width),
-                             static_cast<INT>(area.height), PixelFormat32bppARGB, image.Native(),
-                             &copy) != Gdiplus::Ok) {
-        if (copy)
-            GdipDisposeImage(copy);
-        return std::make_shared<ImageHandle>();
-    }
-    return std::make_shared<ImageHandle>(copy);
+    const Gdiplus::GpStatus status =
+        GdipCloneBitmapAreaI(static_cast<INT>(area.x), static_cast<INT>(area.y), static_cast<INT>(area.width),
+                             static_cast<INT>(area.height), PixelFormat32bppARGB, image.Native(), &copy);
+    return MadeImage(status, copy);
 }
 
 }  // namespace
@@ -95,14 +89,10 @@ ImageRef LoadImageBytes(const unsigned char* data, std::size_t size)
     if (size == 0 || JudgeImage(reader) != DecodeVerdict::Decode || !MakeStreamOf(data, size, stream))
         return std::make_shared<ImageHandle>();
     Gdiplus::GpBitmap* bitmap = nullptr;
-    if (GdipCreateBitmapFromStream(stream.Get(), &bitmap) != Gdiplus::Ok) {
-        if (bitmap)
-            GdipDisposeImage(bitmap);
-        return std::make_shared<ImageHandle>();
-    }
     // The decoded bitmap reads from the stream, so it goes first.
-    const ImageHandle decoded(bitmap);
-    return CopyToArgbImage(decoded);
+    const Gdiplus::GpStatus status = GdipCreateBitmapFromStream(stream.Get(), &bitmap);
+    const ImageRef decoded = MadeImage(status, bitmap);
+    return decoded->IsEmpty() ? decoded : CopyToArgbImage(*decoded);
 }
 
 std::vector<unsigned char> EncodePngBytes(const ImageHandle& image, const ImageRect& area)

@@ -6,13 +6,14 @@
 
 #include <algorithm>
 
-#include "colour_key_preview.h"
+#include "tool_preview.h"
 #include "reduced_view.h"
 #include "view_scale.h"
 
 class EditHistory;
 class ImageDocument;
 class ImageSaver;
+class ImageTool;
 
 struct AppHandles {
     // Set by WinMain once the main window exists, before it is shown; read by the main
@@ -68,11 +69,15 @@ struct ViewState {
     bool checkerboard = false;
     // What the Ctrl+wheel has turned short of a whole notch; written and read by its zoom.
     int wheelTurn = 0;
-    // What making a colour transparent would do, active while its dialog is open: made at the
-    // dialog's asking (and again for the edits, undo and redo it follows), its reduced view
-    // made again by the zooms, all through scroll_view.h; read by the paint, which then shows
-    // it over the checkerboard.
-    ColourKeyPreview preview;
+    // What the open tool would do to the image, shown while the tool says so: made at the
+    // tool's asking (and again for the changes it follows), its reduced view made again by the
+    // zooms, all through scroll_view.h; read by the paint, which then shows it over the
+    // checkerboard.
+    ToolPreview preview;
+
+    // The zoom and the view pixel at the client area's top-left corner, for the mapping
+    // between client points and image pixels (view_scale.h).
+    ViewPlace Place() const { return {scale, {axes.horizontal.position, axes.vertical.position}}; }
 };
 
 // A range being chosen by dragging over the image.
@@ -88,9 +93,8 @@ struct DragState {
 
 // The dialog that makes a colour transparent, and what it works from.
 struct ColourKeyState {
-    // The dialog while it is open: set and cleared by the dialog itself; read by the main
-    // loop (its keyboard), the main window (a click chooses again), the edits and the panel
-    // (the preview follows them) and opening (which closes it).
+    // The dialog while it is open: set and cleared by the dialog itself, which the tools' door
+    // asks for it.
     HWND dialog = nullptr;
     // The key colour and the starting pixel: set when the dialog opens and by a click on the
     // image while it is open; read by the colour work.
@@ -119,6 +123,12 @@ struct UiState {
     // cleared by opening, read by the context menu opened from the keyboard.
     bool picked = false;
     POINT lastPick = {};
+    // The tool whose dialog is open, or null: set and cleared through the tools' door
+    // (image_tools.h), which alone reads it.
+    ImageTool* tool = nullptr;
+    // Set while a press on the image that the open tool took goes on: written and read by the
+    // main window's mouse (image_mouse.h).
+    bool toolPressed = false;
     ColourKeyState colourKey;
 };
 

@@ -11,6 +11,7 @@
 #include "clipboard_dib.h"
 #include "image_document.h"
 #include "image_memory.h"
+#include "movable_memory.h"
 #include "opening.h"
 #include "texts.h"
 #include "wait_cursor.h"
@@ -42,52 +43,12 @@ private:
     bool open_;
 };
 
-// Movable memory, freed when it goes unless the clipboard has taken it.
-class ClipboardMemory {
-public:
-    explicit ClipboardMemory(std::size_t bytes) noexcept : memory_(GlobalAlloc(GMEM_MOVEABLE, bytes)) {}
-    ~ClipboardMemory()
-    {
-        if (memory_)
-            GlobalFree(memory_);
-    }
-    ClipboardMemory(const ClipboardMemory&) = delete;
-    ClipboardMemory& operator=(const ClipboardMemory&) = delete;
-    HGLOBAL Get() const noexcept { return memory_; }
-    // Puts the memory on the open clipboard as format; from then on it is the clipboard's.
-    void PutOn(UINT format) noexcept
-    {
-        if (memory_ && SetClipboardData(format, memory_))
-            memory_ = nullptr;
-    }
-
-private:
-    HGLOBAL memory_;
-};
-
-// Movable memory locked for the length of a scope, with its length.
-class LockedMemory {
-public:
-    explicit LockedMemory(HANDLE memory) noexcept
-        : memory_(memory), data_(memory ? static_cast<unsigned char*>(GlobalLock(memory)) : nullptr),
-          size_(data_ ? GlobalSize(memory) : 0)
-    {
-    }
-    ~LockedMemory()
-    {
-        if (data_)
-            GlobalUnlock(memory_);
-    }
-    LockedMemory(const LockedMemory&) = delete;
-    LockedMemory& operator=(const LockedMemory&) = delete;
-    unsigned char* Data() const noexcept { return data_; }
-    std::size_t Size() const noexcept { return size_; }
-
-private:
-    HANDLE memory_;
-    unsigned char* data_;
-    std::size_t size_;
-};
+// Puts the memory on the open clipboard as format; from then on it is the clipboard's.
+void PutOnClipboard(MovableMemory& memory, UINT format) noexcept
+{
+    if (memory.Get() && SetClipboardData(format, memory.Get()))
+        memory.Release();
+}
 
 ImageRect CopiedArea()
 {
@@ -100,14 +61,14 @@ void PutPng(const std::vector<unsigned char>& png)
 {
     if (png.empty())
         return;
-    ClipboardMemory memory(png.size());
+    MovableMemory memory(png.size());
     {
         const LockedMemory target(memory.Get());
         if (!target.Data())
             return;
         std::copy(png.begin(), png.end(), target.Data());
     }
-    memory.PutOn(PngFormat());
+    PutOnClipboard(memory, PngFormat());
 }
 
 void PutDib(const ImageHandle& image, const ImageRect& area)
@@ -115,14 +76,14 @@ void PutDib(const ImageHandle& image, const ImageRect& area)
     std::vector<ArgbValue> pixels(area.PixelCount());
     if (!image.ReadPixels(area, pixels.data()))
         return;
-    ClipboardMemory memory(DibV5Bytes(area.width, area.height));
+    MovableMemory memory(DibV5Bytes(area.width, area.height));
     {
         const LockedMemory target(memory.Get());
         if (!target.Data())
             return;
         WriteDibV5(area.width, area.height, pixels.data(), target.Data());
     }
-    memory.PutOn(CF_DIBV5);
+    PutOnClipboard(memory, CF_DIBV5);
 }
 
 // The bitmap format the clipboard's program put there: the system lists the ones it makes
@@ -221,7 +182,7 @@ void PasteImage(HWND mainWindow)
     if (!pasted.file.empty())
         OpenFileAtPath(mainWindow, pasted.file.c_str());
     else if (pasted.image && !pasted.image->IsEmpty())
-        OpenPastedImage(mainWindow, std::move(pasted.image));
+        OpenPastedImage(std::move(pasted.image));
     else
         MessageBoxA(mainWindow, text::kClipboardUnreadable, text::kOpenErrorCaption, MB_OK | MB_ICONEXCLAMATION);
 }

@@ -4,10 +4,9 @@
 
 #include "alpha_edit.h"
 #include "app_state.h"
-#include "colour_key_dialog.h"
 #include "edit_history.h"
 #include "image_document.h"
-#include "scroll_view.h"
+#include "image_events.h"
 #include "wait_cursor.h"
 
 namespace {
@@ -21,10 +20,8 @@ void StepThroughHistory(bool (EditHistory::*step)(ImageHandle&), const ImageRect
     if (!image)
         return;
     const WaitCursor wait;
-    if ((g_history.*step)(*image)) {
-        ShowImageChange(g_app.mainWindow, area);
-        FollowImageForColourKey();
-    }
+    if ((g_history.*step)(*image))
+        AnnounceImageChange({ImageChangeKind::kPixels, area});
 }
 
 }  // namespace
@@ -35,8 +32,7 @@ void ApplyAlphaWithUndo(std::uint32_t alpha)
     g_history.RecordAlphaEdit(g_document);
     const ImageRect area = AlphaEditArea(g_document);
     ApplyAlphaToRange(g_document, alpha);
-    ShowImageChange(g_app.mainWindow, area);
-    FollowImageForColourKey();
+    AnnounceImageChange({ImageChangeKind::kPixels, area});
 }
 
 void ApplyPixelsWithUndo(const ImageRect& area, std::vector<ArgbValue>& pixels)
@@ -46,8 +42,7 @@ void ApplyPixelsWithUndo(const ImageRect& area, std::vector<ArgbValue>& pixels)
         return;
     const WaitCursor wait;
     if (g_history.ApplyEdit(*image, area, pixels))
-        ShowImageChange(g_app.mainWindow, area);
-    FollowImageForColourKey();
+        AnnounceImageChange({ImageChangeKind::kPixels, area});
 }
 
 void UndoEdit()

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "app_state.h"
-#include "colour_key_dialog.h"
 #include "editing.h"
+#include "image_events.h"
 #include "image_document.h"
 #include "open_image.h"
 #include "scroll_view.h"
@@ -14,18 +14,11 @@
 
 namespace {
 
-// A new image is shown from its top-left corner, with no colour key dialog and no pick of
-// its own yet.
-void ShowOpened(HWND mainWindow)
+// A new image starts with no history; the view and any open tool follow the signal.
+void ShowOpened()
 {
-    CloseColourKeyDialog();
-    g_ui.picked = false;  // a pick of the last image is no pixel of this one
     ForgetEdits();
-    ResetView();
-    InvalidateRect(mainWindow, nullptr, TRUE);
-    // After an image that could not be decoded the client area has no pixels, and an
-    // invalid region alone would bring no paint: no fit to the next image, no caption.
-    RedrawWindow(mainWindow, nullptr, nullptr, RDW_INTERNALPAINT);
+    AnnounceImageChange({ImageChangeKind::kNewImage, {}});
 }
 
 }  // namespace
@@ -33,7 +26,7 @@ void ShowOpened(HWND mainWindow)
 void OpenWithDialog(HWND mainWindow)
 {
     if (OpenImage(g_document, mainWindow))
-        ShowOpened(mainWindow);
+        ShowOpened();
     else
         InvalidateRect(mainWindow, nullptr, TRUE);
 }
@@ -55,12 +48,12 @@ std::string FirstFileOf(HDROP files)
     return path;
 }
 
-void OpenPastedImage(HWND mainWindow, ImageRef image)
+void OpenPastedImage(ImageRef image)
 {
     static_assert(sizeof text::kClipboardTitle <= kTitleBytes, "the title fits the document's buffer");
     std::memcpy(g_document.OpenedTitle(), text::kClipboardTitle, sizeof text::kClipboardTitle);
     g_document.SetImage(std::move(image));
-    ShowOpened(mainWindow);
+    ShowOpened();
 }
 
 void OpenFileAtPath(HWND mainWindow, const char* path)
@@ -69,5 +62,5 @@ void OpenFileAtPath(HWND mainWindow, const char* path)
         MessageBoxA(mainWindow, text::kPathTooLong, text::kOpenErrorCaption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    ShowOpened(mainWindow);
+    ShowOpened();
 }

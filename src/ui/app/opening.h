@@ -23,7 +23,7 @@ std::string FirstFileOf(HDROP files);
 
 // An image pasted from the clipboard, decoded: it becomes the document's image under the
 // title "クリップボード", while the opened path stays that of the last opened file.
-void OpenPastedImage(HWND mainWindow, ImageRef image);
+void OpenPastedImage(ImageRef image);
 
 // A code page 932 path. One too long for the document's path buffer is refused with a
 // message box, and the current image stays.

@@ -3,10 +3,8 @@
 #include <commctrl.h>
 
 #include "app_state.h"
-#include "clipboard.h"
-#include "editing.h"
+#include "commands.h"
 #include "resource.h"
-#include "zoom.h"
 
 namespace {
 
@@ -15,13 +13,6 @@ constexpr UINT_PTR kForwardingId = 1;
 bool IsHeld(int key)
 {
     return (GetKeyState(key) & 0x8000) != 0;
-}
-
-bool IsTextField(HWND control)
-{
-    char className[16] = {};
-    GetClassNameA(control, className, sizeof className);
-    return lstrcmpiA(className, "Edit") == 0;
 }
 
 LRESULT CALLBACK ForwardingProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
@@ -53,46 +44,64 @@ BOOL CALLBACK Forward(HWND control, LPARAM)
     return TRUE;
 }
 
-// Ctrl+C copies the image and Ctrl+V pastes one.
-bool CopyOrPaste(WPARAM key)
+// Whether Shift must be held for a binding, must not be, or may be either.
+enum class ShiftKey : unsigned char { kEither, kUp, kDown };
+
+struct KeyBinding {
+    WPARAM key;
+    ShiftKey shift;
+    UINT command;
+    bool textFieldKeeps;  // in a text field the key is the field's own
+};
+
+// Every shortcut of the program, with Ctrl held: the one place their keys are named.
+constexpr KeyBinding kKeyBindings[] = {
+    {'O', ShiftKey::kEither, IDM_OPEN_IMAGE, false},
+    {'S', ShiftKey::kEither, IDM_SAVE_AS, false},
+    {'Z', ShiftKey::kUp, IDM_UNDO, true},
+    {'Z', ShiftKey::kDown, IDM_REDO, false},
+    {'Y', ShiftKey::kEither, IDM_REDO, false},
+    {VK_OEM_PLUS, ShiftKey::kEither, IDM_ZOOM_IN, false},  // the main keyboard's plus
+    {VK_ADD, ShiftKey::kEither, IDM_ZOOM_IN, false},       // the keypad's
+    {VK_OEM_MINUS, ShiftKey::kEither, IDM_ZOOM_OUT, false},
+    {VK_SUBTRACT, ShiftKey::kEither, IDM_ZOOM_OUT, false},
+    {'0', ShiftKey::kEither, IDM_ZOOM_FIT, false},
+    {'1', ShiftKey::kEither, IDM_ZOOM_ACTUAL, false},
+    {'C', ShiftKey::kEither, IDM_COPY, true},
+    {'V', ShiftKey::kEither, IDM_PASTE, true},
+};
+
+bool Matches(const KeyBinding& binding, WPARAM key, bool shift)
 {
-    if (key == 'C')
-        CopyImage(g_app.mainWindow);
-    else
-        PasteImage(g_app.mainWindow);
-    return true;
+    return binding.key == key && (binding.shift == ShiftKey::kEither || (binding.shift == ShiftKey::kDown) == shift);
 }
 
 }  // namespace
+
+bool IsTextField(HWND control)
+{
+    char className[16] = {};
+    GetClassNameA(control, className, sizeof className);
+    return lstrcmpiA(className, "Edit") == 0;
+}
 
 bool RunShortcut(WPARAM key, bool inTextField)
 {
     if (!IsHeld(VK_CONTROL) || IsHeld(VK_MENU))
         return false;
     const bool shift = IsHeld(VK_SHIFT);
-    switch (key) {
-    case 'O': SendMessageA(g_app.mainWindow, WM_COMMAND, IDM_OPEN_IMAGE, 0); return true;
-    case 'S': SendMessageA(g_app.mainWindow, WM_COMMAND, IDM_SAVE_AS, 0); return true;
-    case 'Y': RedoEdit(); return true;
-    case VK_OEM_PLUS:
-    case VK_ADD:      ZoomIn(g_app.mainWindow, ClientCentre(g_app.mainWindow)); return true;
-    case VK_OEM_MINUS:
-    case VK_SUBTRACT: ZoomOut(g_app.mainWindow, ClientCentre(g_app.mainWindow)); return true;
-    case '0': ZoomToFit(g_app.mainWindow); return true;
-    case '1': ZoomToActualSize(g_app.mainWindow); return true;
-    case 'C':
-    case 'V': return !inTextField && CopyOrPaste(key);
-    case 'Z':
-        if (shift)
-            RedoEdit();
-        else if (!inTextField)
-            UndoEdit();
-        return shift || !inTextField;
-    default:  return false;
+    for (const KeyBinding& binding : kKeyBindings) {
+        if (!Matches(binding, key, shift))
+            continue;
+        if (inTextField && binding.textFieldKeeps)
+            return false;
+        RunCommand(binding.command, KeyboardPlace());
+        return true;
     }
+    return false;
 }
 
-void ForwardShortcutsFromControls(HWND panel)
+void ForwardShortcutsFromControls(HWND dialog)
 {
-    EnumChildWindows(panel, Forward, 0);
+    EnumChildWindows(dialog, Forward, 0);
 }

@@ -2,10 +2,13 @@
 
 #include <cstring>
 
+#include <commctrl.h>
+
+#include "image_tools.h"
+#include "main_window.h"
 #include "resource.h"
 #include "texts.h"
-#include "colour_key_dialog.h"
-#include "main_window.h"
+#include "tool_panel.h"
 #include "window_measure.h"
 
 bool WantsPopupWindow(const char* commandLine)
@@ -54,6 +57,9 @@ void SizeClientArea(HWND window)
 
 HWND CreateMainWindow(HINSTANCE instance, bool popup)
 {
+    // The trackbars of the tools' dialogs and the drag's tooltip.
+    const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&classes);
     if (popup)
         return CreateWindowExA(0, text::kWindowClass, text::kAppTitle, WS_POPUP, 0, 0,
                                kStartClientWidth, kStartClientHeight, nullptr, nullptr, instance,
@@ -74,7 +80,7 @@ int RunMessageLoop()
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT)
                 break;
-            if (IsColourKeyDialogMessage(&message))
+            if (IsToolDialogMessage(&message))
                 continue;
             TranslateMessage(&message);
             DispatchMessageA(&message);
@@ -82,4 +88,9 @@ int RunMessageLoop()
         Sleep(1);  // the loop polls rather than waits; this keeps it off the processor
     }
     return static_cast<int>(message.wParam);
+}
+
+HWND CreateToolPanelOf(HWND mainWindow)
+{
+    return CreateToolPanel(mainWindow);
 }

@@ -18,3 +18,7 @@ HWND CreateMainWindow(HINSTANCE instance, bool popup);
 // Polls the message queue, one message a pass with a 1 ms sleep on every pass, until
 // the quit message arrives; returns its exit code.
 int RunMessageLoop();
+
+// Creates the tool panel, owned by mainWindow and not yet shown: the main window's creation
+// does so.
+HWND CreateToolPanelOf(HWND mainWindow);

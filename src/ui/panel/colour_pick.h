@@ -10,7 +10,3 @@ class ImageDocument;
 // red, green and blue as numbers. A point outside the image reads as opaque black. Nothing
 // happens without an image. The pixel is kept as the last pick.
 void PickColourAt(const ImageDocument& document, HWND mainWindow);
-
-// Gives a static picture control (SS_BITMAP) a 50 × 30 swatch of the colour's red, green and
-// blue with a black frame. The control owns the picture; the one it replaces is freed.
-void ShowColourSwatch(HWND control, ArgbValue colour);

@@ -1,13 +1,12 @@
 #include "tool_panel.h"
 
-#include "colour_key_dialog.h"
-#include "editing.h"
-#include "opening.h"
-#include "shortcuts.h"
-#include "image_document.h"
-#include "main_window.h"
-#include "resource.h"
 #include "app_state.h"
+#include "editing.h"
+#include "image_document.h"
+#include "image_events.h"
+#include "opening.h"
+#include "resource.h"
+#include "shortcuts.h"
 
 namespace {
 
@@ -55,19 +54,19 @@ void OnApplyAlpha(HWND panel)
 void OnRangeField(HWND panel, int id, RangeValue which)
 {
     g_document.SetRangeValue(which, ReadField(panel, id));
-    FollowRangeForColourKey();
+    AnnounceImageChange({ImageChangeKind::kRange, {}});
 }
 
 void OnShowRange(RangePenMode mode)
 {
     g_document.ShowRange(mode);
-    RepaintMainWindow();
+    AnnounceImageChange({ImageChangeKind::kOutline, {}});
 }
 
 void OnHideRange()
 {
     g_document.HideRange();
-    RepaintMainWindow();
+    AnnounceImageChange({ImageChangeKind::kOutline, {}});
 }
 
 // Fills the range fields with the whole image (0, width, 0, height); nothing without an

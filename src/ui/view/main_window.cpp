@@ -5,20 +5,19 @@
 #include <cstring>
 #include <vector>
 
-#include "image_document.h"
-#include "image_saver.h"
-#include "opening.h"
-#include "resource.h"
-#include "shortcuts.h"
-#include "texts.h"
 #include "app_state.h"
-#include "colour_key_dialog.h"
-#include "colour_pick.h"
+#include "commands.h"
 #include "gdi_objects.h"
+#include "image_document.h"
+#include "image_mouse.h"
+#include "image_tools.h"
+#include "opening.h"
 #include "owned_windows.h"
 #include "range_drag.h"
 #include "scroll_view.h"
-#include "tool_panel.h"
+#include "shortcuts.h"
+#include "startup.h"
+#include "texts.h"
 #include "view_menu.h"
 #include "view_paint.h"
 #include "window_fit.h"
@@ -71,7 +70,9 @@ std::vector<RECT> UpdateRectangles(HWND window)
 }
 
 // Every paint also fits the window to the image and rewrites the caption, so both snap
-// back whatever happened to them in between. Only the part the paint asks for is drawn.
+// back whatever happened to them in between. Only the part the paint asks for is drawn, and
+// the open tool draws over it. The fit activates the window, which must not take the keyboard
+// from a tool or a panel field while the user types.
 void Paint(HWND window)
 {
     {
@@ -81,15 +82,19 @@ void Paint(HWND window)
             parts.push_back(paint.Area());
         ImageRect dragged;
         PaintView(paint.Get(), parts, g_document, g_ui.view, DraggedRectangle(dragged) ? &dragged : nullptr);
+        if (const ImageTool* tool = OpenTool())
+            tool->DrawOver(paint.Get(), PlaceOf(g_ui.view));
     }
-    if (g_document.HasImage())
+    if (g_document.HasImage()) {
+        const KeyboardKeeper keyboard(window);
         SetCaption(window, FitWindowToImage(g_document, window));
+    }
 }
 
 LRESULT OnCreate(HWND window)
 {
     ResetView();
-    g_app.toolPanel = CreateToolPanel(window);
+    g_app.toolPanel = CreateToolPanelOf(window);
     ShowWindow(g_app.toolPanel, SW_SHOWNORMAL);
     DragAcceptFiles(window, TRUE);
     return 0;
@@ -218,15 +223,11 @@ LRESULT OnDropFiles(HWND window, HDROP drop)
     return 0;
 }
 
-LRESULT OnCommand(HWND window, WORD command)
+// The menu bar's commands; any other id does nothing here.
+LRESULT OnCommand(WORD command)
 {
-    switch (command) {
-    case IDM_OPEN_IMAGE: OpenWithDialog(window); break;
-    case IDM_SAVE_AS:    SaveImageAs(g_document, g_saver, window, g_app.instance); break;
-    case IDM_VERSION:    MessageBoxA(window, text::kVersionText, text::kVersionCaption, MB_OK); break;
-    case IDM_EXIT:       SendMessageA(window, WM_CLOSE, 0, 0); break;
-    default:             break;
-    }
+    if (IsMenuBarCommand(command))
+        RunCommand(command, KeyboardPlace());
     return 0;
 }
 
@@ -235,33 +236,29 @@ POINT ClientPointOf(LPARAM lParam)
     return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
 }
 
-// The press picks, as a click always has, and chooses the colour key dialog's colour again
-// while it is open; it may also be the start of a drag.
-LRESULT OnLeftButtonDown(HWND window, LPARAM lParam)
+// The press goes to the open tool first; otherwise it picks, as a click always has, and may
+// be the start of a drag that chooses the range.
+LRESULT OnLeftButtonDown(HWND window, WPARAM keys, LPARAM lParam)
 {
-    PickColourAt(g_document, window);
-    InvalidateRect(g_app.swatch, nullptr, TRUE);
-    ChooseColourKeyAgain(ClientToImage(ClientPointOf(lParam)));
-    PressForRangeDrag(window, ClientPointOf(lParam));
+    PressOnImage(window, ClientPointOf(lParam), (keys & MK_SHIFT) != 0);
     return 0;
 }
 
-LRESULT OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam)
+LRESULT OnMouseMove(HWND window, WPARAM keys, LPARAM lParam)
 {
-    MoveRangeDrag(window, ClientPointOf(lParam), (wParam & MK_LBUTTON) != 0);
+    MoveOnImage(window, ClientPointOf(lParam), (keys & MK_LBUTTON) != 0);
     return 0;
 }
 
 LRESULT OnLeftButtonUp(HWND window, LPARAM lParam)
 {
-    ReleaseRangeDrag(window, ClientPointOf(lParam), ShowChosenRange);
+    ReleaseOnImage(window, ClientPointOf(lParam));
     return 0;
 }
 
 LRESULT OnCaptureChanged(HWND window, HWND newCapture)
 {
-    if (newCapture != window)
-        CancelRangeDrag(window);
+    LoseImageCapture(window, newCapture);
     return 0;
 }
 
@@ -274,11 +271,6 @@ LRESULT OnTimer(HWND window, WPARAM timer)
 
 }  // namespace
 
-void RepaintMainWindow()
-{
-    InvalidateRect(g_app.mainWindow, nullptr, TRUE);
-}
-
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     g_app.mainWindow = window;
@@ -287,8 +279,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT:            return OnPaint(window);
     case WM_CLOSE:            return OnClose();
     case WM_KEYDOWN:          return OnKeyDown(window, static_cast<UINT>(wParam));
-    case WM_COMMAND:          return OnCommand(window, LOWORD(wParam));
-    case WM_LBUTTONDOWN:      return OnLeftButtonDown(window, lParam);
+    case WM_COMMAND:          return OnCommand(LOWORD(wParam));
+    case WM_LBUTTONDOWN:      return OnLeftButtonDown(window, wParam, lParam);
     case WM_MOUSEMOVE:        return OnMouseMove(window, wParam, lParam);
     case WM_LBUTTONUP:        return OnLeftButtonUp(window, lParam);
     case WM_CAPTURECHANGED:   return OnCaptureChanged(window, reinterpret_cast<HWND>(lParam));

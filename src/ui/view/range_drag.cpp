@@ -71,8 +71,6 @@ TOOLINFOW ToolOf(HWND mainWindow, wchar_t* tipText)
 
 HWND MakeTooltip(HWND mainWindow)
 {
-    const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&classes);
     HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mainWindow, nullptr,
                                    GetModuleHandleW(nullptr), nullptr);

@@ -7,6 +7,7 @@
 
 #include "app_state.h"
 #include "image_document.h"
+#include "image_tools.h"
 #include "wait_cursor.h"
 
 namespace {
@@ -157,7 +158,7 @@ LONG ToLong(std::int64_t value)
 
 ViewPlace PlaceOf(const ViewState& view)
 {
-    return {view.scale, {view.axes.horizontal.position, view.axes.vertical.position}};
+    return view.Place();
 }
 
 POINT ClientToImage(POINT client)
@@ -221,7 +222,7 @@ bool SetViewZoom(ViewScale scale)
         return false;
     view.scale = scale;
     // A preview of the colour made transparent keeps a reduced copy of its own.
-    if (image && view.preview.IsActive())
+    if (image && IsToolPreviewShown())
         view.preview.BuildReduced(*image, scale);
     return true;
 }
@@ -244,9 +245,14 @@ void ShowImageChange(HWND window, const ImageRect& changed)
     InvalidateRect(window, nullptr, TRUE);
 }
 
-void ShowPreview(const ImageHandle& image, const ColourKeyOptions& options)
+void ShowPreview(const ImageHandle& image, const PreviewWork& work)
 {
-    g_ui.view.preview.Make(image, options, g_ui.view.scale);
+    g_ui.view.preview.Make(image, work, g_ui.view.scale);
+}
+
+bool IsInImage(POINT pixel)
+{
+    return Contains(WholeOf(g_document.GetImageSize()), pixel.x, pixel.y);
 }
 
 ColourKeyResult TakePreviewResult()

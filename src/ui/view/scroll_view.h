@@ -8,8 +8,8 @@
 // scrolled. Scrolling counts in view pixels. There is one view, that of the one main window.
 #include <windows.h>
 
-#include "colour_key.h"
 #include "image_handle.h"
+#include "tool_preview.h"
 #include "view_scale.h"
 
 struct ViewState;
@@ -32,6 +32,9 @@ POINT ClientToImage(POINT client);
 // 100%); it may lie outside the client area.
 POINT ImageToClient(POINT image);
 
+// Whether an image pixel, which may lie anywhere, is one of the document image's.
+bool IsInImage(POINT pixel);
+
 // The zoom the view shows the image at.
 ViewScale ViewZoom();
 
@@ -51,9 +54,9 @@ int TakeWheelNotches(int delta);
 // where they are, and the window repainted.
 void ShowImageChange(HWND window, const ImageRect& changed);
 
-// The view shows, until EndPreview, the image with a colour made transparent as options
-// say, over the checkerboard, without changing the image; the caller repaints.
-void ShowPreview(const ImageHandle& image, const ColourKeyOptions& options);
+// The view shows, while the open tool shows a preview and until EndPreview, the image as work
+// would make it, over the checkerboard, without changing the image; the caller repaints.
+void ShowPreview(const ImageHandle& image, const PreviewWork& work);
 
 // Hands over the previewed result (the changed rectangle and its new pixels), which the view
 // then no longer shows; empty when there is none.

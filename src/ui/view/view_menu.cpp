@@ -1,14 +1,8 @@
 #include "view_menu.h"
 
-#include "app_state.h"
-#include "clipboard.h"
-#include "colour_key_dialog.h"
-#include "edit_history.h"
-#include "editing.h"
-#include "image_document.h"
+#include "commands.h"
 #include "resource.h"
 #include "scroll_view.h"
-#include "zoom.h"
 
 namespace {
 
@@ -25,64 +19,20 @@ private:
     HMENU menu_;
 };
 
-void Enable(HMENU menu, UINT item, bool enabled)
-{
-    EnableMenuItem(menu, item, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-}
-
+// Greys every item whose command cannot run now, and checks the checkerboard's while it shows.
 void ShowStates(HMENU menu)
 {
-    Enable(menu, IDM_UNDO, g_history.CanUndo());
-    Enable(menu, IDM_REDO, g_history.CanRedo());
-    Enable(menu, IDM_COLOUR_KEY, CanZoom());  // an image with pixels
-    Enable(menu, IDM_COPY, CanCopyImage());
-    Enable(menu, IDM_PASTE, CanPasteImage());
-    Enable(menu, IDM_ZOOM_IN, CanZoomIn());
-    Enable(menu, IDM_ZOOM_OUT, CanZoomOut());
-    Enable(menu, IDM_ZOOM_FIT, CanZoom());
-    Enable(menu, IDM_ZOOM_ACTUAL, CanZoom());
+    for (int index = GetMenuItemCount(menu) - 1; index >= 0; --index) {
+        const UINT item = GetMenuItemID(menu, index);
+        if (item != 0 && item != static_cast<UINT>(-1))
+            EnableMenuItem(menu, item, MF_BYCOMMAND | (CanRunCommand(item) ? MF_ENABLED : MF_GRAYED));
+    }
     CheckMenuItem(menu, IDM_CHECKERBOARD, MF_BYCOMMAND | (IsCheckerboardShown() ? MF_CHECKED : MF_UNCHECKED));
 }
 
-bool IsInImage(POINT pixel)
-{
-    return Contains(WholeOf(g_document.GetImageSize()), pixel.x, pixel.y);
-}
-
-// The last pick's pixel while it is inside the image, else the top-left one.
-POINT PixelFromKeyboard()
-{
-    return g_ui.picked && IsInImage(g_ui.lastPick) ? g_ui.lastPick : POINT{0, 0};
-}
-
-// The dialog keeps clear of the key pixel's place on the screen.
-void OpenColourKey(HWND window, POINT pixel)
-{
-    POINT at = ImageToClient(pixel);
-    ClientToScreen(window, &at);
-    OpenColourKeyDialog(window, pixel, at);
-}
-
-void RunItem(HWND window, UINT item, POINT at, POINT pixel)
-{
-    switch (item) {
-    case IDM_UNDO:         UndoEdit(); break;
-    case IDM_REDO:         RedoEdit(); break;
-    case IDM_COLOUR_KEY:   OpenColourKey(window, pixel); break;
-    case IDM_COPY:         CopyImage(window); break;
-    case IDM_PASTE:        PasteImage(window); break;
-    case IDM_ZOOM_IN:      ZoomIn(window, at); break;
-    case IDM_ZOOM_OUT:     ZoomOut(window, at); break;
-    case IDM_ZOOM_FIT:     ZoomToFit(window); break;
-    case IDM_ZOOM_ACTUAL:  ZoomToActualSize(window); break;
-    case IDM_CHECKERBOARD: ToggleCheckerboard(window); break;
-    default:               break;  // closed without a choice
-    }
-}
-
 // The chosen item comes back from the menu rather than as a command message, so the main
-// window's commands stay those of its menu bar.
-void TrackViewMenu(HWND window, POINT screen, POINT pixel)
+// window's commands stay those of its menu bar; it runs from the menu's place.
+void TrackViewMenu(HWND window, POINT screen, const CommandPlace& place)
 {
     const LoadedMenu menu;
     HMENU popup = menu.Popup();
@@ -92,7 +42,7 @@ void TrackViewMenu(HWND window, POINT screen, POINT pixel)
     const UINT item = static_cast<UINT>(TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON |
                                                                   TPM_RETURNCMD | TPM_NONOTIFY,
                                                        screen.x, screen.y, 0, window, nullptr));
-    RunItem(window, item, screen, pixel);
+    RunCommand(item, place);  // 0, closed without a choice, is no command
 }
 
 }  // namespace
@@ -101,13 +51,13 @@ void ShowViewMenu(HWND window, POINT screen)
 {
     POINT client = screen;
     ScreenToClient(window, &client);
-    const POINT pixel = ClientToImage(client);
-    TrackViewMenu(window, screen, IsInImage(pixel) ? pixel : PixelFromKeyboard());
+    TrackViewMenu(window, screen, MenuPlace(screen, ClientToImage(client)));
 }
 
 void ShowViewMenuFromKeyboard(HWND window)
 {
-    TrackViewMenu(window, KeyboardMenuPoint(window), PixelFromKeyboard());
+    const POINT corner = KeyboardMenuPoint(window);
+    TrackViewMenu(window, corner, MenuPlace(corner, KeyboardPlace().pixel));
 }
 
 POINT KeyboardMenuPoint(HWND window)

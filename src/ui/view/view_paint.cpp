@@ -8,6 +8,7 @@
 #include "app_state.h"
 #include "image_canvas.h"
 #include "image_document.h"
+#include "image_tools.h"
 #include "scroll_view.h"
 #include "texts.h"
 
@@ -85,7 +86,7 @@ void PaintView(HDC dc, const std::vector<RECT>& areas, const ImageDocument& docu
     const ReducedView* reduced = view.reduced.IsBuilt() ? &view.reduced : nullptr;
     // A preview shows what would become transparent, whatever the checkerboard's setting.
     for (const RECT& area : areas) {
-        if (view.preview.IsActive())
+        if (IsToolPreviewShown())
             canvas.DrawPreviewView(document.Image(), reduced, view.preview, PlaceOf(view), area);
         else
             canvas.DrawView(document.Image(), reduced, PlaceOf(view), area, view.checkerboard);

@@ -1,4 +1,4 @@
-#include "colour_key_preview.h"
+#include "tool_preview.h"
 
 #include <algorithm>
 #include <new>
@@ -20,9 +20,8 @@ std::ptrdiff_t StrideOf(std::uint32_t width)
 
 }  // namespace
 
-bool ColourKeyPreview::Make(const ImageHandle& image, const ColourKeyOptions& options, ViewScale scale)
+bool ToolPreview::Make(const ImageHandle& image, const PreviewWork& work, ViewScale scale)
 {
-    active_ = true;
     // The pixels' memory is kept from one preview to the next: making it anew for each
     // change of the tolerance would cost as much as the colour work itself.
     result_.changed = {};
@@ -33,13 +32,13 @@ bool ColourKeyPreview::Make(const ImageHandle& image, const ColourKeyOptions& op
     {
         const LockedPixels locked(image.Native(), WholeOf(size), Gdiplus::ImageLockModeRead);
         if (!locked.IsLocked() ||
-            !MakeColourTransparent({locked.Data().Scan0, locked.Data().Stride}, size, options, result_))
+            !work({locked.Data().Scan0, locked.Data().Stride}, size, result_))
             return false;
     }
     return BuildReduced(image, scale);
 }
 
-bool ColourKeyPreview::BuildReduced(const ImageHandle& image, ViewScale scale)
+bool ToolPreview::BuildReduced(const ImageHandle& image, ViewScale scale)
 {
     std::vector<ArgbValue>().swap(reduced_);
     reducedArea_ = {};
@@ -67,7 +66,7 @@ bool ColourKeyPreview::BuildReduced(const ImageHandle& image, ViewScale scale)
     return true;
 }
 
-bool ColourKeyPreview::MakeReducedBand(const ImageHandle& image, const ImageRect& band)
+bool ToolPreview::MakeReducedBand(const ImageHandle& image, const ImageRect& band)
 {
     const ImageRect under = ImagePixelsUnder(band, imageSize_, reducedScale_);
     const ImageRect changed = result_.changed;
@@ -95,17 +94,17 @@ bool ColourKeyPreview::MakeReducedBand(const ImageHandle& image, const ImageRect
     return AverageAreas({strip.data(), StrideOf(under.width)}, imageSize_, reducedScale_, band, target);
 }
 
-void ColourKeyPreview::Clear() noexcept
+void ToolPreview::Clear() noexcept
 {
-    *this = ColourKeyPreview{};
+    *this = ToolPreview{};
 }
 
-PixelRows ColourKeyPreview::Rows() const noexcept
+PixelRows ToolPreview::Rows() const noexcept
 {
     return {const_cast<ArgbValue*>(result_.pixels.data()), StrideOf(result_.changed.width)};
 }
 
-ColourKeyResult ColourKeyPreview::TakeResult() noexcept
+ColourKeyResult ToolPreview::TakeResult() noexcept
 {
     ColourKeyResult taken = std::move(result_);
     result_ = ColourKeyResult{};
@@ -114,12 +113,12 @@ ColourKeyResult ColourKeyPreview::TakeResult() noexcept
     return taken;
 }
 
-bool ColourKeyPreview::HasReducedAt(ViewScale scale) const noexcept
+bool ToolPreview::HasReducedAt(ViewScale scale) const noexcept
 {
     return !reduced_.empty() && IsSameZoom(scale, reducedScale_);
 }
 
-PixelRows ColourKeyPreview::ReducedRows() const noexcept
+PixelRows ToolPreview::ReducedRows() const noexcept
 {
     return {const_cast<ArgbValue*>(reduced_.data()), StrideOf(reducedArea_.width)};
 }

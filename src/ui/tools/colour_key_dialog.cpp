@@ -7,9 +7,10 @@
 
 #include "alpha_edit.h"
 #include "app_state.h"
-#include "colour_pick.h"
+#include "colour_swatch.h"
 #include "editing.h"
 #include "image_document.h"
+#include "image_tools.h"
 #include "resource.h"
 #include "scroll_view.h"
 #include "shortcuts.h"
@@ -26,6 +27,8 @@ ColourKeyState& State()
 {
     return g_ui.colourKey;
 }
+
+void CloseDialog();
 
 bool IsChecked(HWND dialog, int id)
 {
@@ -52,23 +55,20 @@ ColourKeyOptions ReadOptions(HWND dialog)
     return options;
 }
 
-// Works out the result from the image as it is now and has the main window show it.
+// Works out the result from the image as it is now and has the main window show it at once;
+// its paint gives the keyboard back to the control that had it.
 void MakePreview(HWND dialog)
 {
     State().previewPending = false;
     const ImageHandle* image = g_document.Image();
     if (!image)
         return;
-    ShowPreview(*image, ReadOptions(dialog));
-    // Every paint of the main window fits it with a SetWindowPos that activates it, which
-    // would take the keyboard from the dialog's field, or the panel's range field, between
-    // two digits typed: the preview is painted now, and the focus given back to the control
-    // that had it.
-    const HWND focus = GetFocus();
+    const ColourKeyOptions options = ReadOptions(dialog);
+    ShowPreview(*image, [&options](const PixelRows& pixels, ImageSize size, ColourKeyResult& result) {
+        return MakeColourTransparent(pixels, size, options, result);
+    });
     InvalidateRect(g_app.mainWindow, nullptr, TRUE);
     UpdateWindow(g_app.mainWindow);
-    if (focus && focus != g_app.mainWindow && GetFocus() != focus)
-        SetFocus(focus);
 }
 
 // One preview for every change that comes before the posted message is handled.
@@ -78,11 +78,6 @@ void RequestPreview(HWND dialog)
         return;
     State().previewPending = true;
     PostMessageA(dialog, kMakePreview, 0, 0);
-}
-
-bool IsInsideImage(POINT pixel)
-{
-    return Contains(WholeOf(g_document.GetImageSize()), pixel.x, pixel.y);
 }
 
 // Takes the key from the image itself, never from the preview.
@@ -162,7 +157,7 @@ void OnApply(HWND dialog)
     if (State().previewPending)
         MakePreview(dialog);
     ColourKeyResult result = TakePreviewResult();
-    CloseColourKeyDialog();
+    CloseDialog();
     ApplyPixelsWithUndo(result.changed, result.pixels);
 }
 
@@ -196,7 +191,7 @@ void OnCommand(HWND dialog, WORD id, WORD notification)
 {
     switch (id) {
     case IDOK:             OnApply(dialog); break;
-    case IDCANCEL:         CloseColourKeyDialog(); break;
+    case IDCANCEL:         CloseDialog(); break;
     case IDC_TOLERANCE:    OnToleranceField(dialog, notification); break;
     case IDC_CONNECTED:
     case IDC_EVERYWHERE:
@@ -213,7 +208,7 @@ INT_PTR CALLBACK ColourKeyDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     case WM_INITDIALOG: OnInitDialog(dialog); return FALSE;  // the focus is set
     case WM_COMMAND:    OnCommand(dialog, LOWORD(wParam), HIWORD(wParam)); return TRUE;
     case WM_HSCROLL:    OnSlider(dialog, reinterpret_cast<HWND>(lParam)); return TRUE;
-    case WM_CLOSE:      CloseColourKeyDialog(); return TRUE;
+    case WM_CLOSE:      CloseDialog(); return TRUE;
     case WM_DESTROY:    OnDestroy(dialog); return TRUE;
     case kMakePreview:  OnPreviewRequested(dialog); return TRUE;
     default:            return FALSE;
@@ -222,63 +217,78 @@ INT_PTR CALLBACK ColourKeyDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 
 HWND CreateColourKeyDialog(HWND mainWindow)
 {
-    const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&classes);
     return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_COLOUR_KEY), mainWindow,
                               ColourKeyDialogProc, 0);
 }
 
-}  // namespace
+// The colour work's tool: a click on the image chooses the colour and the start again and goes
+// on to pick, as a click always does; the view shows its preview.
+class ColourKeyTool final : public ImageTool {
+public:
+    HWND Dialog() const override { return State().dialog; }
+    void Close() override { CloseDialog(); }
+    bool Press(const ImagePoint& point, bool) override
+    {
+        ChooseAgain(point.pixel);
+        return false;
+    }
+    void Follow(const ImageChange& change) override
+    {
+        if (change.kind == ImageChangeKind::kPixels)
+            MakePreview(State().dialog);  // an edit, undo or redo under the dialog
+        else if (change.kind == ImageChangeKind::kRange && IsChecked(State().dialog, IDC_IN_RANGE))
+            RequestPreview(State().dialog);  // once for the four fields written together
+    }
+    bool ShowsPreview() const override { return true; }
 
-void OpenColourKeyDialog(HWND mainWindow, POINT pixel, POINT at)
-{
-    if (!g_document.HasImage() || !g_document.Image() || !IsInsideImage(pixel))
-        return;
-    SetKeyAt(pixel);
-    HWND dialog = State().dialog ? State().dialog : CreateColourKeyDialog(mainWindow);
-    if (!dialog)
-        return;
-    ShowKey(dialog);
-    PlaceAwayFrom(dialog, at);
-    ShowWindow(dialog, SW_SHOW);
-    SetForegroundWindow(dialog);
-    MakePreview(dialog);
-}
-
-void ChooseColourKeyAgain(POINT pixel)
-{
-    if (!State().dialog || !g_document.Image() || !IsInsideImage(pixel))
-        return;
-    SetKeyAt(pixel);
-    ShowKey(State().dialog);
-    MakePreview(State().dialog);
-}
-
-void FollowImageForColourKey()
-{
-    if (State().dialog)
+private:
+    // Chooses the colour of image pixel `pixel` (as it is in the image, not in the preview) and
+    // that pixel as the start again; nothing for a pixel outside the image.
+    static void ChooseAgain(POINT pixel)
+    {
+        if (!g_document.Image() || !IsInImage(pixel))
+            return;
+        SetKeyAt(pixel);
+        ShowKey(State().dialog);
         MakePreview(State().dialog);
-}
+    }
+};
 
-void FollowRangeForColourKey()
+ColourKeyTool& Tool()
 {
-    if (State().dialog && IsChecked(State().dialog, IDC_IN_RANGE))
-        RequestPreview(State().dialog);
+    static ColourKeyTool tool;
+    return tool;
 }
 
-void CloseColourKeyDialog()
+void CloseDialog()
 {
     HWND dialog = State().dialog;
     if (!dialog)
         return;
     State().dialog = nullptr;
     State().previewPending = false;
+    EndTool(Tool());
     DestroyWindow(dialog);
     EndPreview();
     InvalidateRect(g_app.mainWindow, nullptr, TRUE);
 }
 
-bool IsColourKeyDialogMessage(MSG* message)
+}  // namespace
+
+void OpenColourKeyDialog(HWND mainWindow, POINT pixel, POINT at)
 {
-    return State().dialog && IsDialogMessageA(State().dialog, message);
+    if (!g_document.HasImage() || !g_document.Image() || !IsInImage(pixel))
+        return;
+    BeginTool(Tool());
+    SetKeyAt(pixel);
+    HWND dialog = State().dialog ? State().dialog : CreateColourKeyDialog(mainWindow);
+    if (!dialog) {
+        EndTool(Tool());
+        return;
+    }
+    ShowKey(dialog);
+    PlaceAwayFrom(dialog, at);
+    ShowWindow(dialog, SW_SHOW);
+    SetForegroundWindow(dialog);
+    MakePreview(dialog);
 }
