@@ -14,6 +14,8 @@
 #define IDD_JPEG_QUALITY        9
 #define IDD_TOOL_PANEL          102
 #define IDD_COLOUR_KEY          106     // making a colour transparent
+#define IDD_ALPHA_BRUSH         107     // the alpha brush
+#define IDD_REFINE_EDGE         108     // cleaning the edge of a cut-out
 
 // Icon and cursor, one id for both resource types (IDI_)
 #define IDI_APP                 104
@@ -33,6 +35,8 @@
 #define IDM_COLOUR_KEY          40019
 #define IDM_COPY                40020
 #define IDM_PASTE               40021
+#define IDM_ALPHA_BRUSH         40022
+#define IDM_REFINE_EDGE         40023
 
 // Tool panel controls (IDC_)
 #define IDC_APPLY_ALPHA         1001
@@ -61,6 +65,24 @@
 #define IDC_IN_RANGE            1107
 #define IDC_CLEAN_EDGES         1108
 #define IDC_SOFT_SHADOWS        1109
+
+// Alpha brush dialog controls (IDC_); its close button is the system's IDCANCEL (2)
+#define IDC_BRUSH_SIZE          1201
+#define IDC_BRUSH_SIZE_SLIDER   1202
+#define IDC_BRUSH_HARDNESS      1203
+#define IDC_BRUSH_HARDNESS_SLIDER 1204
+#define IDC_BRUSH_ALPHA         1205
+#define IDC_BRUSH_ALPHA_SLIDER  1206
+#define IDC_BRUSH_PAINT         1207
+#define IDC_BRUSH_RESTORE       1208
+
+// Edge cleaning dialog controls (IDC_); OK and Cancel are the system's IDOK (1) and IDCANCEL (2)
+#define IDC_MATTE_SWATCH        1301
+#define IDC_MATTE_COLOUR        1302
+#define IDC_EDGE_WIDTH          1303
+#define IDC_EDGE_WIDTH_SLIDER   1304
+#define IDC_EDGE_SHRINK         1305
+#define IDC_REFINE_IN_RANGE     1306
 
 // JPEG quality dialog controls (IDC_); its Cancel button is the system's IDCANCEL (2)
 #define IDC_JPEG_OK             1009

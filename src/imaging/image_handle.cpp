@@ -92,6 +92,18 @@ bool ImageHandle::ReadPixels(const ImageRect& rect, ArgbValue* pixels) const noe
     return true;
 }
 
+bool ImageHandle::UsePixels(const ImageRect& rect, bool write, const std::function<void(const PixelRows&)>& work) const
+{
+    if (!bitmap_ || !IsInside(rect, Size()))
+        return false;
+    const UINT mode = write ? Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite : Gdiplus::ImageLockModeRead;
+    const LockedPixels locked(bitmap_, rect, mode);
+    if (!locked.IsLocked())
+        return false;
+    work({locked.Data().Scan0, locked.Data().Stride});
+    return true;
+}
+
 bool ImageHandle::SwapPixels(const ImageRect& rect, ArgbValue* pixels) noexcept
 {
     if (!bitmap_ || !IsInside(rect, Size()))

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "pixel_rows.h"
@@ -39,6 +40,11 @@ public:
     // the image takes them and pixels takes what the image held. False, with both as they
     // were, on the same conditions as ReadPixels.
     bool SwapPixels(const ImageRect& rect, ArgbValue* pixels) noexcept;
+
+    // Hands work the pixels of rect as rows in place (row 0 is rect's top row), to read, or
+    // with write also to change. False, without calling work, on the same conditions as
+    // ReadPixels.
+    bool UsePixels(const ImageRect& rect, bool write, const std::function<void(const PixelRows&)>& work) const;
 
     Gdiplus::GpBitmap* Native() const noexcept { return bitmap_; }
 

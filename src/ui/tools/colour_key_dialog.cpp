@@ -2,26 +2,19 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <cstdio>
-
 #include "alpha_edit.h"
 #include "app_state.h"
-#include "colour_swatch.h"
 #include "editing.h"
 #include "image_document.h"
 #include "image_tools.h"
 #include "resource.h"
 #include "scroll_view.h"
 #include "shortcuts.h"
-#include "texts.h"
+#include "tool_dialog.h"
 
 namespace {
 
 constexpr UINT kMakePreview = WM_APP + 1;  // posted by RequestPreview
-constexpr UINT kMostTolerance = 255;
-// Space between the point the dialog must not cover and the dialog, in pixels.
-constexpr int kClearance = 24;
 
 ColourKeyState& State()
 {
@@ -30,22 +23,14 @@ ColourKeyState& State()
 
 void CloseDialog();
 
-bool IsChecked(HWND dialog, int id)
-{
-    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-}
-
-// A number past 255 counts as 255; read unsigned, as the panel's fields are.
-std::uint32_t ReadTolerance(HWND dialog)
-{
-    return std::min<UINT>(GetDlgItemInt(dialog, IDC_TOLERANCE, nullptr, FALSE), kMostTolerance);
-}
+// The tolerance: a number past 255 counts as 255.
+constexpr NumberField kTolerance = {IDC_TOLERANCE, IDC_TOLERANCE_SLIDER, 0, 255, 3};
 
 ColourKeyOptions ReadOptions(HWND dialog)
 {
     ColourKeyOptions options;
     options.key = State().key;
-    options.tolerance = ReadTolerance(dialog);
+    options.tolerance = kTolerance.Read(dialog);
     options.connected = IsChecked(dialog, IDC_CONNECTED);
     options.startX = static_cast<std::uint32_t>(State().start.x);
     options.startY = static_cast<std::uint32_t>(State().start.y);
@@ -91,64 +76,24 @@ void SetKeyAt(POINT pixel)
 
 void ShowKey(HWND dialog)
 {
-    const ArgbValue key = State().key;
-    char text[sizeof "255, 255, 255"] = {};
-    std::snprintf(text, sizeof text, text::kKeyColourFormat, (key >> 16) & 0xFFu, (key >> 8) & 0xFFu, key & 0xFFu);
-    SetDlgItemTextA(dialog, IDC_KEY_COLOUR, text);
-    ShowColourSwatch(GetDlgItem(dialog, IDC_KEY_SWATCH), key);
-}
-
-// Beside the point, right of it if the work area has room, else left of it; up and down it
-// stays inside the work area. With room on neither side, above or below it.
-void PlaceAwayFrom(HWND dialog, POINT at)
-{
-    RECT frame = {};
-    GetWindowRect(dialog, &frame);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoA(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor);
-    const RECT work = monitor.rcWork;
-    int x = at.x + kClearance;
-    int y = std::clamp<int>(at.y - height / 2, work.top, std::max<int>(work.top, work.bottom - height));
-    if (x + width > work.right)
-        x = at.x - kClearance - width;
-    if (x < work.left) {
-        x = std::clamp<int>(at.x - width / 2, work.left, std::max<int>(work.left, work.right - width));
-        y = at.y + kClearance + height <= work.bottom ? at.y + kClearance : at.y - kClearance - height;
-    }
-    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowColour(dialog, IDC_KEY_SWATCH, IDC_KEY_COLOUR, State().key);
 }
 
 void OnInitDialog(HWND dialog)
 {
-    SendDlgItemMessageA(dialog, IDC_TOLERANCE_SLIDER, TBM_SETRANGE, TRUE, MAKELPARAM(0, kMostTolerance));
-    SendDlgItemMessageA(dialog, IDC_TOLERANCE, EM_SETLIMITTEXT, 3, 0);  // larger counts as 255 anyway
     CheckRadioButton(dialog, IDC_CONNECTED, IDC_EVERYWHERE, IDC_CONNECTED);
     CheckDlgButton(dialog, IDC_CLEAN_EDGES, BST_CHECKED);
     ForwardShortcutsFromControls(dialog);  // undo, redo and the zooms work from here too
     State().dialog = dialog;
-    SetDlgItemInt(dialog, IDC_TOLERANCE, State().tolerance, FALSE);  // moves the slider too
+    kTolerance.Start(dialog, State().tolerance);
     SetFocus(GetDlgItem(dialog, IDC_TOLERANCE));
 }
 
 // The field moves the slider; typed or written by the slider, the preview follows.
 void OnToleranceTyped(HWND dialog)
 {
-    const std::uint32_t tolerance = ReadTolerance(dialog);
-    State().tolerance = tolerance;
-    SendDlgItemMessageA(dialog, IDC_TOLERANCE_SLIDER, TBM_SETPOS, TRUE, static_cast<LPARAM>(tolerance));
+    State().tolerance = kTolerance.FollowField(dialog);
     RequestPreview(dialog);
-}
-
-void OnSlider(HWND dialog, HWND control)
-{
-    if (control != GetDlgItem(dialog, IDC_TOLERANCE_SLIDER))
-        return;
-    const auto position = static_cast<UINT>(SendMessageA(control, TBM_GETPOS, 0, 0));
-    if (position != ReadTolerance(dialog))
-        SetDlgItemInt(dialog, IDC_TOLERANCE, position, FALSE);
 }
 
 // The result goes to the image once the dialog is closed, so that nothing follows it.
@@ -207,7 +152,7 @@ INT_PTR CALLBACK ColourKeyDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     switch (message) {
     case WM_INITDIALOG: OnInitDialog(dialog); return FALSE;  // the focus is set
     case WM_COMMAND:    OnCommand(dialog, LOWORD(wParam), HIWORD(wParam)); return TRUE;
-    case WM_HSCROLL:    OnSlider(dialog, reinterpret_cast<HWND>(lParam)); return TRUE;
+    case WM_HSCROLL:    kTolerance.FollowSlider(dialog, reinterpret_cast<HWND>(lParam)); return TRUE;
     case WM_CLOSE:      CloseDialog(); return TRUE;
     case WM_DESTROY:    OnDestroy(dialog); return TRUE;
     case kMakePreview:  OnPreviewRequested(dialog); return TRUE;

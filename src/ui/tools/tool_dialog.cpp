@@ -1,0 +1,83 @@
+#include "tool_dialog.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "colour_swatch.h"
+#include "texts.h"
+
+namespace {
+
+// Space between the point a dialog must not cover and the dialog, in pixels.
+constexpr int kClearance = 24;
+
+}  // namespace
+
+void PlaceAwayFrom(HWND dialog, POINT at)
+{
+    RECT frame = {};
+    GetWindowRect(dialog, &frame);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT work = monitor.rcWork;
+    int x = at.x + kClearance;
+    int y = std::clamp<int>(at.y - height / 2, work.top, std::max<int>(work.top, work.bottom - height));
+    if (x + width > work.right)
+        x = at.x - kClearance - width;
+    if (x < work.left) {
+        x = std::clamp<int>(at.x - width / 2, work.left, std::max<int>(work.left, work.right - width));
+        y = at.y + kClearance + height <= work.bottom ? at.y + kClearance : at.y - kClearance - height;
+    }
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void NumberField::Start(HWND dialog, std::uint32_t value) const
+{
+    if (slider)
+        SendDlgItemMessageA(dialog, slider, TBM_SETRANGE, TRUE,
+                            MAKELPARAM(static_cast<WORD>(low), static_cast<WORD>(high)));
+    SendDlgItemMessageA(dialog, field, EM_SETLIMITTEXT, digits, 0);
+    SetDlgItemInt(dialog, field, value, FALSE);
+}
+
+std::uint32_t NumberField::Read(HWND dialog) const
+{
+    return std::clamp<std::uint32_t>(GetDlgItemInt(dialog, field, nullptr, FALSE), low, high);
+}
+
+std::uint32_t NumberField::FollowField(HWND dialog) const
+{
+    const std::uint32_t value = Read(dialog);
+    if (slider)
+        SendDlgItemMessageA(dialog, slider, TBM_SETPOS, TRUE, static_cast<LPARAM>(value));
+    return value;
+}
+
+bool NumberField::FollowSlider(HWND dialog, HWND control) const
+{
+    if (!slider || control != GetDlgItem(dialog, slider))
+        return false;
+    const auto position = static_cast<std::uint32_t>(SendMessageA(control, TBM_GETPOS, 0, 0));
+    if (position != Read(dialog))
+        SetDlgItemInt(dialog, field, position, FALSE);
+    return true;
+}
+
+void ShowColour(HWND dialog, int swatch, int text, ArgbValue colour)
+{
+    char shown[sizeof "255, 255, 255"] = {};
+    std::snprintf(shown, sizeof shown, text::kKeyColourFormat, (colour >> 16) & 0xFFu, (colour >> 8) & 0xFFu,
+                  colour & 0xFFu);
+    SetDlgItemTextA(dialog, text, shown);
+    ShowColourSwatch(GetDlgItem(dialog, swatch), colour);
+}
+
+bool IsChecked(HWND dialog, int id)
+{
+    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}

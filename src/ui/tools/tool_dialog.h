@@ -1,0 +1,37 @@
+#pragma once
+// What the tools' dialogs share: a place beside a point that does not cover it, a number
+// field with a slider that move together, and a colour shown as a swatch and "R, G, B".
+#include <windows.h>
+
+#include <cstdint>
+
+#include "pixel_rows.h"
+
+// Places dialog beside screen point at, right of it if the work area has room, else left of
+// it, else above or below it, so that the point stays in sight.
+void PlaceAwayFrom(HWND dialog, POINT at);
+
+// A number field of a dialog with the slider that moves with it, for values low to high.
+struct NumberField {
+    int field;
+    int slider;  // 0 for a field without one
+    std::uint32_t low;
+    std::uint32_t high;
+    std::uint32_t digits;  // what the field takes: a larger number counts as high anyway
+
+    // Sets the slider's range and the field's length, and writes value (moving the slider).
+    void Start(HWND dialog, std::uint32_t value) const;
+    // The field's number, read unsigned as the panel's fields are, held to low … high.
+    std::uint32_t Read(HWND dialog) const;
+    // The field changed: the slider follows, and the number is returned.
+    std::uint32_t FollowField(HWND dialog) const;
+    // A slider of the dialog moved: when it is this one, the field takes its position (its
+    // own notification then follows). True when it was this one.
+    bool FollowSlider(HWND dialog, HWND control) const;
+};
+
+// Shows colour's red, green and blue in the dialog's swatch and as "R, G, B" in its text field.
+void ShowColour(HWND dialog, int swatch, int text, ArgbValue colour);
+
+// Whether a check box or radio button of the dialog is checked.
+bool IsChecked(HWND dialog, int id);
