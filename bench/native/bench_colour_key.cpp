@@ -18,6 +18,7 @@
 
 #include "colour_key.h"
 #include "key_truth.h"
+#include "real_cutouts.h"
 
 namespace {
 
@@ -108,6 +109,35 @@ void PrintCases()
     };
     for (const Row& row : rows)
         PrintCase(row);
+}
+
+// One real case: the colour work with clean edges, and with soft fades, beside the plain
+// flood fill with the same tolerance.
+void PrintRealCase(const TruthCase& c, std::uint32_t tolerance)
+{
+    std::vector<ArgbValue> keyed;
+    KeyedImage(c, TruthOptions(c, tolerance, true, false), keyed);
+    const TruthMeasures clean = MeasureTruth(c, keyed, true);
+    KeyedImage(c, TruthOptions(c, tolerance, true, true), keyed);
+    const TruthMeasures soft = MeasureTruth(c, keyed, true);
+    const TruthMeasures fill = MeasureTruth(c, PlainFloodFill(c, tolerance), true);
+    const double share = fill.halo ? 100.0 * double(clean.halo) / double(fill.halo) : 0.0;
+    std::printf("%-36s %4ux%-4u T=%-3u halo %6zu (%5.1f%% of fill %6zu) soft %6zu  bg>8 %4zu/%4zu/%4zu  "
+                "inside changed %zu/%zu\n",
+                c.name.c_str(), c.size.width, c.size.height, tolerance, clean.halo, share, fill.halo, soft.halo,
+                clean.backgroundAbove8, soft.backgroundAbove8, fill.backgroundAbove8, clean.farInsideChanged,
+                soft.farInsideChanged);
+}
+
+void PrintRealCases()
+{
+    std::printf("Real cut-outs, connected from every part's start: halo with clean edges (share of the plain "
+                "fill's), with soft fades; background above alpha 8 (clean/soft/fill); changed far inside "
+                "(clean/soft)\n");
+    for (const TruthCase& c : RealCases())
+        PrintRealCase(c, kTolerance);
+    for (const TruthCase& c : RealJpegCases())
+        PrintRealCase(c, kJpegTolerance);
 }
 
 // A 4000 × 3000 image: the logo on white, repeated, so that it has many edges.
@@ -202,6 +232,7 @@ void PrintFloor()
 int main()
 {
     PrintCases();
+    PrintRealCases();
     PrintFloor();
     PrintSpeed(false);
     PrintSpeed(true);

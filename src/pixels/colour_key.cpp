@@ -7,6 +7,7 @@
 #include <new>
 
 #include "edge_unmix.h"
+#include "key_fade.h"
 #include "key_mask.h"
 
 namespace {
@@ -18,8 +19,6 @@ constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a
 
 constexpr std::uint8_t kRim = kPending;  // after the fills: background next to the subject
 constexpr ArgbValue kColourBits = 0x00FFFFFFu;
-constexpr double kFadeSlope = 0.05;         // the most alpha a fade gains per pixel from the background
-constexpr int kFadeDarkest = 64;            // a fade's colour, taken out of K, is this dark at most
 
 // What the work knows of the image, the area and its mask.
 struct KeyWork {
@@ -100,44 +99,6 @@ bool FindBackground(KeyWork& work)
             return false;
     }
     return true;
-}
-
-// True when value, not the background, could be part of a fade: a darkening of the key that
-// gains alpha slowly enough with its distance from the background.
-bool MayFade(ArgbValue value, ArgbValue key, std::uint8_t distance)
-{
-    const double alpha = SmallestAlpha(value, key);
-    if (alpha <= 0.0)
-        return false;
-    if (distance < kFarthestDistance && alpha > kFadeSlope * (distance + 1))
-        return false;
-    for (const int shift : {16, 8, 0}) {
-        const int k = Channel(key, shift);
-        const double f = k + (Channel(value, shift) - k) / alpha;
-        if (f > kFadeDarkest)
-            return false;
-    }
-    return true;
-}
-
-// Marks the fades: the pixels that may fade and join the background through such pixels.
-bool FindFades(KeyWork& work)
-{
-    KeyMask& mask = work.mask;
-    for (std::uint32_t y = 0; y < mask.height; ++y) {
-        const ArgbValue* pixels = work.ImageRow(y);
-        std::uint8_t* row = mask.Row(y);
-        for (std::uint32_t x = 0; x < mask.width; ++x) {
-            const std::uint8_t distance = KeyMask::Distance(row[x]);
-            if (distance == 0 || !MayFade(pixels[x], work.key, distance))
-                continue;
-            row[x] |= kMayFade;
-            // A pixel next to the background starts a fade.
-            if (distance == 1)
-                row[x] |= kFade | kPending;
-        }
-    }
-    return FillFromPending(mask, kMayFade, kFade);
 }
 
 // The band of pixels near the background that may change besides it: none without clean edges
@@ -236,6 +197,16 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
     return Unmixed(pixel, work.key, alpha);
 }
 
+// The new value of a pixel of the background away from the subject: clear, but with soft
+// fades in a clean picture the faint tail of a fade, which the tolerance took, keeps its
+// faint alpha.
+ArgbValue BackgroundPixel(const KeyWork& work, ArgbValue pixel)
+{
+    if (!work.options.softShadows || work.Tolerance() > kCleanTolerance || (pixel & kColourBits) == work.key)
+        return pixel & kColourBits;
+    return Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
+}
+
 // The new value of the area's pixel (x, y).
 ArgbValue NewPixel(const KeyWork& work, std::uint32_t x, std::uint32_t y)
 {
@@ -244,7 +215,7 @@ ArgbValue NewPixel(const KeyWork& work, std::uint32_t x, std::uint32_t y)
     // Background of exactly the key is clear whatever is next to it.
     if (value & kBackground)
         return (value & kRim) && (pixel & kColourBits) != work.key ? EdgePixel(work, x, y, pixel, true)
-                                                                   : pixel & kColourBits;
+                                                                   : BackgroundPixel(work, pixel);
     if (value & kFade)
         return Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
     if (!work.options.cleanEdges || (value & kNearKey) || KeyMask::Distance(value) > kEdgeBand)
@@ -305,7 +276,7 @@ ImageRect AppendNewPixels(const KeyWork& work, const ImageRect& rect, std::vecto
             // Most pixels are the background or far from it: those need no look around.
             const std::uint8_t value = row[x];
             if ((value & (kBackground | kRim)) == kBackground)
-                written[x] &= kColourBits;
+                written[x] = BackgroundPixel(work, written[x]);
             else if (MayChange(value, band))
                 written[x] = NewPixel(work, rect.x + x, rect.y + y);
             else
@@ -363,9 +334,10 @@ bool MarkMask(KeyWork& work)
         return false;
     if (!work.options.cleanEdges && !work.options.softShadows)
         return true;
-    if (!MeasureDistances(work.mask, work.options.softShadows ? kFarthestDistance : kEdgeBand + 1))
+    if (!MeasureDistances(work.mask, kEdgeBand + 1))
         return false;
-    if (work.options.softShadows && !FindFades(work))
+    const PixelRows areaRows{work.image.Row(work.area.y), work.image.stride};
+    if (work.options.softShadows && !FindFades(work.mask, areaRows, work.area.x, work.key))
         return false;
     // With a small tolerance the picture is clean, and the background's pixels next to the
     // subject are the faintest part of its edge; with a large one they are noise, and cleared.

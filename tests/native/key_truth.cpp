@@ -240,20 +240,27 @@ std::vector<int> DistancesTo(const std::vector<std::uint8_t>& from, std::uint32_
     return d;
 }
 
-// Finds one start in each part of the outside background: each part's first pixel, row by row.
+// Finds one start in each part of the outside background: the pixel of each part farthest
+// from the subject, where a user would click (and where a lossy copy is nearest the key).
 void MarkStarts(TruthCase& c, std::vector<std::uint8_t> outside)
 {
     const std::uint32_t w = c.size.width, h = c.size.height;
+    std::vector<std::uint8_t> subject(c.truth.size());
+    for (std::size_t i = 0; i < subject.size(); ++i)
+        subject[i] = AlphaOf(c.truth[i]) > 0;
+    const std::vector<int> fromSubject = DistancesTo(subject, w, h);
     std::vector<std::size_t> stack;
     for (std::size_t first = 0; first < outside.size(); ++first) {
         if (!outside[first])
             continue;
-        c.starts.push_back(ImagePoint{static_cast<std::uint32_t>(first % w), static_cast<std::uint32_t>(first / w)});
+        std::size_t farthest = first;
         outside[first] = 0;
         stack.push_back(first);
         while (!stack.empty()) {
             const std::size_t i = stack.back();
             stack.pop_back();
+            if (fromSubject[i] > fromSubject[farthest])
+                farthest = i;
             const std::uint32_t x = i % w, y = i / w;
             for (const std::size_t next : {x > 0 ? i - 1 : i, x + 1 < w ? i + 1 : i, y > 0 ? i - w : i,
                                            y + 1 < h ? i + w : i}) {
@@ -263,6 +270,7 @@ void MarkStarts(TruthCase& c, std::vector<std::uint8_t> outside)
                 }
             }
         }
+        c.starts.push_back(ImagePoint{static_cast<std::uint32_t>(farthest % w), static_cast<std::uint32_t>(farthest / w)});
     }
 }
 
