@@ -17,6 +17,7 @@ constexpr std::uint8_t kEdgeBand = 2;       // pixels this near the background a
 constexpr int kReferenceReach = 3;          // how far an edge pixel looks for the subject's colour
 constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a picture without noise
 
+constexpr std::uint32_t kRingingReach = 2;  // a JPEG's ringing strays this many tolerances from the key
 constexpr std::uint8_t kRim = kPending;  // after the fills: background next to the subject
 constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 
@@ -191,6 +192,10 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
     if (tolerance > kCleanTolerance) {
         if (KeyDistance(pixel, reference) <= tolerance)
             return pixel;
+        // The background's own noise strays beyond the tolerance next to the subject, where a
+        // JPEG rings: a pixel that near the key is background.
+        if (KeyDistance(pixel, work.key) <= kRingingReach * tolerance)
+            return pixel & kColourBits;
         if (OnLine(pixel, work.key, reference, alpha, tolerance))
             return Coloured(pixel, reference, alpha);
     }

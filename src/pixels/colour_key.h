@@ -6,10 +6,14 @@
 
 #include "pixel_rows.h"
 
+// The tolerance for a clean picture, and the most a picture's noise starts it at.
+constexpr std::uint32_t kDefaultTolerance = 8;
+constexpr std::uint32_t kLargestStartingTolerance = 64;
+
 // What the colour work is asked to do.
 struct ColourKeyOptions {
-    ArgbValue key = 0;            // the key colour K: its red, green and blue (alpha ignored)
-    std::uint32_t tolerance = 8;  // T, 0 to 255; a larger number counts as 255
+    ArgbValue key = 0;                             // the key colour K: its red, green and blue (alpha ignored)
+    std::uint32_t tolerance = kDefaultTolerance;  // T, 0 to 255; a larger number counts as 255
     // true: the background is the 4-connected region of pixels within T of K that holds the
     // start pixel; false: every pixel within T of K.
     bool connected = true;
@@ -38,3 +42,11 @@ struct ColourKeyResult {
 // the result, and no recursion. False, with result empty, when there is no memory for it.
 bool MakeColourTransparent(const PixelRows& image, ImageSize size, const ColourKeyOptions& options,
                            ColourKeyResult& result);
+
+// The tolerance a picture needs for the background around (x, y) to be taken whole: the
+// noise of the pixels near key there (within kLargestStartingTolerance of it, away from
+// anything farther), rounded up with a margin, from kDefaultTolerance for a clean picture to
+// kLargestStartingTolerance for a noisy JPEG. Looks at most 257 × 257 pixels; kDefaultTolerance
+// when (x, y) lies outside the image or there is no memory.
+std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValue key, std::uint32_t x,
+                                std::uint32_t y);
