@@ -33,17 +33,6 @@ struct KeyWork {
     std::uint32_t Tolerance() const { return std::min(options.tolerance, kLargestTolerance); }
 };
 
-int Channel(ArgbValue value, int shift) { return static_cast<int>((value >> shift) & 0xFFu); }
-
-// The largest difference of value from key over red, green and blue.
-inline std::uint32_t KeyDistance(ArgbValue value, ArgbValue key)
-{
-    const int red = std::abs(Channel(value, 16) - Channel(key, 16));
-    const int green = std::abs(Channel(value, 8) - Channel(key, 8));
-    const int blue = std::abs(Channel(value, 0) - Channel(key, 0));
-    return static_cast<std::uint32_t>(std::max(red, std::max(green, blue)));
-}
-
 // Per channel, which of its 256 levels lie within the tolerance of the key's: a pixel is
 // near the key when all three of its levels are.
 struct NearLevels {
@@ -52,9 +41,9 @@ struct NearLevels {
     NearLevels(ArgbValue key, std::uint32_t tolerance, std::uint8_t flags)
     {
         for (int level = 0; level < 256; ++level) {
-            red[level] = std::abs(level - Channel(key, 16)) <= static_cast<int>(tolerance) ? flags : 0;
-            green[level] = std::abs(level - Channel(key, 8)) <= static_cast<int>(tolerance) ? flags : 0;
-            blue[level] = std::abs(level - Channel(key, 0)) <= static_cast<int>(tolerance) ? flags : 0;
+            red[level] = std::abs(level - ChannelOf(key, 16)) <= static_cast<int>(tolerance) ? flags : 0;
+            green[level] = std::abs(level - ChannelOf(key, 8)) <= static_cast<int>(tolerance) ? flags : 0;
+            blue[level] = std::abs(level - ChannelOf(key, 0)) <= static_cast<int>(tolerance) ? flags : 0;
         }
     }
     std::uint8_t Of(ArgbValue value) const
@@ -135,9 +124,7 @@ ImageRect MayChange(const KeyWork& work)
         top = std::min(top, y);
         bottom = y + 1;
     }
-    if (left >= right)
-        return ImageRect{};
-    return ImageRect{left, top, right - left, bottom - top};
+    return FromEdges(left, top, right, bottom);
 }
 
 // Finds the subject's colour that best explains an edge pixel as a mix with the key: of the
@@ -190,11 +177,11 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
     // noise, the reference's colour the better guess of the subject's.
     const std::uint32_t tolerance = work.Tolerance();
     if (tolerance > kCleanTolerance) {
-        if (KeyDistance(pixel, reference) <= tolerance)
+        if (ChannelDistance(pixel, reference) <= tolerance)
             return pixel;
         // The background's own noise strays beyond the tolerance next to the subject, where a
         // JPEG rings: a pixel that near the key is background.
-        if (KeyDistance(pixel, work.key) <= kRingingReach * tolerance)
+        if (ChannelDistance(pixel, work.key) <= kRingingReach * tolerance)
             return pixel & kColourBits;
         if (OnLine(pixel, work.key, reference, alpha, tolerance))
             return Coloured(pixel, reference, alpha);
@@ -260,7 +247,7 @@ struct Bounds {
         top = std::min(top, y);
         bottom = y + 1;
     }
-    ImageRect Rect() const { return left < right ? ImageRect{left, top, right - left, bottom - top} : ImageRect{}; }
+    ImageRect Rect() const { return FromEdges(left, top, right, bottom); }
 };
 
 // Appends the new pixels of rect (in the area) to out, row by row; returns the bounds, in

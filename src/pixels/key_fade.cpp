@@ -13,8 +13,6 @@ constexpr int kChannelMax = 255;
 constexpr int kFadeStep = 28;      // the most a fade's alpha (in 8-bit levels) changes from pixel to pixel
 constexpr int kFadeOpaque = 247;   // a pixel of this alpha or more is the subject, not a fade
 
-int Channel(ArgbValue value, int shift) { return static_cast<int>((value >> shift) & 0xFFu); }
-
 // The smallest alpha that explains each level of a channel as a mix with the key's level,
 // in 8-bit levels, rounded up: the pixel's alpha is the largest of its three channels'.
 class AlphaLevels {
@@ -22,7 +20,7 @@ public:
     explicit AlphaLevels(ArgbValue key)
     {
         for (int c = 0; c < 3; ++c) {
-            const int k = Channel(key, 16 - 8 * c);
+            const int k = ChannelOf(key, 16 - 8 * c);
             for (int level = 0; level < kLevels; ++level) {
                 const int room = level < k ? k : kChannelMax - k;
                 const int off = std::abs(level - k);

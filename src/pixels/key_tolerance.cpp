@@ -14,16 +14,6 @@ constexpr double kQuietShare = 0.9999;         // the share of the background th
 constexpr double kNoiseMargin = 3.0;          // the tolerance over the noise measured
 constexpr std::uint8_t kSeen = 2;               // in the mask of the subject: a pixel the fill has reached
 
-int Channel(ArgbValue value, int shift) { return static_cast<int>((value >> shift) & 0xFFu); }
-
-std::uint32_t KeyDistance(ArgbValue value, ArgbValue key)
-{
-    int worst = 0;
-    for (const int shift : {16, 8, 0})
-        worst = std::max(worst, std::abs(Channel(value, shift) - Channel(key, shift)));
-    return static_cast<std::uint32_t>(worst);
-}
-
 // How far pixel (i, j) of rect strays from the mean of its 4-neighbours in rect, the largest
 // over red, green and blue: a JPEG's noise is rough, a glow or a fade is smooth.
 std::uint32_t Roughness(const PixelRows& image, const ImageRect& rect, std::uint32_t i, std::uint32_t j)
@@ -36,8 +26,8 @@ std::uint32_t Roughness(const PixelRows& image, const ImageRect& rect, std::uint
     for (const int shift : {16, 8, 0}) {
         int sum = 0;
         for (const ArgbValue value : around)
-            sum += Channel(value, shift);
-        worst = std::max(worst, std::abs(4 * Channel(row[x], shift) - sum));
+            sum += ChannelOf(value, shift);
+        worst = std::max(worst, std::abs(4 * ChannelOf(row[x], shift) - sum));
     }
     return static_cast<std::uint32_t>((worst + 3) / 4);
 }
@@ -71,7 +61,7 @@ void MarkSubject(const PixelRows& image, const ImageRect& rect, ArgbValue key, s
     for (std::uint32_t y = 0; y < rect.height; ++y) {
         const ArgbValue* pixels = image.Row(rect.y + y) + rect.x;
         for (std::uint32_t x = 0; x < rect.width; ++x)
-            far[std::size_t{y} * rect.width + x] = KeyDistance(pixels[x], key) > kLargestStartingTolerance;
+            far[std::size_t{y} * rect.width + x] = ChannelDistance(pixels[x], key) > kLargestStartingTolerance;
     }
     // Grown along the rows, then along the columns: a square of kAwayFromSubject each way.
     std::vector<std::uint8_t> along(rect.PixelCount());
@@ -115,7 +105,7 @@ std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValu
     std::vector<std::size_t> stack;
     auto visit = [&](std::uint32_t i, std::uint32_t j) {
         const std::size_t at = std::size_t{j} * rect.width + i;
-        const std::uint32_t distance = KeyDistance(image.Row(rect.y + j)[rect.x + i], key);
+        const std::uint32_t distance = ChannelDistance(image.Row(rect.y + j)[rect.x + i], key);
         if (near[at] == kSeen || distance > kLargestStartingTolerance)
             return;
         if (!near[at]) {

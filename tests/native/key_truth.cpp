@@ -121,8 +121,6 @@ Premultiplied PixelOf(const std::vector<Shape>& all, std::uint32_t x, std::uint3
     return Premultiplied{sum.r / n, sum.g / n, sum.b / n, sum.a / n};
 }
 
-int Channel(ArgbValue value, int shift) { return static_cast<int>((value >> shift) & 0xFFu); }
-
 ArgbValue Rgb(double r, double g, double b)
 {
     auto level = [](double v) { return static_cast<ArgbValue>(std::clamp<long>(std::lround(v), 0, 255)); };
@@ -313,7 +311,7 @@ void MarkEnclosed(TruthCase& c)
 int Over(ArgbValue value, ArgbValue backdrop, int shift)
 {
     const int a = AlphaOf(value);
-    return (Channel(value, shift) * a + Channel(backdrop, shift) * (255 - a) + 127) / 255;
+    return (ChannelOf(value, shift) * a + ChannelOf(backdrop, shift) * (255 - a) + 127) / 255;
 }
 
 int OverDifference(ArgbValue a, ArgbValue b, ArgbValue backdrop)
@@ -348,7 +346,7 @@ std::vector<unsigned char> JpegOf(const std::vector<ArgbValue>& pixels, ImageSiz
         const ArgbValue* from = pixels.data() + std::size_t{cinfo.next_scanline} * size.width;
         for (std::uint32_t x = 0; x < size.width; ++x)
             for (int c = 0; c < 3; ++c)
-                row[x * 3 + c] = static_cast<unsigned char>(Channel(from[x], 16 - 8 * c));
+                row[x * 3 + c] = static_cast<unsigned char>(ChannelOf(from[x], 16 - 8 * c));
         JSAMPROW rows[] = {row.data()};
         jpeg_write_scanlines(&cinfo, rows, 1);
     }
@@ -407,7 +405,7 @@ TruthCase Flattened(const TruthLayer& layer, ArgbValue key)
     c.name = name;
     c.key = key;
     c.size = layer.size;
-    const double kr = Channel(key, 16), kg = Channel(key, 8), kb = Channel(key, 0);
+    const double kr = ChannelOf(key, 16), kg = ChannelOf(key, 8), kb = ChannelOf(key, 0);
     for (const std::array<double, 4>& p : layer.premultiplied) {
         const double r = p[0], g = p[1], b = p[2], a = p[3];
         const ArgbValue alpha = static_cast<ArgbValue>(std::lround(a * 255));

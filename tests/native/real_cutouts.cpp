@@ -19,16 +19,6 @@ const char* const kJpegCutouts[] = {"penguin_outlined.png", "ladybird_legs.png"}
 
 std::string CutoutPath(const std::string& file) { return std::string(TESSAREL_CUTOUTS) + "/" + file; }
 
-int Channel(ArgbValue value, int shift) { return static_cast<int>((value >> shift) & 0xFFu); }
-
-std::uint32_t KeyDistance(ArgbValue value, ArgbValue key)
-{
-    int worst = 0;
-    for (const int shift : {16, 8, 0})
-        worst = std::max(worst, std::abs(Channel(value, shift) - Channel(key, shift)));
-    return static_cast<std::uint32_t>(worst);
-}
-
 }  // namespace
 
 const std::vector<std::string>& CutoutFiles()
@@ -105,7 +95,7 @@ std::vector<ArgbValue> PlainFloodFill(const TruthCase& truthCase, std::uint32_t 
     std::vector<std::uint8_t> seen(out.size(), 0);
     std::vector<std::size_t> stack;
     auto visit = [&](std::size_t i) {
-        if (!seen[i] && KeyDistance(truthCase.input[i], truthCase.key) <= tolerance) {
+        if (!seen[i] && ChannelDistance(truthCase.input[i], truthCase.key) <= tolerance) {
             seen[i] = 1;
             out[i] &= kColourBits;
             stack.push_back(i);
