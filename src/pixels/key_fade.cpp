@@ -37,65 +37,84 @@ private:
     std::array<std::array<std::uint8_t, kLevels>, 3> tables_{};
 };
 
-// The alpha of each pixel of a row.
-void RowAlpha(const AlphaLevels& levels, const ArgbValue* pixels, std::uint32_t width, std::uint8_t* out)
-{
-    for (std::uint32_t x = 0; x < width; ++x)
-        out[x] = levels.Of(pixels[x]);
-}
-
 bool Near(std::uint8_t a, std::uint8_t b) { return std::abs(int{a} - int{b}) <= kFadeStep; }
 
-// True when the pixel at x of the middle row may be part of a fade: not opaque, not the key,
-// and its alpha near each of its 8 neighbours' (above and below are null at the area's edge).
-bool Smooth(const std::uint8_t* above, const std::uint8_t* row, const std::uint8_t* below, std::uint32_t x,
-            std::uint32_t width)
-{
-    const std::uint8_t alpha = row[x];
-    if (alpha == 0 || alpha >= kFadeOpaque)
-        return false;
-    const std::uint32_t first = x > 0 ? x - 1 : 0;
-    const std::uint32_t last = x + 1 < width ? x + 1 : x;
-    for (const std::uint8_t* line : {above, row, below}) {
-        if (!line)
-            continue;
-        for (std::uint32_t i = first; i <= last; ++i) {
-            if (!Near(alpha, line[i]))
-                return false;
-        }
+// Tells which pixels may be part of a fade, looking at the image only where asked: a fade
+// is found from the background's rim outwards, and most of an image is never asked about.
+class FadeTest {
+public:
+    FadeTest(const KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbValue key)
+        : mask_(mask), image_(image), left_(left), levels_(key)
+    {
     }
-    return true;
+
+    // True when pixel (x, y) is not opaque, not the key, and its alpha is near each of its 8
+    // neighbours'.
+    bool Smooth(std::uint32_t x, std::uint32_t y) const
+    {
+        const std::uint8_t alpha = AlphaAt(x, y);
+        if (alpha == 0 || alpha >= kFadeOpaque)
+            return false;
+        const std::uint32_t firstX = x > 0 ? x - 1 : 0, lastX = x + 1 < mask_.width ? x + 1 : x;
+        const std::uint32_t firstY = y > 0 ? y - 1 : 0, lastY = y + 1 < mask_.height ? y + 1 : y;
+        for (std::uint32_t j = firstY; j <= lastY; ++j) {
+            for (std::uint32_t i = firstX; i <= lastX; ++i) {
+                if (!Near(alpha, AlphaAt(i, j)))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    std::uint8_t AlphaAt(std::uint32_t x, std::uint32_t y) const { return levels_.Of(image_.Row(y)[left_ + x]); }
+
+    const KeyMask& mask_;
+    const PixelRows& image_;
+    std::uint32_t left_;
+    AlphaLevels levels_;
+};
+
+// Adds pixel (x, y) to the fade when it is open and smooth.
+void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y, std::vector<std::size_t>& stack)
+{
+    std::uint8_t& value = mask.Row(y)[x];
+    if ((value & (kBackground | kFade)) || !test.Smooth(x, y))
+        return;
+    value |= kFade;
+    stack.push_back(std::size_t{y} * mask.width + x);
 }
 
 }  // namespace
 
 bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbValue key)
 {
-    const AlphaLevels levels(key);
-    std::vector<std::uint8_t> ring;
+    const FadeTest test(mask, image, left, key);
+    std::vector<std::size_t> stack;
     try {
-        ring.resize(std::size_t{3} * mask.width);
+        // A smooth pixel next to the background starts a fade.
+        for (std::uint32_t y = 0; y < mask.height; ++y) {
+            const std::uint8_t* row = mask.Row(y);
+            for (std::uint32_t x = 0; x < mask.width; ++x) {
+                if (KeyMask::Distance(row[x]) == 1)
+                    Join(mask, test, x, y, stack);
+            }
+        }
+        while (!stack.empty()) {
+            const std::size_t at = stack.back();
+            stack.pop_back();
+            const auto x = static_cast<std::uint32_t>(at % mask.width), y = static_cast<std::uint32_t>(at / mask.width);
+            if (x > 0)
+                Join(mask, test, x - 1, y, stack);
+            if (x + 1 < mask.width)
+                Join(mask, test, x + 1, y, stack);
+            if (y > 0)
+                Join(mask, test, x, y - 1, stack);
+            if (y + 1 < mask.height)
+                Join(mask, test, x, y + 1, stack);
+        }
     } catch (const std::bad_alloc&) {
         return false;
     }
-    auto slot = [&](std::uint32_t y) { return ring.data() + std::size_t{y % 3} * mask.width; };
-    if (mask.height > 0)
-        RowAlpha(levels, image.Row(0) + left, mask.width, slot(0));
-    for (std::uint32_t y = 0; y < mask.height; ++y) {
-        if (y + 1 < mask.height)
-            RowAlpha(levels, image.Row(y + 1) + left, mask.width, slot(y + 1));
-        const std::uint8_t* above = y > 0 ? slot(y - 1) : nullptr;
-        const std::uint8_t* below = y + 1 < mask.height ? slot(y + 1) : nullptr;
-        std::uint8_t* row = mask.Row(y);
-        for (std::uint32_t x = 0; x < mask.width; ++x) {
-            const std::uint8_t distance = KeyMask::Distance(row[x]);
-            if (distance == 0 || !Smooth(above, slot(y), below, x, mask.width))
-                continue;
-            row[x] |= kMayFade;
-            // A pixel next to the background starts a fade.
-            if (distance == 1)
-                row[x] |= kFade | kPending;
-        }
-    }
-    return FillFromPending(mask, kMayFade, kFade);
+    return true;
 }
