@@ -101,6 +101,9 @@ void PrintCases()
         {DrawTruthCase(TruthScene::kStrokes, kWhiteKey), kTolerance, true, false, "6,900"},
         {DrawTruthCase(TruthScene::kStrokes, kGreyKey), kTolerance, true, false, "6,900"},
         {DrawTruthCase(TruthScene::kStrokes, kGreenKey), kTolerance, true, false, "6,900"},
+        {DrawTruthCase(TruthScene::kThinLogo, kWhiteKey), kTolerance, true, false, "-"},
+        {DrawTruthCase(TruthScene::kThinLogo, kGreyKey), kTolerance, true, false, "-"},
+        {DrawTruthCase(TruthScene::kThinLogo, kGreenKey), kTolerance, true, false, "-"},
         {AsJpeg(logoWhite, kJpegQuality, false), kJpegTolerance, true, false, "10,700"},
         {AsJpeg(logoWhite, kJpegQuality, true), kJpegTolerance, true, false, "-"},
         {DrawTruthCase(TruthScene::kShadow, kWhiteKey), kTolerance, true, true, "43,000"},
@@ -136,8 +139,12 @@ void PrintRealCases()
                 "(clean/soft)\n");
     for (const TruthCase& c : RealCases())
         PrintRealCase(c, kTolerance);
-    for (const TruthCase& c : RealJpegCases())
-        PrintRealCase(c, kJpegTolerance);
+    // A JPEG at the tolerance the dialog starts it at.
+    for (const TruthCase& c : RealJpegCases()) {
+        const PixelRows rows{const_cast<ArgbValue*>(c.input.data()),
+                             static_cast<std::ptrdiff_t>(c.size.width * sizeof(ArgbValue))};
+        PrintRealCase(c, StartingTolerance(rows, c.size, c.key, c.starts.front().x, c.starts.front().y));
+    }
 }
 
 // A 4000 × 3000 image: the logo on white, repeated, so that it has many edges.

@@ -179,6 +179,29 @@ std::vector<Shape> StrokeShapes()
     return shapes;
 }
 
+// Strokes 1, 2, 3 and 4 pixels wide at angles off the pixel grid, in three colours, and a
+// frame of such strokes around a disc.
+std::vector<Shape> ThinLogoShapes()
+{
+    std::vector<Shape> shapes;
+    const Colour colours[] = {{20, 20, 30}, {25, 50, 170}, {200, 25, 45}};
+    const double halfWidths[] = {0.5, 1.0, 1.5, 2.0};
+    for (int i = 0; i < 16; ++i) {
+        const double angle = 0.3 + i * 0.17;
+        const double x = 60 + i * 30.0, y = 40;
+        shapes.push_back({Kind::kStroke, x, y, x + 120 * std::cos(angle), y + 120 * std::sin(angle),
+                          halfWidths[i % 4], 0, colours[i % 3], 1});
+    }
+    shapes.push_back({Kind::kDisc, 300, 290, 0, 0, 60, 0, {225, 30, 60}, 1});
+    const double corners[][2] = {{200, 220}, {410, 200}, {420, 380}, {190, 370}};
+    for (int i = 0; i < 4; ++i) {
+        const double* from = corners[i];
+        const double* to = corners[(i + 1) % 4];
+        shapes.push_back({Kind::kStroke, from[0], from[1], to[0], to[1], halfWidths[i], 0, colours[i % 3], 1});
+    }
+    return shapes;
+}
+
 std::vector<Shape> ShadowShapes()
 {
     return {
@@ -197,6 +220,8 @@ std::vector<Shape> ShapesOf(TruthScene scene)
         return StrokeShapes();
     case TruthScene::kShadow:
         return ShadowShapes();
+    case TruthScene::kThinLogo:
+        return ThinLogoShapes();
     }
     return {};
 }
@@ -210,6 +235,8 @@ const char* SceneName(TruthScene scene)
         return "strokes";
     case TruthScene::kShadow:
         return "shadow";
+    case TruthScene::kThinLogo:
+        return "thin logo";
     }
     return "";
 }

@@ -21,6 +21,7 @@ enum class TruthScene {
     kLogo,     // a saturated disc with a pastel disc inside, and a dark ring around a hole
     kStrokes,  // thin diagonal lines, and letters of strokes with enclosed counters
     kShadow,   // a disc with a soft drop shadow, and a light grey disc
+    kThinLogo, // a logo of diagonal strokes 1 to 4 pixels wide, dark and saturated
 };
 
 // One picture: the layer, and what the colour work is given.
