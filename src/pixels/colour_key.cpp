@@ -359,3 +359,14 @@ bool MakeColourTransparent(const PixelRows& image, ImageSize size, const ColourK
     result = ColourKeyResult{};
     return false;
 }
+
+bool InClearedBackground(const ColourKeyResult& result, const PixelRows& image, const ColourKeyOptions& options,
+                         std::uint32_t x, std::uint32_t y)
+{
+    const ImageRect& changed = result.changed;
+    if (!Contains(changed, x, y))
+        return false;
+    const ArgbValue now = result.pixels[std::size_t{y - changed.y} * changed.width + (x - changed.x)];
+    return (now >> 24) == 0 &&
+           ChannelDistance(image.Row(y)[x], options.key) <= std::min(options.tolerance, kLargestTolerance);
+}

@@ -43,6 +43,14 @@ struct ColourKeyResult {
 bool MakeColourTransparent(const PixelRows& image, ImageSize size, const ColourKeyOptions& options,
                            ColourKeyResult& result);
 
+// True when (x, y) lies in the background result has cleared: a pixel near options.key made
+// fully transparent. What a Shift+click there would add is already taken, so the caller
+// need not add it. (False on the background's rim where its colour was kept at a faint
+// alpha: a start added there adds nothing either.) result must be the one made from image
+// with options.
+bool InClearedBackground(const ColourKeyResult& result, const PixelRows& image, const ColourKeyOptions& options,
+                         std::uint32_t x, std::uint32_t y);
+
 // The tolerance a picture needs for the background around (x, y) to be taken whole: the
 // noise of the pixels near key there (within kLargestStartingTolerance of it, away from
 // anything farther), rounded up with a margin, from kDefaultTolerance for a clean picture to

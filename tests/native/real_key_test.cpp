@@ -180,6 +180,13 @@ TEST(RealKey, ABackgroundInThreePartsIsTakenPartByPart)
         EXPECT_EQ(all.pixels[x], kClear) << x;
     EXPECT_EQ(all.pixels[29], kInk);
 
+    // The caller can tell that a point lies in a part already taken, and it adds nothing.
+    ColourKeyResult oneResult;
+    ColourKeyOptions first = WhiteFrom(canvas, 5, 5);
+    ASSERT_TRUE(MakeColourTransparent(canvas.Rows(), canvas.size, first, oneResult));
+    EXPECT_TRUE(InClearedBackground(oneResult, canvas.Rows(), first, 10, 25));
+    EXPECT_FALSE(InClearedBackground(oneResult, canvas.Rows(), first, 45, 10));
+    EXPECT_FALSE(InClearedBackground(oneResult, canvas.Rows(), first, 29, 10));
     options.moreStarts.push_back(ImagePoint{10, 25});
     EXPECT_EQ(canvas.Keyed(options).pixels, all.pixels);
     // A start on the subject or outside the image adds nothing either.
