@@ -18,6 +18,7 @@
 
 #include "colour_key.h"
 #include "key_truth.h"
+#include "real_cutouts.h"
 
 namespace {
 
@@ -100,6 +101,9 @@ void PrintCases()
         {DrawTruthCase(TruthScene::kStrokes, kWhiteKey), kTolerance, true, false, "6,900"},
         {DrawTruthCase(TruthScene::kStrokes, kGreyKey), kTolerance, true, false, "6,900"},
         {DrawTruthCase(TruthScene::kStrokes, kGreenKey), kTolerance, true, false, "6,900"},
+        {DrawTruthCase(TruthScene::kThinLogo, kWhiteKey), kTolerance, true, false, "-"},
+        {DrawTruthCase(TruthScene::kThinLogo, kGreyKey), kTolerance, true, false, "-"},
+        {DrawTruthCase(TruthScene::kThinLogo, kGreenKey), kTolerance, true, false, "-"},
         {AsJpeg(logoWhite, kJpegQuality, false), kJpegTolerance, true, false, "10,700"},
         {AsJpeg(logoWhite, kJpegQuality, true), kJpegTolerance, true, false, "-"},
         {DrawTruthCase(TruthScene::kShadow, kWhiteKey), kTolerance, true, true, "43,000"},
@@ -108,6 +112,39 @@ void PrintCases()
     };
     for (const Row& row : rows)
         PrintCase(row);
+}
+
+// One real case: the colour work with clean edges, and with soft fades, beside the plain
+// flood fill with the same tolerance.
+void PrintRealCase(const TruthCase& c, std::uint32_t tolerance)
+{
+    std::vector<ArgbValue> keyed;
+    KeyedImage(c, TruthOptions(c, tolerance, true, false), keyed);
+    const TruthMeasures clean = MeasureTruth(c, keyed, true);
+    KeyedImage(c, TruthOptions(c, tolerance, true, true), keyed);
+    const TruthMeasures soft = MeasureTruth(c, keyed, true);
+    const TruthMeasures fill = MeasureTruth(c, PlainFloodFill(c, tolerance), true);
+    const double share = fill.halo ? 100.0 * double(clean.halo) / double(fill.halo) : 0.0;
+    std::printf("%-36s %4ux%-4u T=%-3u halo %6zu (%5.1f%% of fill %6zu) soft %6zu  bg>8 %4zu/%4zu/%4zu  "
+                "inside changed %zu/%zu\n",
+                c.name.c_str(), c.size.width, c.size.height, tolerance, clean.halo, share, fill.halo, soft.halo,
+                clean.backgroundAbove8, soft.backgroundAbove8, fill.backgroundAbove8, clean.farInsideChanged,
+                soft.farInsideChanged);
+}
+
+void PrintRealCases()
+{
+    std::printf("Real cut-outs, connected from every part's start: halo with clean edges (share of the plain "
+                "fill's), with soft fades; background above alpha 8 (clean/soft/fill); changed far inside "
+                "(clean/soft)\n");
+    for (const TruthCase& c : RealCases())
+        PrintRealCase(c, kTolerance);
+    // A JPEG at the tolerance the dialog starts it at.
+    for (const TruthCase& c : RealJpegCases()) {
+        const PixelRows rows{const_cast<ArgbValue*>(c.input.data()),
+                             static_cast<std::ptrdiff_t>(c.size.width * sizeof(ArgbValue))};
+        PrintRealCase(c, StartingTolerance(rows, c.size, c.key, c.starts.front().x, c.starts.front().y));
+    }
 }
 
 // A 4000 × 3000 image: the logo on white, repeated, so that it has many edges.
@@ -202,6 +239,7 @@ void PrintFloor()
 int main()
 {
     PrintCases();
+    PrintRealCases();
     PrintFloor();
     PrintSpeed(false);
     PrintSpeed(true);

@@ -137,13 +137,6 @@ void ImageRangeUnder(std::uint64_t from, std::uint64_t to, std::uint32_t imageLe
     imageTo = static_cast<std::uint32_t>(std::min<std::uint64_t>((to * d + n - 1) / n, imageLength));
 }
 
-ImageRect FromRanges(std::uint32_t xFrom, std::uint32_t xTo, std::uint32_t yFrom, std::uint32_t yTo)
-{
-    if (xFrom >= xTo || yFrom >= yTo)
-        return {};
-    return {xFrom, yFrom, xTo - xFrom, yTo - yFrom};
-}
-
 }  // namespace
 
 ImageRect ViewPixelsCovering(const ImageRect& imageRect, ImageSize imageSize, ViewScale scale)
@@ -160,7 +153,7 @@ ImageRect ViewPixelsCovering(const ImageRect& imageRect, ImageSize imageSize, Vi
                       static_cast<std::uint32_t>(ViewLength(imageSize.width, lowest)), lowest, xFrom, xTo);
     ViewRangeCovering(std::min(imageRect.y, imageSize.height), bottom,
                       static_cast<std::uint32_t>(ViewLength(imageSize.height, lowest)), lowest, yFrom, yTo);
-    return FromRanges(xFrom, xTo, yFrom, yTo);
+    return FromEdges(xFrom, yFrom, xTo, yTo);
 }
 
 ImageRect ImagePixelsUnder(const ImageRect& viewRect, ImageSize imageSize, ViewScale scale)
@@ -171,7 +164,7 @@ ImageRect ImagePixelsUnder(const ImageRect& viewRect, ImageSize imageSize, ViewS
     std::uint32_t xFrom, xTo, yFrom, yTo;
     ImageRangeUnder(viewRect.x, std::uint64_t{viewRect.x} + viewRect.width, imageSize.width, lowest, xFrom, xTo);
     ImageRangeUnder(viewRect.y, std::uint64_t{viewRect.y} + viewRect.height, imageSize.height, lowest, yFrom, yTo);
-    return FromRanges(xFrom, xTo, yFrom, yTo);
+    return FromEdges(xFrom, yFrom, xTo, yTo);
 }
 
 bool AverageAreas(const PixelRows& image, ImageSize imageSize, ViewScale scale, const ImageRect& viewRect,

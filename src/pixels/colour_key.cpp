@@ -7,6 +7,7 @@
 #include <new>
 
 #include "edge_unmix.h"
+#include "key_fade.h"
 #include "key_mask.h"
 
 namespace {
@@ -16,10 +17,9 @@ constexpr std::uint8_t kEdgeBand = 2;       // pixels this near the background a
 constexpr int kReferenceReach = 3;          // how far an edge pixel looks for the subject's colour
 constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a picture without noise
 
+constexpr std::uint32_t kRingingReach = 2;  // a JPEG's ringing strays this many tolerances from the key
 constexpr std::uint8_t kRim = kPending;  // after the fills: background next to the subject
 constexpr ArgbValue kColourBits = 0x00FFFFFFu;
-constexpr double kFadeSlope = 0.05;         // the most alpha a fade gains per pixel from the background
-constexpr int kFadeDarkest = 64;            // a fade's colour, taken out of K, is this dark at most
 
 // What the work knows of the image, the area and its mask.
 struct KeyWork {
@@ -33,17 +33,6 @@ struct KeyWork {
     std::uint32_t Tolerance() const { return std::min(options.tolerance, kLargestTolerance); }
 };
 
-int Channel(ArgbValue value, int shift) { return static_cast<int>((value >> shift) & 0xFFu); }
-
-// The largest difference of value from key over red, green and blue.
-inline std::uint32_t KeyDistance(ArgbValue value, ArgbValue key)
-{
-    const int red = std::abs(Channel(value, 16) - Channel(key, 16));
-    const int green = std::abs(Channel(value, 8) - Channel(key, 8));
-    const int blue = std::abs(Channel(value, 0) - Channel(key, 0));
-    return static_cast<std::uint32_t>(std::max(red, std::max(green, blue)));
-}
-
 // Per channel, which of its 256 levels lie within the tolerance of the key's: a pixel is
 // near the key when all three of its levels are.
 struct NearLevels {
@@ -52,9 +41,9 @@ struct NearLevels {
     NearLevels(ArgbValue key, std::uint32_t tolerance, std::uint8_t flags)
     {
         for (int level = 0; level < 256; ++level) {
-            red[level] = std::abs(level - Channel(key, 16)) <= static_cast<int>(tolerance) ? flags : 0;
-            green[level] = std::abs(level - Channel(key, 8)) <= static_cast<int>(tolerance) ? flags : 0;
-            blue[level] = std::abs(level - Channel(key, 0)) <= static_cast<int>(tolerance) ? flags : 0;
+            red[level] = std::abs(level - ChannelOf(key, 16)) <= static_cast<int>(tolerance) ? flags : 0;
+            green[level] = std::abs(level - ChannelOf(key, 8)) <= static_cast<int>(tolerance) ? flags : 0;
+            blue[level] = std::abs(level - ChannelOf(key, 0)) <= static_cast<int>(tolerance) ? flags : 0;
         }
     }
     std::uint8_t Of(ArgbValue value) const
@@ -77,6 +66,15 @@ void MarkNearKey(KeyWork& work)
     }
 }
 
+// Adds to the background the region of pixels near the key that holds start (in the image),
+// if start lies in the area; false when there is no memory for it.
+bool FillStart(KeyWork& work, const ImagePoint& start)
+{
+    if (!Contains(work.area, start.x, start.y))
+        return true;
+    return FillFrom(work.mask, start.x - work.area.x, start.y - work.area.y, kNearKey, kBackground);
+}
+
 // Finds the background; false when there is no memory for it.
 bool FindBackground(KeyWork& work)
 {
@@ -84,47 +82,13 @@ bool FindBackground(KeyWork& work)
     const ColourKeyOptions& options = work.options;
     if (!options.connected)
         return true;
-    if (!Contains(work.area, options.startX, options.startY))
-        return true;
-    return FillFrom(work.mask, options.startX - work.area.x, options.startY - work.area.y, kNearKey, kBackground);
-}
-
-// True when value, not the background, could be part of a fade: a darkening of the key that
-// gains alpha slowly enough with its distance from the background.
-bool MayFade(ArgbValue value, ArgbValue key, std::uint8_t distance)
-{
-    const double alpha = SmallestAlpha(value, key);
-    if (alpha <= 0.0)
+    if (!FillStart(work, ImagePoint{options.startX, options.startY}))
         return false;
-    if (distance < kFarthestDistance && alpha > kFadeSlope * (distance + 1))
-        return false;
-    for (const int shift : {16, 8, 0}) {
-        const int k = Channel(key, shift);
-        const double f = k + (Channel(value, shift) - k) / alpha;
-        if (f > kFadeDarkest)
+    for (const ImagePoint& start : options.moreStarts) {
+        if (!FillStart(work, start))
             return false;
     }
     return true;
-}
-
-// Marks the fades: the pixels that may fade and join the background through such pixels.
-bool FindFades(KeyWork& work)
-{
-    KeyMask& mask = work.mask;
-    for (std::uint32_t y = 0; y < mask.height; ++y) {
-        const ArgbValue* pixels = work.ImageRow(y);
-        std::uint8_t* row = mask.Row(y);
-        for (std::uint32_t x = 0; x < mask.width; ++x) {
-            const std::uint8_t distance = KeyMask::Distance(row[x]);
-            if (distance == 0 || !MayFade(pixels[x], work.key, distance))
-                continue;
-            row[x] |= kMayFade;
-            // A pixel next to the background starts a fade.
-            if (distance == 1)
-                row[x] |= kFade | kPending;
-        }
-    }
-    return FillFromPending(mask, kMayFade, kFade);
 }
 
 // The band of pixels near the background that may change besides it: none without clean edges
@@ -160,9 +124,7 @@ ImageRect MayChange(const KeyWork& work)
         top = std::min(top, y);
         bottom = y + 1;
     }
-    if (left >= right)
-        return ImageRect{};
-    return ImageRect{left, top, right - left, bottom - top};
+    return FromEdges(left, top, right, bottom);
 }
 
 // Finds the subject's colour that best explains an edge pixel as a mix with the key: of the
@@ -215,12 +177,26 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
     // noise, the reference's colour the better guess of the subject's.
     const std::uint32_t tolerance = work.Tolerance();
     if (tolerance > kCleanTolerance) {
-        if (KeyDistance(pixel, reference) <= tolerance)
+        if (ChannelDistance(pixel, reference) <= tolerance)
             return pixel;
+        // The background's own noise strays beyond the tolerance next to the subject, where a
+        // JPEG rings: a pixel that near the key is background.
+        if (ChannelDistance(pixel, work.key) <= kRingingReach * tolerance)
+            return pixel & kColourBits;
         if (OnLine(pixel, work.key, reference, alpha, tolerance))
             return Coloured(pixel, reference, alpha);
     }
     return Unmixed(pixel, work.key, alpha);
+}
+
+// The new value of a pixel of the background away from the subject: clear, but with soft
+// fades in a clean picture the faint tail of a fade, which the tolerance took, keeps its
+// faint alpha.
+ArgbValue BackgroundPixel(const KeyWork& work, ArgbValue pixel)
+{
+    if (!work.options.softShadows || work.Tolerance() > kCleanTolerance || (pixel & kColourBits) == work.key)
+        return pixel & kColourBits;
+    return Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
 }
 
 // The new value of the area's pixel (x, y).
@@ -231,7 +207,7 @@ ArgbValue NewPixel(const KeyWork& work, std::uint32_t x, std::uint32_t y)
     // Background of exactly the key is clear whatever is next to it.
     if (value & kBackground)
         return (value & kRim) && (pixel & kColourBits) != work.key ? EdgePixel(work, x, y, pixel, true)
-                                                                   : pixel & kColourBits;
+                                                                   : BackgroundPixel(work, pixel);
     if (value & kFade)
         return Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
     if (!work.options.cleanEdges || (value & kNearKey) || KeyMask::Distance(value) > kEdgeBand)
@@ -271,7 +247,7 @@ struct Bounds {
         top = std::min(top, y);
         bottom = y + 1;
     }
-    ImageRect Rect() const { return left < right ? ImageRect{left, top, right - left, bottom - top} : ImageRect{}; }
+    ImageRect Rect() const { return FromEdges(left, top, right, bottom); }
 };
 
 // Appends the new pixels of rect (in the area) to out, row by row; returns the bounds, in
@@ -292,7 +268,7 @@ ImageRect AppendNewPixels(const KeyWork& work, const ImageRect& rect, std::vecto
             // Most pixels are the background or far from it: those need no look around.
             const std::uint8_t value = row[x];
             if ((value & (kBackground | kRim)) == kBackground)
-                written[x] &= kColourBits;
+                written[x] = BackgroundPixel(work, written[x]);
             else if (MayChange(value, band))
                 written[x] = NewPixel(work, rect.x + x, rect.y + y);
             else
@@ -350,9 +326,10 @@ bool MarkMask(KeyWork& work)
         return false;
     if (!work.options.cleanEdges && !work.options.softShadows)
         return true;
-    if (!MeasureDistances(work.mask, work.options.softShadows ? kFarthestDistance : kEdgeBand + 1))
+    if (!MeasureDistances(work.mask, kEdgeBand + 1))
         return false;
-    if (work.options.softShadows && !FindFades(work))
+    const PixelRows areaRows{work.image.Row(work.area.y), work.image.stride};
+    if (work.options.softShadows && !FindFades(work.mask, areaRows, work.area.x, work.key))
         return false;
     // With a small tolerance the picture is clean, and the background's pixels next to the
     // subject are the faintest part of its edge; with a large one they are noise, and cleared.
@@ -381,4 +358,15 @@ bool MakeColourTransparent(const PixelRows& image, ImageSize size, const ColourK
         return true;
     result = ColourKeyResult{};
     return false;
+}
+
+bool InClearedBackground(const ColourKeyResult& result, const PixelRows& image, const ColourKeyOptions& options,
+                         std::uint32_t x, std::uint32_t y)
+{
+    const ImageRect& changed = result.changed;
+    if (!Contains(changed, x, y))
+        return false;
+    const ArgbValue now = result.pixels[std::size_t{y - changed.y} * changed.width + (x - changed.x)];
+    return (now >> 24) == 0 &&
+           ChannelDistance(image.Row(y)[x], options.key) <= std::min(options.tolerance, kLargestTolerance);
 }

@@ -6,15 +6,23 @@
 
 #include "pixel_rows.h"
 
+// The tolerance for a clean picture, and the most a picture's noise starts it at.
+constexpr std::uint32_t kDefaultTolerance = 8;
+constexpr std::uint32_t kLargestStartingTolerance = 64;
+
 // What the colour work is asked to do.
 struct ColourKeyOptions {
-    ArgbValue key = 0;            // the key colour K: its red, green and blue (alpha ignored)
-    std::uint32_t tolerance = 8;  // T, 0 to 255; a larger number counts as 255
+    ArgbValue key = 0;                             // the key colour K: its red, green and blue (alpha ignored)
+    std::uint32_t tolerance = kDefaultTolerance;  // T, 0 to 255; a larger number counts as 255
     // true: the background is the 4-connected region of pixels within T of K that holds the
     // start pixel; false: every pixel within T of K.
     bool connected = true;
     std::uint32_t startX = 0;
     std::uint32_t startY = 0;
+    // Connected only: more starts, for a background the subject cuts in parts. Each adds the
+    // region that holds it; one inside a region already taken adds nothing. The key stays
+    // the one given above.
+    std::vector<ImagePoint> moreStarts;
     // Only the pixels of this rectangle count and change: the whole image, or the range
     // (half-open, clipped to the image by the caller).
     ImageRect area;
@@ -34,3 +42,19 @@ struct ColourKeyResult {
 // the result, and no recursion. False, with result empty, when there is no memory for it.
 bool MakeColourTransparent(const PixelRows& image, ImageSize size, const ColourKeyOptions& options,
                            ColourKeyResult& result);
+
+// True when (x, y) lies in the background result has cleared: a pixel near options.key made
+// fully transparent. What a Shift+click there would add is already taken, so the caller
+// need not add it. (False on the background's rim where its colour was kept at a faint
+// alpha: a start added there adds nothing either.) result must be the one made from image
+// with options.
+bool InClearedBackground(const ColourKeyResult& result, const PixelRows& image, const ColourKeyOptions& options,
+                         std::uint32_t x, std::uint32_t y);
+
+// The tolerance a picture needs for the background around (x, y) to be taken whole: the
+// noise of the pixels near key there (within kLargestStartingTolerance of it, away from
+// anything farther), rounded up with a margin, from kDefaultTolerance for a clean picture to
+// kLargestStartingTolerance for a noisy JPEG. Looks at most 257 × 257 pixels; kDefaultTolerance
+// when (x, y) lies outside the image or there is no memory.
+std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValue key, std::uint32_t x,
+                                std::uint32_t y);

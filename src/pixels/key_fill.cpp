@@ -225,16 +225,6 @@ bool FillFrom(KeyMask& mask, std::uint32_t x, std::uint32_t y, std::uint8_t cand
     return true;
 }
 
-bool FillFromPending(KeyMask& mask, std::uint8_t candidate, std::uint8_t filled)
-{
-    SpanFill fill(mask, candidate, filled, true);
-    if (!fill.Reserve())
-        return false;
-    while (fill.SweepPending()) {
-    }
-    return true;
-}
-
 bool MeasureDistances(KeyMask& mask, std::uint8_t cap)
 {
     try {

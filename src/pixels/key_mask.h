@@ -10,7 +10,6 @@ constexpr std::uint8_t kNearKey = 0x01;     // within the tolerance of the key
 constexpr std::uint8_t kBackground = 0x02;  // made transparent
 constexpr std::uint8_t kPending = 0x04;     // filled, its neighbours not yet looked at
 constexpr std::uint8_t kFade = 0x08;        // a fade into the background (soft shadows)
-constexpr std::uint8_t kMayFade = 0x10;     // looks like part of a fade, if it joins one
 constexpr std::uint8_t kFlagBits = 0x1F;
 constexpr int kDistanceShift = 5;
 constexpr std::uint8_t kFarthestDistance = 7;  // the cap of the stored distance: 7 or more
@@ -32,8 +31,6 @@ struct KeyMask {
 // False when there is no memory for the stack.
 bool FillFrom(KeyMask& mask, std::uint32_t x, std::uint32_t y, std::uint8_t candidate, std::uint8_t filled);
 
-// Goes on filling from every pixel marked kPending (each already filled), as FillFrom does.
-bool FillFromPending(KeyMask& mask, std::uint8_t candidate, std::uint8_t filled);
 
 // Writes into every pixel's high three bits its 8-neighbour distance to the nearest pixel
 // with kBackground, 0 for the background itself, capped at cap (at most kFarthestDistance).

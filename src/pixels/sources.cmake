@@ -5,5 +5,7 @@ set(TESSAREL_PIXELS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/view_pixels.cpp
     ${CMAKE_CURRENT_LIST_DIR}/colour_key.cpp
     ${CMAKE_CURRENT_LIST_DIR}/key_fill.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/key_fade.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/key_tolerance.cpp
     ${CMAKE_CURRENT_LIST_DIR}/edge_unmix.cpp
 )

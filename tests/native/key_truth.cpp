@@ -121,8 +121,6 @@ Premultiplied PixelOf(const std::vector<Shape>& all, std::uint32_t x, std::uint3
     return Premultiplied{sum.r / n, sum.g / n, sum.b / n, sum.a / n};
 }
 
-int Channel(ArgbValue value, int shift) { return static_cast<int>((value >> shift) & 0xFFu); }
-
 ArgbValue Rgb(double r, double g, double b)
 {
     auto level = [](double v) { return static_cast<ArgbValue>(std::clamp<long>(std::lround(v), 0, 255)); };
@@ -181,6 +179,29 @@ std::vector<Shape> StrokeShapes()
     return shapes;
 }
 
+// Strokes 1, 2, 3 and 4 pixels wide at angles off the pixel grid, in three colours, and a
+// frame of such strokes around a disc.
+std::vector<Shape> ThinLogoShapes()
+{
+    std::vector<Shape> shapes;
+    const Colour colours[] = {{20, 20, 30}, {25, 50, 170}, {200, 25, 45}};
+    const double halfWidths[] = {0.5, 1.0, 1.5, 2.0};
+    for (int i = 0; i < 16; ++i) {
+        const double angle = 0.3 + i * 0.17;
+        const double x = 60 + i * 30.0, y = 40;
+        shapes.push_back({Kind::kStroke, x, y, x + 120 * std::cos(angle), y + 120 * std::sin(angle),
+                          halfWidths[i % 4], 0, colours[i % 3], 1});
+    }
+    shapes.push_back({Kind::kDisc, 300, 290, 0, 0, 60, 0, {225, 30, 60}, 1});
+    const double corners[][2] = {{200, 220}, {410, 200}, {420, 380}, {190, 370}};
+    for (int i = 0; i < 4; ++i) {
+        const double* from = corners[i];
+        const double* to = corners[(i + 1) % 4];
+        shapes.push_back({Kind::kStroke, from[0], from[1], to[0], to[1], halfWidths[i], 0, colours[i % 3], 1});
+    }
+    return shapes;
+}
+
 std::vector<Shape> ShadowShapes()
 {
     return {
@@ -199,6 +220,8 @@ std::vector<Shape> ShapesOf(TruthScene scene)
         return StrokeShapes();
     case TruthScene::kShadow:
         return ShadowShapes();
+    case TruthScene::kThinLogo:
+        return ThinLogoShapes();
     }
     return {};
 }
@@ -212,6 +235,8 @@ const char* SceneName(TruthScene scene)
         return "strokes";
     case TruthScene::kShadow:
         return "shadow";
+    case TruthScene::kThinLogo:
+        return "thin logo";
     }
     return "";
 }
@@ -238,6 +263,40 @@ std::vector<int> DistancesTo(const std::vector<std::uint8_t>& from, std::uint32_
         for (std::uint32_t x = w; x-- > 0;)
             relax(x, y, 1, 0), relax(x, y, 1, 1), relax(x, y, 0, 1), relax(x, y, -1, 1);
     return d;
+}
+
+// Finds one start in each part of the outside background: the pixel of each part farthest
+// from the subject, where a user would click (and where a lossy copy is nearest the key).
+void MarkStarts(TruthCase& c, std::vector<std::uint8_t> outside)
+{
+    const std::uint32_t w = c.size.width, h = c.size.height;
+    std::vector<std::uint8_t> subject(c.truth.size());
+    for (std::size_t i = 0; i < subject.size(); ++i)
+        subject[i] = AlphaOf(c.truth[i]) > 0;
+    const std::vector<int> fromSubject = DistancesTo(subject, w, h);
+    std::vector<std::size_t> stack;
+    for (std::size_t first = 0; first < outside.size(); ++first) {
+        if (!outside[first])
+            continue;
+        std::size_t farthest = first;
+        outside[first] = 0;
+        stack.push_back(first);
+        while (!stack.empty()) {
+            const std::size_t i = stack.back();
+            stack.pop_back();
+            if (fromSubject[i] > fromSubject[farthest])
+                farthest = i;
+            const std::uint32_t x = i % w, y = i / w;
+            for (const std::size_t next : {x > 0 ? i - 1 : i, x + 1 < w ? i + 1 : i, y > 0 ? i - w : i,
+                                           y + 1 < h ? i + w : i}) {
+                if (outside[next]) {
+                    outside[next] = 0;
+                    stack.push_back(next);
+                }
+            }
+        }
+        c.starts.push_back(ImagePoint{static_cast<std::uint32_t>(farthest % w), static_cast<std::uint32_t>(farthest / w)});
+    }
 }
 
 // Marks the transparent pixels of the truth that the border cannot reach, 4-connected.
@@ -268,6 +327,7 @@ void MarkEnclosed(TruthCase& c)
     c.hole.assign(c.truth.size(), 0);
     for (std::size_t i = 0; i < c.truth.size(); ++i)
         c.hole[i] = AlphaOf(c.truth[i]) == 0 && !outside[i];
+    MarkStarts(c, outside);
     const std::vector<int> d = DistancesTo(c.hole, w, h);
     c.enclosed.assign(c.truth.size(), 0);
     for (std::size_t i = 0; i < d.size(); ++i)
@@ -278,7 +338,7 @@ void MarkEnclosed(TruthCase& c)
 int Over(ArgbValue value, ArgbValue backdrop, int shift)
 {
     const int a = AlphaOf(value);
-    return (Channel(value, shift) * a + Channel(backdrop, shift) * (255 - a) + 127) / 255;
+    return (ChannelOf(value, shift) * a + ChannelOf(backdrop, shift) * (255 - a) + 127) / 255;
 }
 
 int OverDifference(ArgbValue a, ArgbValue b, ArgbValue backdrop)
@@ -313,7 +373,7 @@ std::vector<unsigned char> JpegOf(const std::vector<ArgbValue>& pixels, ImageSiz
         const ArgbValue* from = pixels.data() + std::size_t{cinfo.next_scanline} * size.width;
         for (std::uint32_t x = 0; x < size.width; ++x)
             for (int c = 0; c < 3; ++c)
-                row[x * 3 + c] = static_cast<unsigned char>(Channel(from[x], 16 - 8 * c));
+                row[x * 3 + c] = static_cast<unsigned char>(ChannelOf(from[x], 16 - 8 * c));
         JSAMPROW rows[] = {row.data()};
         jpeg_write_scanlines(&cinfo, rows, 1);
     }
@@ -371,8 +431,8 @@ TruthCase Flattened(const TruthLayer& layer, ArgbValue key)
     std::snprintf(name, sizeof name, "%s on %06X", layer.name.c_str(), static_cast<unsigned>(key));
     c.name = name;
     c.key = key;
-    c.size = ImageSize{kTruthWidth, kTruthHeight};
-    const double kr = Channel(key, 16), kg = Channel(key, 8), kb = Channel(key, 0);
+    c.size = layer.size;
+    const double kr = ChannelOf(key, 16), kg = ChannelOf(key, 8), kb = ChannelOf(key, 0);
     for (const std::array<double, 4>& p : layer.premultiplied) {
         const double r = p[0], g = p[1], b = p[2], a = p[3];
         const ArgbValue alpha = static_cast<ArgbValue>(std::lround(a * 255));
@@ -400,8 +460,13 @@ ColourKeyOptions TruthOptions(const TruthCase& truthCase, std::uint32_t toleranc
     options.key = truthCase.key;
     options.tolerance = tolerance;
     options.connected = connected;
-    options.area = ImageRect{0, 0, truthCase.size.width, truthCase.size.height};
+    options.area = WholeOf(truthCase.size);
     options.softShadows = softShadows;
+    if (!truthCase.starts.empty()) {
+        options.startX = truthCase.starts.front().x;
+        options.startY = truthCase.starts.front().y;
+        options.moreStarts.assign(truthCase.starts.begin() + 1, truthCase.starts.end());
+    }
     return options;
 }
 

@@ -1,0 +1,230 @@
+// The colour work on real cut-outs beside the plain flood fill, a background in parts, the
+// starting tolerance a picture's noise asks for, and soft fades that stop at an outline.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "colour_key.h"
+#include "real_cutouts.h"
+
+namespace {
+
+constexpr std::uint32_t kTolerance = 8;
+constexpr double kHaloShareGoal = 0.10;  // of the plain flood fill's halo, on a clean picture
+constexpr ArgbValue kWhite = 0xFFFFFFFFu;
+constexpr ArgbValue kInk = 0xFF202020u;
+constexpr ArgbValue kClear = 0x00FFFFFFu;
+
+const std::vector<TruthCase>& Cases()
+{
+    static const std::vector<TruthCase> cases = RealCases();
+    return cases;
+}
+
+TruthMeasures Keyed(const TruthCase& c, std::uint32_t tolerance, bool softShadows)
+{
+    std::vector<ArgbValue> keyed;
+    EXPECT_TRUE(KeyedImage(c, TruthOptions(c, tolerance, true, softShadows), keyed));
+    return MeasureTruth(c, keyed, true);
+}
+
+std::size_t FillHalo(const TruthCase& c, std::uint32_t tolerance)
+{
+    return MeasureTruth(c, PlainFloodFill(c, tolerance), true).halo;
+}
+
+bool NamedOneOf(const TruthCase& c, std::initializer_list<const char*> names)
+{
+    return std::any_of(names.begin(), names.end(), [&](const char* name) { return c.name.rfind(name, 0) == 0; });
+}
+
+std::uint32_t StartingToleranceOf(const TruthCase& c)
+{
+    const PixelRows rows{const_cast<ArgbValue*>(c.input.data()), static_cast<std::ptrdiff_t>(c.size.width * sizeof(ArgbValue))};
+    const ImagePoint start = c.starts.front();
+    return StartingTolerance(rows, c.size, c.key, start.x, start.y);
+}
+
+// A picture of one colour to draw in, as the colour work takes it.
+struct Canvas {
+    ImageSize size;
+    std::vector<ArgbValue> pixels;
+
+    Canvas(std::uint32_t width, std::uint32_t height) : size{width, height}, pixels(std::size_t{width} * height, kWhite) {}
+    ArgbValue& At(std::uint32_t x, std::uint32_t y) { return pixels[std::size_t{y} * size.width + x]; }
+    ArgbValue At(std::uint32_t x, std::uint32_t y) const { return pixels[std::size_t{y} * size.width + x]; }
+    PixelRows Rows() { return PixelRows{pixels.data(), static_cast<std::ptrdiff_t>(size.width * sizeof(ArgbValue))}; }
+
+    // The picture with the colour work's result put in.
+    Canvas Keyed(const ColourKeyOptions& options)
+    {
+        ColourKeyResult result;
+        EXPECT_TRUE(MakeColourTransparent(Rows(), size, options, result));
+        Canvas out = *this;
+        const ImageRect& r = result.changed;
+        for (std::uint32_t y = 0; y < r.height; ++y)
+            std::copy_n(result.pixels.data() + std::size_t{y} * r.width, r.width, &out.At(r.x, r.y + y));
+        return out;
+    }
+};
+
+ColourKeyOptions WhiteFrom(const Canvas& canvas, std::uint32_t x, std::uint32_t y)
+{
+    ColourKeyOptions options;
+    options.key = kWhite;
+    options.area = WholeOf(canvas.size);
+    options.startX = x;
+    options.startY = y;
+    return options;
+}
+
+}  // namespace
+
+// On every real cut-out, with clean edges and with soft fades: nothing deep inside the
+// subject changes (a white belly inside an outline included), and no background is left.
+TEST(RealKey, EveryCutoutKeepsItsInsideAndLeavesNoBackground)
+{
+    ASSERT_EQ(Cases().size(), 3 * CutoutFiles().size());
+    for (const TruthCase& c : Cases()) {
+        SCOPED_TRACE(c.name);
+        for (const bool soft : {false, true}) {
+            const TruthMeasures m = Keyed(c, kTolerance, soft);
+            EXPECT_EQ(m.farInsideChanged, 0u);
+            EXPECT_EQ(m.backgroundAbove8, 0u);
+        }
+    }
+}
+
+// Drawn cut-outs with outlines and thin legs, on every key: at most a tenth of the plain
+// flood fill's halo, with or without soft fades.
+TEST(RealKey, DrawnCutoutsLeaveATenthOfTheFloodFillsHalo)
+{
+    for (const TruthCase& c : Cases()) {
+        if (!NamedOneOf(c, {"penguin_icon", "penguin_outlined", "ladybird_legs"}))
+            continue;
+        SCOPED_TRACE(c.name);
+        const double goal = kHaloShareGoal * double(FillHalo(c, kTolerance));
+        EXPECT_LE(double(Keyed(c, kTolerance, false).halo), goal);
+        EXPECT_LE(double(Keyed(c, kTolerance, true).halo), goal);
+    }
+}
+
+// A glow with no opaque pixel, over grey and green, stays a glow with soft fades: a tenth of
+// the flood fill's halo. (Over white its white core cannot be told from the key.)
+TEST(RealKey, AGlowStaysAGlowWithSoftFades)
+{
+    for (const TruthCase& c : Cases()) {
+        if (!NamedOneOf(c, {"sun_glow"}) || c.key == kWhiteKey)
+            continue;
+        SCOPED_TRACE(c.name);
+        EXPECT_LE(double(Keyed(c, kTolerance, true).halo), kHaloShareGoal * double(FillHalo(c, kTolerance)));
+    }
+}
+
+// The real JPEGs at the tolerance their noise starts at: above the clean 8, the inside
+// untouched, and less halo and no more background left than the plain flood fill leaves.
+TEST(RealKey, JpegsAtTheirStartingToleranceBeatTheFloodFill)
+{
+    const std::vector<TruthCase> jpegs = RealJpegCases();
+    ASSERT_EQ(jpegs.size(), 4u);
+    for (const TruthCase& c : jpegs) {
+        SCOPED_TRACE(c.name);
+        const std::uint32_t tolerance = StartingToleranceOf(c);
+        EXPECT_GT(tolerance, kDefaultTolerance);
+        EXPECT_LE(tolerance, kLargestStartingTolerance);
+        const TruthMeasures m = Keyed(c, tolerance, false);
+        const TruthMeasures fill = MeasureTruth(c, PlainFloodFill(c, tolerance), true);
+        EXPECT_EQ(m.farInsideChanged, 0u);
+        EXPECT_LT(m.halo, fill.halo);
+        EXPECT_LE(m.backgroundAbove8, fill.backgroundAbove8);
+    }
+}
+
+// The starting tolerance: 8 for a clean picture, whatever the key; more for the same
+// picture as a JPEG, the more the lower its quality.
+TEST(RealKey, StartingToleranceFollowsTheNoise)
+{
+    for (const TruthCase& c : Cases()) {
+        if (NamedOneOf(c, {"penguin_icon", "penguin_outlined", "kiwi_photo", "ladybird_legs"}))
+            EXPECT_EQ(StartingToleranceOf(c), kDefaultTolerance) << c.name;
+    }
+    const TruthCase logo = DrawTruthCase(TruthScene::kLogo, kWhiteKey);
+    EXPECT_EQ(StartingToleranceOf(logo), kDefaultTolerance);
+    const std::uint32_t high = StartingToleranceOf(AsJpeg(logo, 90, true));
+    const std::uint32_t low = StartingToleranceOf(AsJpeg(logo, 75, true));
+    EXPECT_GT(high, kDefaultTolerance);
+    EXPECT_GT(low, high);
+    EXPECT_LE(low, kLargestStartingTolerance);
+    // Outside the image there is nothing to measure.
+    const PixelRows rows{const_cast<ArgbValue*>(logo.input.data()), static_cast<std::ptrdiff_t>(logo.size.width * 4)};
+    EXPECT_EQ(StartingTolerance(rows, logo.size, logo.key, logo.size.width, 0), kDefaultTolerance);
+}
+
+// A background the subject cuts in three: one start clears its own part only; more starts
+// add the others; a start inside a part already taken adds nothing; the key stays the first
+// start's.
+TEST(RealKey, ABackgroundInThreePartsIsTakenPartByPart)
+{
+    Canvas canvas(90, 30);
+    for (std::uint32_t y = 0; y < canvas.size.height; ++y)
+        canvas.At(29, y) = canvas.At(60, y) = kInk;
+    ColourKeyOptions options = WhiteFrom(canvas, 5, 5);
+    const Canvas one = canvas.Keyed(options);
+    EXPECT_EQ(one.pixels[5], kClear);
+    EXPECT_EQ(one.pixels[45], kWhite);
+    EXPECT_EQ(one.pixels[80], kWhite);
+
+    options.moreStarts = {ImagePoint{45, 10}, ImagePoint{80, 20}};
+    const Canvas all = canvas.Keyed(options);
+    for (const std::uint32_t x : {5u, 45u, 80u})
+        EXPECT_EQ(all.pixels[x], kClear) << x;
+    EXPECT_EQ(all.pixels[29], kInk);
+
+    // The caller can tell that a point lies in a part already taken, and it adds nothing.
+    ColourKeyResult oneResult;
+    ColourKeyOptions first = WhiteFrom(canvas, 5, 5);
+    ASSERT_TRUE(MakeColourTransparent(canvas.Rows(), canvas.size, first, oneResult));
+    EXPECT_TRUE(InClearedBackground(oneResult, canvas.Rows(), first, 10, 25));
+    EXPECT_FALSE(InClearedBackground(oneResult, canvas.Rows(), first, 45, 10));
+    EXPECT_FALSE(InClearedBackground(oneResult, canvas.Rows(), first, 29, 10));
+    options.moreStarts.push_back(ImagePoint{10, 25});
+    EXPECT_EQ(canvas.Keyed(options).pixels, all.pixels);
+    // A start on the subject or outside the image adds nothing either.
+    options.moreStarts = {ImagePoint{60, 3}, ImagePoint{500, 500}};
+    EXPECT_EQ(canvas.Keyed(options).pixels, one.pixels);
+}
+
+// With soft fades a grey fade around a subject drawn with a dark outline becomes
+// semi-transparent, and stops at the outline: the white inside stays opaque white.
+TEST(RealKey, ASoftFadeStopsAtTheOutline)
+{
+    constexpr std::uint32_t kSize = 120, kCentre = 60, kRing = 30, kInkWidth = 3, kFade = 40;
+    Canvas canvas(kSize, kSize);
+    for (std::uint32_t y = 0; y < kSize; ++y) {
+        for (std::uint32_t x = 0; x < kSize; ++x) {
+            const double r = std::hypot(double(x) - kCentre, double(y) - kCentre);
+            if (r >= kRing && r < kRing + kInkWidth)
+                canvas.At(x, y) = kInk;
+            else if (r >= kRing + kInkWidth && r < kRing + kInkWidth + kFade) {
+                // A fade from a quarter black at the outline to nothing.
+                const auto level = static_cast<ArgbValue>(255 - 64 * (1 - (r - kRing - kInkWidth) / kFade));
+                canvas.At(x, y) = 0xFF000000u | level << 16 | level << 8 | level;
+            }
+        }
+    }
+    ColourKeyOptions options = WhiteFrom(canvas, 0, 0);
+    options.softShadows = true;
+    const Canvas keyed = canvas.Keyed(options);
+    EXPECT_EQ(keyed.At(kCentre, kCentre), kWhite);
+    EXPECT_EQ(keyed.At(kCentre + kRing - 5, kCentre), kWhite);
+    EXPECT_EQ(keyed.At(kCentre + kRing + 1, kCentre), kInk);
+    // Halfway down the fade: black, about an eighth opaque.
+    const ArgbValue half = keyed.At(kCentre + kRing + kInkWidth + kFade / 2, kCentre);
+    EXPECT_LE(half & 0x00FFFFFFu, 0x00101010u);
+    EXPECT_NEAR(double(half >> 24), 32.0, 6.0);
+
+    options.softShadows = false;
+    EXPECT_EQ(canvas.Keyed(options).At(kCentre + kRing + kInkWidth + kFade / 2, kCentre) >> 24, 255u);
+}
