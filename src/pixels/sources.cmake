@@ -6,4 +6,7 @@ set(TESSAREL_PIXELS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/colour_key.cpp
     ${CMAKE_CURRENT_LIST_DIR}/key_fill.cpp
     ${CMAKE_CURRENT_LIST_DIR}/edge_unmix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/alpha_distance.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/refine_edge.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/find_matte.cpp
 )
