@@ -77,6 +77,15 @@ void MarkNearKey(KeyWork& work)
     }
 }
 
+// Adds to the background the region of pixels near the key that holds start (in the image),
+// if start lies in the area; false when there is no memory for it.
+bool FillStart(KeyWork& work, const ImagePoint& start)
+{
+    if (!Contains(work.area, start.x, start.y))
+        return true;
+    return FillFrom(work.mask, start.x - work.area.x, start.y - work.area.y, kNearKey, kBackground);
+}
+
 // Finds the background; false when there is no memory for it.
 bool FindBackground(KeyWork& work)
 {
@@ -84,9 +93,13 @@ bool FindBackground(KeyWork& work)
     const ColourKeyOptions& options = work.options;
     if (!options.connected)
         return true;
-    if (!Contains(work.area, options.startX, options.startY))
-        return true;
-    return FillFrom(work.mask, options.startX - work.area.x, options.startY - work.area.y, kNearKey, kBackground);
+    if (!FillStart(work, ImagePoint{options.startX, options.startY}))
+        return false;
+    for (const ImagePoint& start : options.moreStarts) {
+        if (!FillStart(work, start))
+            return false;
+    }
+    return true;
 }
 
 // True when value, not the background, could be part of a fade: a darkening of the key that

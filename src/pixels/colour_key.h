@@ -15,6 +15,10 @@ struct ColourKeyOptions {
     bool connected = true;
     std::uint32_t startX = 0;
     std::uint32_t startY = 0;
+    // Connected only: more starts, for a background the subject cuts in parts. Each adds the
+    // region that holds it; one inside a region already taken adds nothing. The key stays
+    // the one given above.
+    std::vector<ImagePoint> moreStarts;
     // Only the pixels of this rectangle count and change: the whole image, or the range
     // (half-open, clipped to the image by the caller).
     ImageRect area;

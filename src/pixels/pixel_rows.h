@@ -14,6 +14,12 @@ struct ImageSize {
     std::uint32_t height = 0;
 };
 
+// One pixel of an image, by its column and row.
+struct ImagePoint {
+    std::uint32_t x = 0;
+    std::uint32_t y = 0;
+};
+
 // A rectangle of pixels by its top-left pixel and its size.
 struct ImageRect {
     std::uint32_t x = 0;

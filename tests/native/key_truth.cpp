@@ -240,6 +240,32 @@ std::vector<int> DistancesTo(const std::vector<std::uint8_t>& from, std::uint32_
     return d;
 }
 
+// Finds one start in each part of the outside background: each part's first pixel, row by row.
+void MarkStarts(TruthCase& c, std::vector<std::uint8_t> outside)
+{
+    const std::uint32_t w = c.size.width, h = c.size.height;
+    std::vector<std::size_t> stack;
+    for (std::size_t first = 0; first < outside.size(); ++first) {
+        if (!outside[first])
+            continue;
+        c.starts.push_back(ImagePoint{static_cast<std::uint32_t>(first % w), static_cast<std::uint32_t>(first / w)});
+        outside[first] = 0;
+        stack.push_back(first);
+        while (!stack.empty()) {
+            const std::size_t i = stack.back();
+            stack.pop_back();
+            const std::uint32_t x = i % w, y = i / w;
+            for (const std::size_t next : {x > 0 ? i - 1 : i, x + 1 < w ? i + 1 : i, y > 0 ? i - w : i,
+                                           y + 1 < h ? i + w : i}) {
+                if (outside[next]) {
+                    outside[next] = 0;
+                    stack.push_back(next);
+                }
+            }
+        }
+    }
+}
+
 // Marks the transparent pixels of the truth that the border cannot reach, 4-connected.
 void MarkEnclosed(TruthCase& c)
 {
@@ -268,6 +294,7 @@ void MarkEnclosed(TruthCase& c)
     c.hole.assign(c.truth.size(), 0);
     for (std::size_t i = 0; i < c.truth.size(); ++i)
         c.hole[i] = AlphaOf(c.truth[i]) == 0 && !outside[i];
+    MarkStarts(c, outside);
     const std::vector<int> d = DistancesTo(c.hole, w, h);
     c.enclosed.assign(c.truth.size(), 0);
     for (std::size_t i = 0; i < d.size(); ++i)
@@ -371,7 +398,7 @@ TruthCase Flattened(const TruthLayer& layer, ArgbValue key)
     std::snprintf(name, sizeof name, "%s on %06X", layer.name.c_str(), static_cast<unsigned>(key));
     c.name = name;
     c.key = key;
-    c.size = ImageSize{kTruthWidth, kTruthHeight};
+    c.size = layer.size;
     const double kr = Channel(key, 16), kg = Channel(key, 8), kb = Channel(key, 0);
     for (const std::array<double, 4>& p : layer.premultiplied) {
         const double r = p[0], g = p[1], b = p[2], a = p[3];
@@ -400,8 +427,13 @@ ColourKeyOptions TruthOptions(const TruthCase& truthCase, std::uint32_t toleranc
     options.key = truthCase.key;
     options.tolerance = tolerance;
     options.connected = connected;
-    options.area = ImageRect{0, 0, truthCase.size.width, truthCase.size.height};
+    options.area = WholeOf(truthCase.size);
     options.softShadows = softShadows;
+    if (!truthCase.starts.empty()) {
+        options.startX = truthCase.starts.front().x;
+        options.startY = truthCase.starts.front().y;
+        options.moreStarts.assign(truthCase.starts.begin() + 1, truthCase.starts.end());
+    }
     return options;
 }
 

@@ -35,12 +35,16 @@ struct TruthCase {
     std::vector<std::uint8_t> enclosed;
     // 1 for the enclosed background itself.
     std::vector<std::uint8_t> hole;
+    // Where the connected background starts: one pixel in each part of the background that
+    // reaches the image's border (the top-left pixel when there is one part).
+    std::vector<ImagePoint> starts;
 };
 
-// A scene's layer, 600 × 400, before it is flattened: premultiplied red, green, blue (0 to
-// 255) and alpha (0 to 1), as supersampled, row by row.
+// A layer before it is flattened (a drawn scene is 600 × 400): premultiplied red, green,
+// blue (0 to 255) and alpha (0 to 1), row by row.
 struct TruthLayer {
     std::string name;
+    ImageSize size{kTruthWidth, kTruthHeight};
     std::vector<std::array<double, 4>> premultiplied;
 };
 
@@ -57,7 +61,7 @@ TruthCase DrawTruthCase(TruthScene scene, ArgbValue key);
 // default), otherwise at full resolution (4:4:4, as common converters write quality 90 and up).
 TruthCase AsJpeg(const TruthCase& truthCase, int quality, bool halfColour);
 
-// The options of the colour work on a case: its key, the whole image, start at the top-left.
+// The options of the colour work on a case: its key, the whole image, its starts.
 ColourKeyOptions TruthOptions(const TruthCase& truthCase, std::uint32_t tolerance, bool connected,
                               bool softShadows);
 
