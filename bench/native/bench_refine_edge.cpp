@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cutout_truth.h"
+#include "real_cutouts.h"
 #include "refine_edge.h"
 
 namespace {
@@ -34,15 +35,16 @@ void PrintCase(const TruthCase& truthCase)
     const CutoutMeasures before = MeasureCutout(cutout, cutout.cutout, options.width);
     const CutoutMeasures after = MeasureCutout(cutout, Refined(cutout, options), options.width);
     const CutoutMeasures formula = MeasureCutout(cutout, RemoveMatte(cutout.cutout, matte), options.width);
+    const CutoutMeasures keyed = MeasureCutout(cutout, Refined(cutout, WholeCutout(cutout, truthCase.key)), options.width);
     // The transparent pixels' colour wiped, as many writers of PNGs do: the matte from the edge alone.
     for (ArgbValue& pixel : cutout.cutout)
         pixel = pixel >> 24 ? pixel : 0;
     const ArgbValue wiped = FindMatte(RowsOf(cutout.cutout, size.width), size, WholeOf(size));
-    std::printf("%-30s matte %06X (wiped %06X)  halo before %6zu  after %5zu (%5.1f%%)  remove-matte formula %6zu"
-                "  inside changed %zu  background gained %zu\n",
+    std::printf("%-34s matte %06X (wiped %06X)  halo before %6zu  after %5zu (%5.1f%%)  remove-matte formula %6zu"
+                "  inside changed %zu  background gained %zu  with the key %zu\n",
                 truthCase.name.c_str(), matte & 0xFFFFFFu, wiped & 0xFFFFFFu, before.halo, after.halo,
                 before.halo ? 100.0 * after.halo / before.halo : 0.0, formula.halo, after.insideChanged,
-                after.backgroundGained);
+                after.backgroundGained, keyed.halo);
 }
 
 void PrintCases()
@@ -52,6 +54,8 @@ void PrintCases()
         for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey})
             PrintCase(Flattened(layer, key));
     }
+    for (const TruthCase& real : RealCases())
+        PrintCase(real);
 }
 
 // A 4000 × 3000 cut-out: the logo's bad cut-out on white, repeated, so that it has many edges.

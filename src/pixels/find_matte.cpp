@@ -1,8 +1,9 @@
 // The matte an edge is mixed with, measured from the picture: each pixel at the rim of the
 // transparent part lies on the line from the subject's colour behind it to the matte M, so M is
 // where those lines meet, found by least squares. Where the lines are all alike (a subject of
-// one colour, or a black outline) they leave M free along them; the colour the transparent
-// pixels kept, when it fits the lines, or else the palest end of the rim, settles it.
+// one colour, or a black outline) they leave M free along them, and the palest end of the rim
+// settles it. When the transparent pixels kept a colour and the rim leads to it, that colour
+// is the matte.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -25,9 +26,10 @@ constexpr double kPriorWeight = 1e-3;              // per line: pulls M only whe
 constexpr double kLineSlack = 4.0;                 // levels a good line may pass from M
 constexpr double kOutlierFactor = 3.0;             // a line this many medians from M is dropped
 constexpr int kRobustRounds = 2;
-constexpr double kKeptColourSlack = 8.0;           // levels the transparent pixels' colour may miss a line
-constexpr double kKeptColourShare = 0.8;
-constexpr std::uint32_t kKeptSampling = 2;         // every second pixel of every second row           // share of the lines it must fit
+constexpr double kKeptAgreement = 0.5;             // the mean cosine of the rim's lean towards the kept colour
+// Many writers wipe the transparent pixels' colour to black: kept black must be led to clearly.
+constexpr double kBlackAgreement = 0.9;
+constexpr std::uint32_t kKeptSampling = 2;         // every second pixel of every second row
 constexpr double kPalestShare = 0.05;              // the palest share of the rim marks M's end
 constexpr double kCubeSnap = 16.0;                 // a palest end this near the cube's face is on it
 constexpr double kChannelMax = 255.0;
@@ -218,13 +220,24 @@ Vec Nearest(const std::vector<Line>& lines, const std::vector<bool>& kept, const
     return solution;
 }
 
-// True when the colour the transparent pixels kept lies on most lines, past their rim pixels.
-bool FitsTheLines(const std::vector<Line>& lines, const Vec& colour)
+// True when the colour the transparent pixels kept is where the rim leads: on the whole, each
+// rim pixel lies from its subject's colour towards it. A textured subject's lines scatter, but
+// still lean that way; a colour wiped to black, under a matte of another colour, leans the
+// other way.
+bool RimLeadsTo(const std::vector<Line>& lines, const Vec& colour)
 {
-    std::size_t fits = 0;
-    for (const Line& line : lines)
-        fits += line.DistanceTo(colour) <= kKeptColourSlack && line.Beyond(colour) >= -kKeptColourSlack;
-    return fits >= kKeptColourShare * lines.size();
+    const double needed = Length(colour) == 0.0 ? kBlackAgreement : kKeptAgreement;
+    double agreement = 0.0, weight = 0.0;
+    for (const Line& line : lines) {
+        const Vec subject{line.point[0] - line.mix * line.direction[0], line.point[1] - line.mix * line.direction[1],
+                          line.point[2] - line.mix * line.direction[2]};
+        const Vec towards = Minus(colour, subject);
+        const double length = Length(towards);
+        if (length > 0.0)
+            agreement += line.mix * Dot(towards, line.direction) / length;
+        weight += line.mix;
+    }
+    return weight > 0.0 && agreement >= needed * weight;
 }
 
 // The palest end of the rim: the mean of the rim pixels that lie farthest from their subject
@@ -316,14 +329,17 @@ ArgbValue FindMatte(const PixelRows& image, ImageSize size, const ImageRect& are
         if (inside.PixelCount() == 0 || !GatherRim(image, inside, rim))
             return kNoMatte;
         const std::vector<Line>& lines = rim.lines.Lines();
-        if (lines.empty())
-            return rim.kept.total ? Opaque(rim.kept.Median()) : kNoMatte;
         const Vec kept = rim.kept.Median();
-        const bool keptFits = rim.kept.total && FitsTheLines(lines, kept);
-        const Vec matte = MeetingPoint(lines, keptFits ? kept : PalestEnd(lines));
-        // The colour the transparent pixels kept, where the lines meet near it, is the colour
-        // they were cut from, exactly.
-        return Opaque(keptFits && Length(Minus(matte, kept)) <= kKeptColourSlack ? kept : matte);
+        const ArgbValue keptValue = kOpaqueBlack | (static_cast<ArgbValue>(kept[0]) << 16) |
+                                    (static_cast<ArgbValue>(kept[1]) << 8) | static_cast<ArgbValue>(kept[2]);
+        // No line to test it by: a kept colour is all there is, unless it is a wiped black.
+        if (lines.empty())
+            return rim.kept.total && keptValue != kOpaqueBlack ? keptValue : kNoMatte;
+        // The colour the transparent pixels kept, where the rim leads to it, is the colour they
+        // were cut from, exactly.
+        if (rim.kept.total && RimLeadsTo(lines, kept))
+            return keptValue;
+        return Opaque(MeetingPoint(lines, PalestEnd(lines)));
     } catch (const std::bad_alloc&) {
         return kNoMatte;
     }
