@@ -19,25 +19,25 @@ bool NearKey(ArgbValue value, ArgbValue key, std::uint32_t tolerance)
     return true;
 }
 
-// The 8-neighbour distance of each pixel to the nearest of alpha 0, capped at cap.
+// The 8-neighbour distance of each pixel to the nearest of alpha 0, capped at cap: a pass
+// from the top-left and one from the bottom-right, each over the neighbours already seen.
 std::vector<std::uint32_t> DistancesToClear(const std::vector<ArgbValue>& pixels, ImageSize size, std::uint32_t cap)
 {
-    const std::uint32_t w = size.width, h = size.height;
+    const long w = size.width, h = size.height;
     std::vector<std::uint32_t> d(pixels.size());
     for (std::size_t i = 0; i < pixels.size(); ++i)
         d[i] = pixels[i] >> 24 ? cap : 0;
-    for (std::uint32_t round = 0; round < cap; ++round) {
-        std::vector<std::uint32_t> next = d;
-        for (std::uint32_t y = 0; y < h; ++y)
-            for (std::uint32_t x = 0; x < w; ++x)
-                for (int dy = -1; dy <= 1; ++dy)
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        const long nx = long(x) + dx, ny = long(y) + dy;
-                        if (nx >= 0 && ny >= 0 && nx < long(w) && ny < long(h))
-                            next[y * w + x] = std::min(next[y * w + x], d[ny * w + nx] + 1);
-                    }
-        d.swap(next);
-    }
+    auto relax = [&](long x, long y, long dx, long dy) {
+        const long nx = x + dx, ny = y + dy;
+        if (nx >= 0 && ny >= 0 && nx < w && ny < h)
+            d[y * w + x] = std::min(d[y * w + x], d[ny * w + nx] + 1);
+    };
+    for (long y = 0; y < h; ++y)
+        for (long x = 0; x < w; ++x)
+            relax(x, y, -1, 0), relax(x, y, -1, -1), relax(x, y, 0, -1), relax(x, y, 1, -1);
+    for (long y = h; y-- > 0;)
+        for (long x = w; x-- > 0;)
+            relax(x, y, 1, 0), relax(x, y, 1, 1), relax(x, y, 0, 1), relax(x, y, -1, 1);
     return d;
 }
 
