@@ -1,0 +1,206 @@
+#include "refine_edge.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "alpha_distance.h"
+#include "edge_unmix.h"
+
+namespace {
+
+constexpr ArgbValue kColourBits = 0x00FFFFFFu;
+constexpr int kReferenceReach = 3;  // how far an edge pixel looks for the subject's colour
+
+// What the work knows of the image, the area and the distances.
+struct RefineWork {
+    const PixelRows& image;
+    ImageRect area;
+    ArgbValue matte;
+    std::uint8_t shrink;  // distances up to this become transparent
+    std::uint8_t reach;   // distances up to this may change: shrink plus the edge's width
+    AlphaDistances distances;
+
+    const ArgbValue* ImageRow(std::uint32_t y) const { return image.Row(area.y + y) + area.x; }
+    bool MayChange(std::uint8_t distance) const { return distance > 0 && distance <= reach; }
+};
+
+// Finds the subject's colour that best explains an edge pixel as a mix with the matte: of the
+// pixels near it that stay, the one farthest from the matte along the line from the matte
+// through the pixel, and nearest to that line. The pixel itself is one of them, so a pixel
+// that nothing near explains better stays as it is. False when none scores above 0.
+bool FindReference(const RefineWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, ArgbValue& reference)
+{
+    const AlphaDistances& distances = work.distances;
+    const std::uint32_t top = y >= kReferenceReach ? y - kReferenceReach : 0;
+    const std::uint32_t bottom = std::min(distances.height, y + kReferenceReach + 1);
+    const std::uint32_t left = x >= kReferenceReach ? x - kReferenceReach : 0;
+    const std::uint32_t right = std::min(distances.width, x + kReferenceReach + 1);
+    const ReferenceScore scoring(pixel, work.matte);
+    double bestScore = 0.0;
+    bool found = false;
+    // A subject is mostly flat: a colour just scored needs no score again.
+    bool scored = false;
+    ArgbValue seen = 0;
+    for (std::uint32_t j = top; j < bottom; ++j) {
+        const std::uint8_t* row = distances.Row(j);
+        const ArgbValue* pixels = work.ImageRow(j);
+        for (std::uint32_t i = left; i < right; ++i) {
+            if (row[i] <= work.shrink || (scored && pixels[i] == seen))
+                continue;
+            scored = true;
+            seen = pixels[i];
+            const double score = scoring.Of(pixels[i]);
+            if (score > bestScore) {
+                bestScore = score;
+                reference = pixels[i];
+                found = true;
+            }
+        }
+    }
+    return found;
+}
+
+// The new value of the area's pixel (x, y), one that may change.
+ArgbValue NewPixel(const RefineWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, std::uint8_t distance)
+{
+    if (distance <= work.shrink)
+        return pixel & kColourBits;
+    ArgbValue reference = 0;
+    // Where nothing near is farther from the matte, the pixel is as far from it as a colour
+    // along that line goes.
+    const double share = FindReference(work, x, y, pixel, reference) ? AlphaAlong(pixel, work.matte, reference)
+                                                                      : SmallestAlpha(pixel, work.matte);
+    return Unmixed(pixel, work.matte, share);
+}
+
+// The bounds, in the area, of the pixels that may change; empty when there are none.
+ImageRect MayChange(const RefineWork& work)
+{
+    const AlphaDistances& distances = work.distances;
+    std::uint32_t left = distances.width, top = distances.height, right = 0, bottom = 0;
+    for (std::uint32_t y = 0; y < distances.height; ++y) {
+        const std::uint8_t* row = distances.Row(y);
+        std::uint32_t first = 0;
+        while (first < distances.width && !work.MayChange(row[first]))
+            ++first;
+        if (first == distances.width)
+            continue;
+        std::uint32_t last = distances.width;
+        while (!work.MayChange(row[last - 1]))
+            --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+        top = std::min(top, y);
+        bottom = y + 1;
+    }
+    return left < right ? ImageRect{left, top, right - left, bottom - top} : ImageRect{};
+}
+
+// The bounds of the pixels that differ, grown row by row.
+struct Bounds {
+    std::uint32_t left = UINT32_MAX, top = UINT32_MAX, right = 0, bottom = 0;
+
+    void Add(std::uint32_t first, std::uint32_t last, std::uint32_t y)
+    {
+        left = std::min(left, first);
+        right = std::max(right, last + 1);
+        top = std::min(top, y);
+        bottom = y + 1;
+    }
+    ImageRect Rect() const { return left < right ? ImageRect{left, top, right - left, bottom - top} : ImageRect{}; }
+};
+
+// Appends the new pixels of rect (in the area) to out, row by row; returns the bounds, in
+// rect's own pixels, of those that differ from the image's.
+ImageRect AppendNewPixels(const RefineWork& work, const ImageRect& rect, std::vector<ArgbValue>& out)
+{
+    Bounds bounds;
+    for (std::uint32_t y = 0; y < rect.height; ++y) {
+        const std::uint8_t* row = work.distances.Row(rect.y + y) + rect.x;
+        const ArgbValue* pixels = work.ImageRow(rect.y + y) + rect.x;
+        // The row is copied as it is, then the pixels that change are changed in place.
+        const std::size_t start = out.size();
+        out.insert(out.end(), pixels, pixels + rect.width);
+        ArgbValue* written = out.data() + start;
+        std::uint32_t first = rect.width, last = 0;
+        for (std::uint32_t x = 0; x < rect.width; ++x) {
+            if (!work.MayChange(row[x]))
+                continue;
+            written[x] = NewPixel(work, rect.x + x, rect.y + y, pixels[x], row[x]);
+            if (written[x] != pixels[x]) {
+                first = std::min(first, x);
+                last = x;
+            }
+        }
+        if (first < rect.width)
+            bounds.Add(first, last, y);
+    }
+    return bounds.Rect();
+}
+
+// Moves the pixels of inner (in the rectangle of width pixels per row that pixels hold) to
+// the front of pixels, row by row, and drops the rest. Every row moves towards the front, so
+// no row overwrites one still to be moved.
+void KeepOnly(std::vector<ArgbValue>& pixels, std::uint32_t width, const ImageRect& inner)
+{
+    for (std::uint32_t y = 0; y < inner.height; ++y) {
+        const ArgbValue* from = pixels.data() + std::size_t{inner.y + y} * width + inner.x;
+        std::copy(from, from + inner.width, pixels.data() + std::size_t{y} * inner.width);
+    }
+    pixels.resize(inner.PixelCount());
+}
+
+// Makes the result from the measured distances; false when there is no memory for it.
+bool MakeResult(const RefineWork& work, ColourKeyResult& result)
+{
+    const ImageRect rect = MayChange(work);
+    if (rect.PixelCount() == 0)
+        return true;
+    try {
+        result.pixels.reserve(rect.PixelCount());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const ImageRect inner = AppendNewPixels(work, rect, result.pixels);
+    KeepOnly(result.pixels, rect.width, inner);
+    if (inner.PixelCount() > 0)
+        result.changed = ImageRect{work.area.x + rect.x + inner.x, work.area.y + rect.y + inner.y, inner.width,
+                                   inner.height};
+    return true;
+}
+
+}  // namespace
+
+bool RefineEdge(const PixelRows& image, ImageSize size, const RefineEdgeOptions& options, ColourKeyResult& result)
+{
+    // The pixels' memory is kept: a preview that asks again and again reuses it.
+    result.changed = ImageRect{};
+    result.pixels.clear();
+    const std::uint32_t width = std::clamp(options.width, kSmallestEdgeWidth, kLargestEdgeWidth);
+    const std::uint32_t shrink = std::min(options.shrink, kLargestEdgeShrink);
+    RefineWork work{image,
+                    Overlap(options.area, WholeOf(size)),
+                    options.matte & kColourBits,
+                    static_cast<std::uint8_t>(shrink),
+                    static_cast<std::uint8_t>(shrink + width),
+                    AlphaDistances{}};
+    if (work.area.PixelCount() == 0)
+        return true;
+    // Distances past the reach all count alike.
+    if (MeasureAlphaDistances(image, work.area, static_cast<std::uint8_t>(work.reach + 1), work.distances) &&
+        MakeResult(work, result))
+        return true;
+    result = ColourKeyResult{};
+    return false;
+}
+
+bool HasTransparency(const PixelRows& image, ImageSize size)
+{
+    for (std::uint32_t y = 0; y < size.height; ++y) {
+        const ArgbValue* row = image.Row(y);
+        if (std::any_of(row, row + size.width, [](ArgbValue pixel) { return pixel < kOpaqueBlack; }))
+            return true;
+    }
+    return false;
+}
