@@ -6,4 +6,6 @@ set(TESSAREL_PIXELS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/colour_key.cpp
     ${CMAKE_CURRENT_LIST_DIR}/key_fill.cpp
     ${CMAKE_CURRENT_LIST_DIR}/edge_unmix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/pixel_tiles.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/alpha_brush.cpp
 )
