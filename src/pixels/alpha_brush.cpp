@@ -180,6 +180,7 @@ void BrushStroke::PaintRun(std::uint32_t y, std::uint32_t left, std::uint32_t ri
     const bool underRow = std::floor(centre.y) == static_cast<double>(y);
     const double underX = std::floor(centre.x);
     const bool restore = settings_.mode == BrushMode::Restore;
+    const ArgbValue fullAlpha = settings_.alpha << kAlphaShift;
     ArgbValue* row = canvas.image.Row(y);
     const ArgbValue* originalRow = restore ? canvas.original.Row(y) : nullptr;
     std::uint32_t first = right + 1;
@@ -187,24 +188,36 @@ void BrushStroke::PaintRun(std::uint32_t y, std::uint32_t left, std::uint32_t ri
     // One tile at a time: the pixels of one tile's row are side by side in its memory.
     for (std::uint32_t start = left; start <= right;) {
         const std::uint32_t end = std::min(right, (start / kTile + 1) * kTile - 1);
+        const std::uint32_t tileLeft = start / kTile * kTile;
+        Tile* tile = FindTile(start, y);
         float* coverage = nullptr;  // the tile's row y, from its left column on
         const ArgbValue* before = nullptr;
-        const std::uint32_t tileLeft = start / kTile * kTile;
         for (std::uint32_t x = start; x <= end; ++x) {
+            if (!tile) {
+                // Nothing of the tile is painted yet: it is kept once a pixel of it is.
+                const bool under = underRow && static_cast<double>(x) == underX;
+                if (!under && shape_.CoverageAt(x + kHalfPixel - centre.x, dy) <= 0.0)
+                    continue;
+                tile = &TileAt(x, y, canvas);
+            }
+            if (!coverage) {
+                const std::size_t offset = std::size_t{y - tile->rect.y} * tile->rect.width;
+                coverage = tile->coverage.data() + offset;
+                before = tile->before.data() + offset;
+            }
+            float& stored = coverage[x - tileLeft];
+            if (stored >= 1.0f)
+                continue;  // no dab can cover it more: most of a dab in a steady drag
             const bool under = underRow && static_cast<double>(x) == underX;
             const float c = under ? 1.0f : static_cast<float>(shape_.CoverageAt(x + kHalfPixel - centre.x, dy));
-            if (c <= 0.0f)
+            if (c <= stored)
                 continue;
-            if (!coverage) {
-                Tile& tile = TileAt(x, y, canvas);
-                const std::size_t offset = std::size_t{y - tile.rect.y} * tile.rect.width;
-                coverage = tile.coverage.data() + offset;
-                before = tile.before.data() + offset;
-            }
-            if (c <= coverage[x - tileLeft])
-                continue;
-            coverage[x - tileLeft] = c;
-            row[x] = BrushedPixel(before[x - tileLeft], restore ? originalRow[x] : 0, c, settings_);
+            stored = c;
+            const ArgbValue was = before[x - tileLeft];
+            if (c < 1.0f)
+                row[x] = BrushedPixel(was, restore ? originalRow[x] : 0, c, settings_);
+            else
+                row[x] = restore ? originalRow[x] : fullAlpha | (was & kColourMask);
             first = std::min(first, x);
             last = x;
         }
@@ -212,6 +225,12 @@ void BrushStroke::PaintRun(std::uint32_t y, std::uint32_t left, std::uint32_t ri
     }
     if (first <= last)
         changed = Union(changed, {first, y, last - first + 1, 1});
+}
+
+BrushStroke::Tile* BrushStroke::FindTile(std::uint32_t x, std::uint32_t y) noexcept
+{
+    const std::int32_t index = tileIndex_[std::size_t{y / kTile} * tilesAcross_ + x / kTile];
+    return index < 0 ? nullptr : &tiles_[static_cast<std::size_t>(index)];
 }
 
 BrushStroke::Tile& BrushStroke::TileAt(std::uint32_t x, std::uint32_t y, const BrushCanvas& canvas)

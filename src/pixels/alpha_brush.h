@@ -132,7 +132,8 @@ private:
     void PaintDab(BrushPoint centre, const BrushCanvas& canvas, ImageRect& changed);
     void PaintRun(std::uint32_t y, std::uint32_t left, std::uint32_t right, BrushPoint centre,
                   const BrushCanvas& canvas, ImageRect& changed);
-    Tile& TileAt(std::uint32_t x, std::uint32_t y, const BrushCanvas& canvas);
+    Tile* FindTile(std::uint32_t x, std::uint32_t y) noexcept;  // null when not kept yet
+    Tile& TileAt(std::uint32_t x, std::uint32_t y, const BrushCanvas& canvas);  // kept if new
 
     BrushSettings settings_;
     DabShape shape_;
