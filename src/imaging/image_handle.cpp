@@ -104,6 +104,18 @@ bool ImageHandle::SwapPixels(const ImageRect& rect, ArgbValue* pixels) noexcept
     return true;
 }
 
+bool ImageHandle::EditAllPixels(const std::function<void(const PixelRows&)>& edit)
+{
+    const ImageSize size = Size();
+    if (!bitmap_ || !IsInside(WholeOf(size), size))
+        return false;
+    const LockedPixels locked(bitmap_, WholeOf(size), Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite);
+    if (!locked.IsLocked())
+        return false;
+    edit({locked.Row(0), std::ptrdiff_t{locked.Data().Stride}});
+    return true;
+}
+
 ImageRef CreateArgbImage(std::uint32_t width, std::uint32_t height)
 {
     Gdiplus::GpBitmap* bitmap = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "pixel_rows.h"
@@ -39,6 +40,11 @@ public:
     // the image takes them and pixels takes what the image held. False, with both as they
     // were, on the same conditions as ReadPixels.
     bool SwapPixels(const ImageRect& rect, ArgbValue* pixels) noexcept;
+
+    // Locks every pixel for reading and writing and hands their rows to edit (row y is image
+    // row y, the image's width wide); what edit writes there is the image's once it returns.
+    // False, with edit not called, on an empty image or when GDI+ refuses.
+    bool EditAllPixels(const std::function<void(const PixelRows&)>& edit);
 
     Gdiplus::GpBitmap* Native() const noexcept { return bitmap_; }
 
