@@ -8,6 +8,9 @@ namespace {
 constexpr double kHalfPixel = 0.5;
 constexpr double kPercent = 100.0;
 constexpr double kDabsPerRadius = 4.0;  // dabs at most a quarter of the radius apart
+// A bound on the work of one move: 16 million dabs space a move of 16 million pixels, longer
+// than any image is wide, at the closest spacing.
+constexpr double kMostDabsPerMove = 16.0 * 1024 * 1024;
 constexpr ArgbValue kChannelMask = 0xFFu;
 constexpr ArgbValue kColourMask = 0x00FFFFFFu;
 constexpr unsigned kAlphaShift = 24;
@@ -124,7 +127,7 @@ ImageRect BrushStroke::MoveTo(BrushPoint point, const BrushCanvas& canvas)
     if (!(distance > 0.0) || !std::isfinite(distance))
         return {};
     // Evenly spaced dabs, the last at point: none further apart than the spacing.
-    const double dabs = std::ceil(distance / spacing_);
+    const double dabs = std::min(std::ceil(distance / spacing_), kMostDabsPerMove);
     const BrushPoint from = last_;
     ImageRect changed;
     for (double dab = 1.0; dab < dabs; ++dab)
@@ -143,9 +146,11 @@ ImageRect BrushStroke::Line(BrushPoint from, BrushPoint to, const BrushCanvas& c
 
 void BrushStroke::PaintDab(BrushPoint centre, const BrushCanvas& canvas, ImageRect& changed)
 {
-    if (!std::isfinite(centre.x) || !std::isfinite(centre.y))
-        return;
     const double radius = shape_.Radius();
+    // Beyond this a dab reaches no pixel, not even the one under its centre; NaN fails too.
+    const double reach = radius + 1.0;
+    if (!(centre.x > -reach && centre.y > -reach && centre.x < size_.width + reach && centre.y < size_.height + reach))
+        return;
     // The pixel under the centre is painted even when no pixel centre lies within R.
     const std::int64_t underX = static_cast<std::int64_t>(std::floor(centre.x));
     const std::int64_t underY = static_cast<std::int64_t>(std::floor(centre.y));

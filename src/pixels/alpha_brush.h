@@ -99,8 +99,8 @@ public:
     // empty when none did (a dab wholly outside the image).
     ImageRect Begin(BrushPoint point, const BrushCanvas& canvas);
     // Places dabs from the last point to point, the last one at point; the same return. Before
-    // any Begin it is a Begin. Points far outside the image cost a test per dab and paint
-    // nothing. Both throw std::bad_alloc when a new tile cannot be kept, every pixel changed
+    // any Begin it is a Begin. Dabs outside the image cost a test each and paint nothing;
+    // a move longer than 16 million pixels gets 16 million dabs. Both throw std::bad_alloc when a new tile cannot be kept, every pixel changed
     // so far being in a kept tile.
     ImageRect MoveTo(BrushPoint point, const BrushCanvas& canvas);
     // A straight stroke from from to to (Shift+click from where the last stroke ended): Begin

@@ -96,6 +96,13 @@ TEST(AlphaBrush, DabCentresBetweenPixelsLandWhereTheyPoint)
         BrushStroke(Brush(2, 100), image.size).Begin(point, image.Canvas());
         EXPECT_EQ(count, image.Changed(kOpaqueGrey).size()) << point.x << ", " << point.y;
     }
+    // Points far outside the image, or no number at all, paint nothing.
+    TestImage outside(10, 10, kOpaqueGrey);
+    BrushStroke far(Brush(5, 100), outside.size);
+    EXPECT_EQ(0u, far.Begin({-1e30, 5.0}, outside.Canvas()).width);
+    EXPECT_EQ(0u, far.MoveTo({5.0, std::nan("")}, outside.Canvas()).width);
+    EXPECT_EQ(0u, far.MoveTo({5.0, 1e300}, outside.Canvas()).width);
+    EXPECT_EQ(0u, outside.Changed(kOpaqueGrey).size());
     // A soft dab on a corner is symmetric about it; moved by a quarter pixel it is not.
     TestImage corner(20, 20, kOpaqueGrey);
     BrushStroke(Brush(9, 0), corner.size).Begin({10.0, 10.0}, corner.Canvas());
