@@ -47,7 +47,6 @@ public:
     DabShape(std::uint32_t diameter, std::uint32_t hardnessPercent) noexcept;
 
     double Radius() const noexcept { return radius_; }
-    double FullRadius() const noexcept { return full_; }  // h·R
 
     // The coverage, 0 to 1, of a pixel whose centre lies at (dx, dy) from the dab's centre,
     // not counting the rule for the pixel under the centre.
@@ -65,7 +64,7 @@ private:
     double FallOff(double squared) const noexcept;
 
     double radius_;
-    double full_;
+    double full_;  // h·R
     double radiusSquared_;
     double fullSquared_;
 };
