@@ -7,7 +7,8 @@
 // runs of each, one line each, and the memory the undo history and the reduced copies take.
 // Making a colour transparent is timed in the main window too: from the menu item to the
 // preview shown, a tolerance change to the preview shown, OK to the result applied and shown,
-// and undoing it, with what the preview keeps.
+// and undoing it, with what the preview keeps. A stroke of the brush across the whole image is
+// undone through the history, and the image as opened rebuilt for the restore brush.
 // Run by hand; the paint figures need a display.
 #include <windows.h>
 #include <psapi.h>
@@ -19,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "alpha_brush.h"
 #include "alpha_edit.h"
 #include "edit_history.h"
 #include "image_document.h"
@@ -185,6 +187,55 @@ void BenchUndo(const ImageRef& picture)
                   history.Undo(*picture);
                   history.Redo(*picture);
               }) / 2);
+}
+
+// Paints one stroke of the brush corner to corner on picture and keeps it in history, as the
+// view does; false when the image could not be locked.
+bool PaintDiagonalStroke(ImageHandle& picture, EditHistory& history, std::uint32_t diameter)
+{
+    BrushStroke stroke({diameter, 50, 0, BrushMode::PaintAlpha}, picture.Size());
+    const bool painted = picture.UsePixels(WholeOf(picture.Size()), true, [&](const PixelRows& rows) {
+        stroke.Line({0.0, 0.0}, {static_cast<double>(kWidth), static_cast<double>(kHeight)}, {rows, {}});
+    });
+    std::vector<PixelTile> tiles = stroke.TakeTilesBefore();
+    history.KeepMadeEdit(picture, tiles);
+    return painted;
+}
+
+// Times the undo of a brush stroke across the whole image, its lock of the image included, and
+// the first rebuild of the image as opened, after the stroke and a whole-image edit.
+void BenchStrokeUndo(const ImageRef& picture)
+{
+    for (const std::uint32_t diameter : {50u, 500u}) {
+        EditHistory history(EditHistory::kProgramMaxBytes);
+        if (!PaintDiagonalStroke(*picture, history, diameter))
+            return;
+        char what[64];
+        std::snprintf(what, sizeof what, "undo (or redo) a diagonal stroke, size %u", diameter);
+        PrintLine(what, MedianMilliseconds([&](int) {
+                      history.Undo(*picture);
+                      history.Redo(*picture);
+                  }) / 2);
+        std::printf("%-50s %8.1f MB kept\n", "  its memory", static_cast<double>(history.Bytes()) / 1e6);
+        history.Undo(*picture);
+    }
+    ImageDocument document;
+    document.SetImage(picture);
+    document.SetRangeValue(RangeValue::XTo, kWidth);
+    document.SetRangeValue(RangeValue::YTo, kHeight);
+    EditHistory history(EditHistory::kProgramMaxBytes);
+    PrintLine("rebuild the image as opened, after a stroke + edit", MedianMilliseconds(
+                  [&](int) { history.OriginalRows(*picture); },
+                  [&](int) {
+                      while (history.Undo(*picture)) {
+                      }
+                      history = EditHistory(EditHistory::kProgramMaxBytes);
+                      PaintDiagonalStroke(*picture, history, 50);
+                      history.RecordAlphaEdit(document);
+                      ApplyAlphaToRange(document, 7);
+                  }));
+    while (history.Undo(*picture)) {
+    }
 }
 
 // Lets the window handle what its paints and fits queued, as the program's loop would.
@@ -640,6 +691,7 @@ int RunBenchmarks()
     std::printf("%u x %u pixels, median of %d runs each\n", kWidth, kHeight, kRuns);
     PrintLine("ApplyAlphaToRange over the whole image", TimeAlphaEdit(picture));
     BenchUndo(picture);
+    BenchStrokeUndo(picture);
     PrintLine(WithFileSize("decode PNG with LoadImageFile", png), TimeDecode(png));
     PrintLine(WithFileSize("decode JPEG with LoadImageFile", jpeg), TimeDecode(jpeg));
     PrintLine("encode PNG", MedianMilliseconds([&](int) { WriteImageFile(*picture, png.c_str(), L"image/png", nullptr); }));

@@ -1,7 +1,9 @@
-// Undoing and redoing edits (the range alpha edit, and edits of given pixels) on real GDI+
-// bitmaps: the exact pixels come back, and the history keeps to its memory bound.
+// Undoing and redoing edits (the range alpha edit, edits of given pixels, strokes of the
+// brush) on real GDI+ bitmaps: the exact pixels come back, the history keeps to its memory
+// bound, and it gives back the image as it was opened.
 #include <gtest/gtest.h>
 
+#include "alpha_brush.h"
 #include "alpha_edit.h"
 #include "edit_history.h"
 #include "image_document.h"
@@ -140,4 +142,77 @@ TEST(EditHistory, AnEditOfGivenPixelsIsOneStepThatKeepsTheOldOnesInTheirMemory)
     EXPECT_FALSE(history.CanUndo());
     EXPECT_EQ(0u, history.Bytes());
     EXPECT_EQ(std::vector<ArgbValue>(40 * 30, kOpaqueBlack), ReadAllPixels(image));
+}
+
+namespace {
+
+// Paints one stroke of the brush on image as the view does, the pixels changing as it goes,
+// and gives it to the history once it ends.
+void Stroke(ImageHandle& image, EditHistory& history, const BrushSettings& settings, BrushPoint from, BrushPoint to)
+{
+    const PixelRows original = settings.mode == BrushMode::Restore ? history.OriginalRows(image) : PixelRows{};
+    BrushStroke stroke(settings, image.Size());
+    ASSERT_TRUE(image.UsePixels(WholeOf(image.Size()), true, [&](const PixelRows& rows) { stroke.Begin(from, {rows, original}); }));
+    ASSERT_TRUE(image.UsePixels(WholeOf(image.Size()), true, [&](const PixelRows& rows) { stroke.MoveTo(to, {rows, original}); }));
+    std::vector<PixelTile> tiles = stroke.TakeTilesBefore();
+    history.KeepMadeEdit(image, tiles);
+    EXPECT_TRUE(tiles.empty());
+}
+
+}  // namespace
+
+TEST(EditHistory, AStrokeIsOneStepOfItsTilesAndTheOpenedImageComesBack)
+{
+    ImageDocument document;
+    document.SetImage(MakePatternImage(300, 200));
+    ImageHandle& image = *document.Image();
+    const std::vector<ArgbValue> opened = ReadAllPixels(image);
+    EditHistory history(EditHistory::kProgramMaxBytes);
+    Edit(document, history, 0, 0, 300, 100, 0);  // the top half made transparent
+    Stroke(image, history, {9, 100, 0, BrushMode::PaintAlpha}, {10.5, 160.5}, {290.5, 160.5});
+    const std::vector<ArgbValue> painted = ReadAllPixels(image);
+    ASSERT_NE(opened, painted);
+
+    // Only the tiles the stroke touched are kept: two rows of tiles, not the image.
+    const ImageRect area = history.UndoArea();
+    EXPECT_EQ(128u, area.y);
+    EXPECT_EQ(64u, area.height);
+    EXPECT_EQ(300u * 100 * 4 + 300u * 64 * 4, history.Bytes() - 20 * sizeof(PixelTile));
+    ASSERT_TRUE(history.Undo(image));
+    ASSERT_TRUE(history.Redo(image));
+    EXPECT_EQ(painted, ReadAllPixels(image));
+    EXPECT_EQ(0u, history.OriginalBytes()) << "nothing kept before the restore brush is used";
+
+    // The restore brush over the whole image brings back the image as it was opened, as one
+    // step the history undoes.
+    Stroke(image, history, {1000, 100, 0, BrushMode::Restore}, {-400.0, 100.0}, {700.0, 100.0});
+    EXPECT_EQ(opened, ReadAllPixels(image));
+    EXPECT_EQ(300u * 200 * 4, history.OriginalBytes());
+    ASSERT_TRUE(history.Undo(image));
+    EXPECT_EQ(painted, ReadAllPixels(image));
+}
+
+TEST(EditHistory, TheOpenedImageIsKeptBeforeTheOldestStepGoes)
+{
+    ImageDocument document;
+    document.SetImage(MakePatternImage(64, 48));
+    ImageHandle& image = *document.Image();
+    const std::vector<ArgbValue> opened = ReadAllPixels(image);
+    EditHistory history(64 * 48 * 4);  // one whole-image step
+    Edit(document, history, 0, 0, 64, 24, 10);  // the top half
+    Stroke(image, history, {5, 100, 200, BrushMode::PaintAlpha}, {3.0, 3.0}, {60.0, 40.0});
+    EXPECT_EQ(64u * 48 * 4, history.OriginalBytes()) << "kept as the first edit's step went";
+    Edit(document, history, 0, 0, 64, 48, 20);
+    EXPECT_EQ(64u * 48 * 4, history.OriginalBytes()) << "one copy at most";
+
+    ArgbValue colour = 0;
+    ASSERT_TRUE(image.GetPixel(0, 0, colour));
+    ASSERT_EQ(20u, colour >> 24);
+    const PixelRows original = history.OriginalRows(image);
+    ASSERT_NE(nullptr, original.first);
+    for (std::uint32_t y = 0; y < 48; ++y)
+        for (std::uint32_t x = 0; x < 64; ++x)
+            ASSERT_EQ(opened[y * 64 + x], original.Row(y)[x]) << x << ", " << y;
+    history.Clear();
+    EXPECT_EQ(0u, history.OriginalBytes()) << "a new image forgets it";
 }

@@ -6,13 +6,20 @@
 #include <vector>
 
 #include "image_handle.h"
+#include "pixel_tiles.h"
 
 class ImageDocument;
 
-// The edits of one opened image (the range alpha edit, making a colour transparent), to be
-// undone and redone. Each step keeps only the rectangle its edit changed: the pixels there as
-// they were before the edit, and after an undo as they were after it. Together the steps keep
-// at most the bound it was made with, in bytes of pixels; the oldest go first.
+// The edits of one opened image (the range alpha edit, making a colour transparent, strokes of
+// the brush), to be undone and redone. Each step keeps only what its edit changed, one
+// rectangle or a set of tiles: the pixels there as they were before the edit, and after an
+// undo as they were after it. Together the steps keep at most the bound it was made with, in
+// bytes of pixels (with a tile's record counted beside its pixels); the oldest go first.
+//
+// The history also gives the image as it was opened, for the restore brush: nothing is kept
+// for it until it is first asked for, when it is rebuilt from the image by undoing every
+// step on a copy, unless a step is about to go first: the copy is then made just before, so
+// that it is never lost. It costs one image's pixels, 4 bytes a pixel, beside the bound.
 class EditHistory {
 public:
     // The bound the program gives its history: 256 MB of pixels.
@@ -38,6 +45,13 @@ public:
     // False, with the image, the history and pixels as they were, when the image refuses.
     bool ApplyEdit(ImageHandle& image, const ImageRect& area, std::vector<ArgbValue>& pixels);
 
+    // Keeps tiles, the pixels of an edit already made to image as they were before it (a
+    // stroke of the brush, painted as the mouse moved), as one step, and takes their memory:
+    // tiles is left empty. The tiles must not overlap. Whatever could have been redone is
+    // dropped; a step larger than the bound empties the history, the edit staying made.
+    // Nothing for no tiles.
+    void KeepMadeEdit(const ImageHandle& image, std::vector<PixelTile>& tiles);
+
     // Puts back the pixels of the last edit not undone; false when there is none or the
     // image refused them (the step then stays).
     bool Undo(ImageHandle& image);
@@ -52,21 +66,43 @@ public:
         return CanUndo() ? steps_[steps_.size() - 1 - undone_].area : ImageRect{};
     }
     ImageRect RedoArea() const noexcept { return CanRedo() ? steps_[steps_.size() - undone_].area : ImageRect{}; }
+    // Forgets every step and the image as it was opened: for a newly opened or pasted image.
     void Clear() noexcept;
 
-    // Bytes of pixels the steps keep, those that can be redone included.
+    // The image as it was opened or pasted, for the restore brush: rows of image's size, row y
+    // being image row y, kept by the history until Clear. Made at the first call from image,
+    // which must hold no edit the history has not been given (call it before a stroke
+    // begins). Empty rows (first null) when there was no memory for it.
+    PixelRows OriginalRows(const ImageHandle& image);
+    // Bytes kept for the image as it was opened: 0 until it is first needed.
+    std::size_t OriginalBytes() const noexcept { return original_.size() * sizeof(ArgbValue); }
+
+    // Bytes the steps keep, those that can be redone included: their pixels, and the record
+    // of each tile of a step of tiles.
     std::size_t Bytes() const noexcept { return bytes_; }
     // The most bytes of pixels the steps may keep.
     std::size_t MaxBytes() const noexcept { return maxBytes_; }
 
 private:
     struct Step {
-        ImageRect area;
+        ImageRect area;                 // the rectangle, or the tiles' bounds
         std::vector<ArgbValue> pixels;  // the area as it is not now: before, or after an undo
-        std::size_t Bytes() const noexcept { return area.PixelCount() * sizeof(ArgbValue); }
+        std::vector<PixelTile> tiles;   // or, for a step of tiles, the tiles as they are not now
+        std::size_t bytes = 0;
+
+        static Step OfRectangle(const ImageRect& area, std::vector<ArgbValue> pixels);
+        static Step OfTiles(std::vector<PixelTile> tiles);
+        std::size_t Bytes() const noexcept { return bytes; }
+        // Writes the pixels the step keeps into rows of the whole image.
+        void CopyInto(const PixelRows& image) const noexcept;
     };
 
-    void Keep(Step step);
+    // made: the step's edit is already in the image (else it is about to be made).
+    void Keep(const ImageHandle& image, Step step, bool made);
+    // Empties the history when a step cannot be kept, keeping the image as opened first.
+    void Forget(const ImageHandle& image, const Step* made) noexcept;
+    static bool Swap(ImageHandle& image, Step& step);
+    bool KeepOriginal(const ImageHandle& image, const Step* made) noexcept;
     void DropRedoSteps() noexcept;
     void DropOldestStep() noexcept;
 
@@ -74,4 +110,7 @@ private:
     std::deque<Step> steps_;  // oldest first; the last undone_ of them have been undone
     std::size_t undone_ = 0;
     std::size_t bytes_ = 0;
+    std::vector<ArgbValue> original_;  // the image as opened, once needed; empty before
+    ImageSize originalSize_;
+    bool originalLost_ = false;  // steps went while there was no memory to keep it
 };

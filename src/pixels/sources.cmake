@@ -11,4 +11,6 @@ set(TESSAREL_PIXELS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/alpha_distance.cpp
     ${CMAKE_CURRENT_LIST_DIR}/refine_edge.cpp
     ${CMAKE_CURRENT_LIST_DIR}/find_matte.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/pixel_tiles.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/alpha_brush.cpp
 )
