@@ -11,12 +11,12 @@
 namespace {
 
 // The point under the cursor, taken as the centre of its screen pixel, in image pixels.
-ImagePoint PointAt(POINT client)
+MousePoint PointAt(POINT client)
 {
     const ViewPlace place = PlaceOf(g_ui.view);
     const ViewScale scale = Reduced(place.scale);
     const double perViewPixel = static_cast<double>(scale.denominator) / scale.numerator;
-    ImagePoint point;
+    MousePoint point;
     point.pixel = ClientToImage(client);
     point.x = (static_cast<double>(client.x + place.origin.x) + 0.5) * perViewPixel;
     point.y = (static_cast<double>(client.y + place.origin.y) + 0.5) * perViewPixel;
@@ -46,7 +46,7 @@ void MoveOnImage(HWND mainWindow, POINT client, bool buttonHeld)
         return;
     }
     if (tool && !buttonHeld) {
-        const ImagePoint point = PointAt(client);
+        const MousePoint point = PointAt(client);
         tool->Hover(&point);
     }
     MoveRangeDrag(mainWindow, client, buttonHeld);

@@ -13,7 +13,7 @@
 // Where the mouse is over the image: the pixel under it, and the point in image pixels with
 // its fraction (a pixel's centre is at its coordinate plus one half), both possibly outside
 // the image.
-struct ImagePoint {
+struct MousePoint {
     POINT pixel = {};
     double x = 0;
     double y = 0;
@@ -31,12 +31,12 @@ public:
     // The left button went down over the image, with shift telling whether Shift was held.
     // True when the tool takes the press and the drag that may follow: the pick and the
     // range drag then leave it alone. False lets them go on as without the tool.
-    virtual bool Press(const ImagePoint& point, bool shift) = 0;
+    virtual bool Press(const MousePoint& point, bool shift) = 0;
     // The mouse moved, or the button came up, during a press the tool took.
-    virtual void Drag(const ImagePoint&) {}
-    virtual void Release(const ImagePoint&) {}
+    virtual void Drag(const MousePoint&) {}
+    virtual void Release(const MousePoint&) {}
     // The mouse is over the client area, no button held: the tool may draw its cursor.
-    virtual void Hover(const ImagePoint*) {}
+    virtual void Hover(const MousePoint*) {}
 
     // The image or the range changed while the tool is open.
     virtual void Follow(const ImageChange&) {}

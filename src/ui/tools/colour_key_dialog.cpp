@@ -172,7 +172,7 @@ class ColourKeyTool final : public ImageTool {
 public:
     HWND Dialog() const override { return State().dialog; }
     void Close() override { CloseDialog(); }
-    bool Press(const ImagePoint& point, bool) override
+    bool Press(const MousePoint& point, bool) override
     {
         ChooseAgain(point.pixel);
         return false;
