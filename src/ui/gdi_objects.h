@@ -2,17 +2,25 @@
 // Owners for GDI handles: each is released, or put back, when it goes out of scope.
 #include <windows.h>
 
-// A device context for the whole screen, from GetDC(nullptr).
-class ScreenDC {
+// A device context for a window's client area, or with no window for the whole screen, from
+// GetDC.
+class WindowDC {
 public:
-    ScreenDC() noexcept : dc_(GetDC(nullptr)) {}
-    ~ScreenDC() { if (dc_) ReleaseDC(nullptr, dc_); }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
+    explicit WindowDC(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
+    ~WindowDC() { if (dc_) ReleaseDC(window_, dc_); }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
     HDC Get() const noexcept { return dc_; }
 
 private:
+    HWND window_;
     HDC dc_;
+};
+
+// A device context for the whole screen.
+class ScreenDC : public WindowDC {
+public:
+    ScreenDC() noexcept : WindowDC(nullptr) {}
 };
 
 // A memory device context compatible with another.

@@ -5,6 +5,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "alpha_brush.h"
 
 #include "tool_preview.h"
 #include "reduced_view.h"
@@ -100,11 +104,36 @@ struct ColourKeyState {
     // image while it is open; read by the colour work.
     ArgbValue key = 0;
     POINT start = {};
-    // The tolerance last used, 8 at first: written by the dialog's field, read when it opens.
-    std::uint32_t tolerance = 8;
+    // More starting pixels for a background the subject cuts in parts: added by Shift+click,
+    // emptied when the colour is chosen again; read by the colour work.
+    std::vector<ImagePoint> moreStarts;
     // A preview asked for and not yet made: set and cleared by the dialog, which makes one
     // preview for a burst of changes (the four range fields written at once).
     bool previewPending = false;
+};
+
+// The alpha brush's dialog, its settings (kept for the run) and the stroke being painted.
+struct BrushState {
+    // The dialog while it is open: set and cleared by the dialog itself.
+    HWND dialog = nullptr;
+    // Written by the dialog's fields, read when a stroke begins and when the dialog opens.
+    BrushSettings settings;
+    // The stroke while the button is held over the image, null otherwise; and where the last
+    // stroke ended, from which a Shift+click draws a straight one.
+    std::unique_ptr<BrushStroke> stroke;
+    bool hasLastPoint = false;
+    BrushPoint lastPoint;
+    // The brush's circle as drawn over the client area (inverting what is under it), to be
+    // taken away before it moves.
+    bool circleShown = false;
+    POINT circleCentre = {};
+};
+
+// The dialog that cleans the edge of a cut-out, and the matte it works with.
+struct RefineEdgeState {
+    HWND dialog = nullptr;     // set and cleared by the dialog itself
+    ArgbValue matte = 0;       // found when it opens, chosen again by a click on the image
+    bool previewPending = false;  // as the colour key dialog's
 };
 
 // What the user interface keeps between messages.
@@ -130,6 +159,8 @@ struct UiState {
     // main window's mouse (image_mouse.h).
     bool toolPressed = false;
     ColourKeyState colourKey;
+    BrushState brush;
+    RefineEdgeState refineEdge;
 };
 
 extern AppHandles g_app;

@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "app_state.h"
+#include "alpha_brush_dialog.h"
 #include "clipboard.h"
 #include "colour_key_dialog.h"
 #include "edit_history.h"
@@ -8,6 +9,7 @@
 #include "image_document.h"
 #include "image_saver.h"
 #include "opening.h"
+#include "refine_edge_dialog.h"
 #include "resource.h"
 #include "scroll_view.h"
 #include "texts.h"
@@ -52,9 +54,12 @@ CommandPlace MenuPlace(POINT screen, POINT pixel)
 bool CanRunCommand(UINT command)
 {
     switch (command) {
-    case IDM_UNDO:        return g_history.CanUndo();
-    case IDM_REDO:        return g_history.CanRedo();
-    case IDM_COLOUR_KEY:  return CanZoom();  // an image with pixels
+    // Not while a tool's press (a brush stroke) goes on: it is not yet a step to undo.
+    case IDM_UNDO:        return g_history.CanUndo() && !g_ui.toolPressed;
+    case IDM_REDO:        return g_history.CanRedo() && !g_ui.toolPressed;
+    case IDM_COLOUR_KEY:
+    case IDM_ALPHA_BRUSH: return CanZoom();  // an image with pixels
+    case IDM_REFINE_EDGE: return CanZoom() && HasEdgeToRefine();
     case IDM_COPY:        return CanCopyImage();
     case IDM_PASTE:       return CanPasteImage();
     case IDM_ZOOM_IN:     return CanZoomIn();
@@ -78,6 +83,8 @@ void RunCommand(UINT command, const CommandPlace& place)
     case IDM_UNDO:         UndoEdit(); break;
     case IDM_REDO:         RedoEdit(); break;
     case IDM_COLOUR_KEY:   OpenColourKeyDialog(window, place.pixel, place.dialogClearOf); break;
+    case IDM_REFINE_EDGE:  OpenRefineEdgeDialog(window); break;
+    case IDM_ALPHA_BRUSH:  OpenAlphaBrushDialog(window); break;
     case IDM_COPY:         CopyImage(window); break;
     case IDM_PASTE:        PasteImage(window); break;
     case IDM_ZOOM_IN:      ZoomIn(window, place.screen); break;

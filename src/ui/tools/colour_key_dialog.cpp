@@ -34,6 +34,7 @@ ColourKeyOptions ReadOptions(HWND dialog)
     options.connected = IsChecked(dialog, IDC_CONNECTED);
     options.startX = static_cast<std::uint32_t>(State().start.x);
     options.startY = static_cast<std::uint32_t>(State().start.y);
+    options.moreStarts = State().moreStarts;
     options.area = IsChecked(dialog, IDC_IN_RANGE) ? AlphaEditArea(g_document) : WholeOf(g_document.GetImageSize());
     options.cleanEdges = IsChecked(dialog, IDC_CLEAN_EDGES);
     options.softShadows = IsChecked(dialog, IDC_SOFT_SHADOWS);
@@ -72,6 +73,31 @@ void SetKeyAt(POINT pixel)
     g_document.Image()->GetPixel(static_cast<std::uint32_t>(pixel.x), static_cast<std::uint32_t>(pixel.y), colour);
     State().key = colour;
     State().start = pixel;
+    State().moreStarts.clear();
+}
+
+// The tolerance the background around the start needs: 8 for a clean one, more for a JPEG's
+// noise.
+std::uint32_t MeasuredTolerance()
+{
+    const ImageHandle* image = g_document.Image();
+    std::uint32_t tolerance = kDefaultTolerance;
+    image->UsePixels(WholeOf(image->Size()), false, [&](const PixelRows& rows) {
+        tolerance = StartingTolerance(rows, image->Size(), State().key, static_cast<std::uint32_t>(State().start.x),
+                                      static_cast<std::uint32_t>(State().start.y));
+    });
+    return tolerance;
+}
+
+// Whether the preview already shows pixel as made transparent: a start there adds nothing.
+bool IsClearedInPreview(POINT pixel)
+{
+    const ToolPreview& preview = g_ui.view.preview;
+    const ImageRect& changed = preview.Changed();
+    if (!Contains(changed, pixel.x, pixel.y))
+        return false;
+    const ArgbValue shown = preview.Rows().Row(static_cast<std::uint32_t>(pixel.y) - changed.y)[pixel.x - changed.x];
+    return (shown >> 24) == 0;
 }
 
 void ShowKey(HWND dialog)
@@ -85,14 +111,14 @@ void OnInitDialog(HWND dialog)
     CheckDlgButton(dialog, IDC_CLEAN_EDGES, BST_CHECKED);
     ForwardShortcutsFromControls(dialog);  // undo, redo and the zooms work from here too
     State().dialog = dialog;
-    kTolerance.Start(dialog, State().tolerance);
+    kTolerance.Start(dialog, MeasuredTolerance());
     SetFocus(GetDlgItem(dialog, IDC_TOLERANCE));
 }
 
 // The field moves the slider; typed or written by the slider, the preview follows.
 void OnToleranceTyped(HWND dialog)
 {
-    State().tolerance = kTolerance.FollowField(dialog);
+    kTolerance.FollowField(dialog);
     RequestPreview(dialog);
 }
 
@@ -172,9 +198,14 @@ class ColourKeyTool final : public ImageTool {
 public:
     HWND Dialog() const override { return State().dialog; }
     void Close() override { CloseDialog(); }
-    bool Press(const MousePoint& point, bool) override
+    // A click chooses the colour and the start again; with Shift, on the connected background,
+    // it adds another part of the background, keeping the colour.
+    bool Press(const MousePoint& point, bool shift) override
     {
-        ChooseAgain(point.pixel);
+        if (shift && IsChecked(State().dialog, IDC_CONNECTED))
+            AddStart(point.pixel);
+        else
+            ChooseAgain(point.pixel);
         return false;
     }
     void Follow(const ImageChange& change) override
@@ -187,6 +218,14 @@ public:
     bool ShowsPreview() const override { return true; }
 
 private:
+    static void AddStart(POINT pixel)
+    {
+        if (!g_document.Image() || !IsInImage(pixel) || IsClearedInPreview(pixel))
+            return;
+        State().moreStarts.push_back({static_cast<std::uint32_t>(pixel.x), static_cast<std::uint32_t>(pixel.y)});
+        MakePreview(State().dialog);
+    }
+
     // Chooses the colour of image pixel `pixel` (as it is in the image, not in the preview) and
     // that pixel as the start again; nothing for a pixel outside the image.
     static void ChooseAgain(POINT pixel)

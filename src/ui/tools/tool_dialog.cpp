@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 #include "colour_swatch.h"
@@ -34,6 +35,53 @@ void PlaceAwayFrom(HWND dialog, POINT at)
         y = at.y + kClearance + height <= work.bottom ? at.y + kClearance : at.y - kClearance - height;
     }
     SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+namespace {
+
+LONG OverlapArea(const RECT& a, const RECT& b)
+{
+    RECT both = {};
+    return IntersectRect(&both, &a, &b) ? (both.right - both.left) * (both.bottom - both.top) : 0;
+}
+
+}  // namespace
+
+void PlaceBesideWindow(HWND dialog, HWND window)
+{
+    RECT frame = {};
+    GetWindowRect(dialog, &frame);
+    const LONG width = frame.right - frame.left;
+    const LONG height = frame.bottom - frame.top;
+    RECT owner = {};
+    GetWindowRect(window, &owner);
+    RECT client = {};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT work = monitor.rcWork;
+    const LONG top = std::clamp<LONG>(owner.top, work.top, std::max<LONG>(work.top, work.bottom - height));
+    const LONG left = std::clamp<LONG>(owner.left, work.left, std::max<LONG>(work.left, work.right - width));
+    // Right of the window, left of it, below it, above it, then the four corners.
+    const POINT places[] = {{owner.right, top}, {owner.left - width, top}, {left, owner.bottom},
+                            {left, owner.top - height}, {work.right - width, work.bottom - height},
+                            {work.left, work.bottom - height}, {work.right - width, work.top},
+                            {work.left, work.top}};
+    POINT best = places[0];
+    LONG bestCover = LONG_MAX;
+    for (const POINT& place : places) {
+        const RECT at = {place.x, place.y, place.x + width, place.y + height};
+        if (at.left < work.left || at.top < work.top || at.right > work.right || at.bottom > work.bottom)
+            continue;
+        const LONG cover = OverlapArea(at, client);
+        if (cover < bestCover) {
+            best = place;
+            bestCover = cover;
+        }
+    }
+    SetWindowPos(dialog, nullptr, best.x, best.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void NumberField::Start(HWND dialog, std::uint32_t value) const

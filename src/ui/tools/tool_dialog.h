@@ -11,6 +11,10 @@
 // it, else above or below it, so that the point stays in sight.
 void PlaceAwayFrom(HWND dialog, POINT at);
 
+// Places dialog where it covers the least of window's client area: beside the window's frame
+// when the work area has room there, else in the corner of the work area that covers least.
+void PlaceBesideWindow(HWND dialog, HWND window);
+
 // A number field of a dialog with the slider that moves with it, for values low to high.
 struct NumberField {
     int field;

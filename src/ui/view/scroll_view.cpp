@@ -95,6 +95,9 @@ void ScrollTo(HWND window, int x, int y)
     horizontal.position = x;
     vertical.position = y;
     ShowViewOnBars(window);
+    // What the open tool draws over the view (the brush's circle) must not move with the pixels.
+    if (ImageTool* tool = OpenTool())
+        tool->Hover(nullptr);
     ScrollWindowEx(window, dx, dy, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE | SW_ERASE);
 }
 
@@ -248,6 +251,23 @@ void ShowImageChange(HWND window, const ImageRect& changed)
 void ShowPreview(const ImageHandle& image, const PreviewWork& work)
 {
     g_ui.view.preview.Make(image, work, g_ui.view.scale);
+}
+
+void ShowImagePart(HWND window, const ImageRect& changed)
+{
+    if (changed.PixelCount() == 0)
+        return;
+    const ImageHandle* image = g_document.Image();
+    ReducedView& reduced = g_ui.view.reduced;
+    if (image && reduced.IsBuilt())
+        reduced.Update(*image, changed);
+    // The view pixels that show the changed pixels, one more each way for the rounding below 100%.
+    const POINT first = ImageToClient(POINT{static_cast<LONG>(changed.x), static_cast<LONG>(changed.y)});
+    const POINT last = ImageToClient(POINT{static_cast<LONG>(changed.x + changed.width),
+                                           static_cast<LONG>(changed.y + changed.height)});
+    const RECT part = {first.x - 1, first.y - 1, last.x + 1, last.y + 1};
+    InvalidateRect(window, &part, TRUE);
+    UpdateWindow(window);
 }
 
 bool IsInImage(POINT pixel)

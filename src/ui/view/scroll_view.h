@@ -54,6 +54,10 @@ int TakeWheelNotches(int delta);
 // where they are, and the window repainted.
 void ShowImageChange(HWND window, const ImageRect& changed);
 
+// Pixels changed as the user watches (a brush stroke) show at once: the reduced copy is made
+// again where they are, and only their part of the client area is painted again.
+void ShowImagePart(HWND window, const ImageRect& changed);
+
 // The view shows, while the open tool shows a preview and until EndPreview, the image as work
 // would make it, over the checkerboard, without changing the image; the caller repaints.
 void ShowPreview(const ImageHandle& image, const PreviewWork& work);
