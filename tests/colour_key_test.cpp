@@ -412,3 +412,75 @@ TEST_F(ColourKey, InTheRangeOnlyChangesTheRangeAndFollowsThePanelsFields)
     EXPECT_EQ(kKeyWhite, PixelAt({199, 0}));
     EXPECT_EQ(kSubjectRed, PixelAt(kInsideSubject));
 }
+
+namespace {
+
+// A red bar from the top edge to the bottom cuts the white background in two parts.
+ImageRef MakeSplitLogo()
+{
+    ImageRef image = CreateArgbImage(200, 150);
+    for (std::uint32_t y = 0; y < 150; ++y)
+        for (std::uint32_t x = 0; x < 200; ++x)
+            image->SetPixel(x, y, x >= 90 && x < 110 ? kSubjectRed : kKeyWhite);
+    return image;
+}
+
+}  // namespace
+
+TEST_F(ColourKey, ShiftClickAddsAPartOfTheBackgroundAndOkAppliesEveryPartAsOneStep)
+{
+    UseImage(MakeSplitLogo());
+    MovePanelAside();
+    const std::vector<ArgbValue> original = ReadAllPixels(*g_document.Image());
+    HWND dialog = OpenOnBackground();
+    ASSERT_NE(nullptr, dialog);
+    constexpr POINT kLeft = {8, 0};  // on grey squares of the checkerboard
+    constexpr POINT kRight = {168, 0};
+    EXPECT_EQ(kLightGrey, Shown(kLeft));
+    EXPECT_EQ(kWhite, Shown(kRight)) << "the other part, cut off by the bar";
+
+    // Shift+click on the other part adds it; the key colour stays the first one chosen.
+    const POINT right = At(kRight);
+    SetForegroundWindow(Main());
+    INPUT shiftDown = {};
+    shiftDown.type = INPUT_KEYBOARD;
+    shiftDown.ki.wVk = VK_SHIFT;
+    INPUT shiftUp = shiftDown;
+    shiftUp.ki.dwFlags = KEYEVENTF_KEYUP;
+    const INPUT inputs[] = {shiftDown, MouseInputAt(right, MOUSEEVENTF_LEFTDOWN), MouseInputAt(right, MOUSEEVENTF_LEFTUP),
+                            shiftUp};
+    SendInput(4, const_cast<INPUT*>(inputs), sizeof(INPUT));
+    PumpMessages(150);
+    EXPECT_EQ(kLightGrey, Shown(kRight));
+    EXPECT_EQ(kLightGrey, Shown(kLeft));
+    EXPECT_EQ(kShownRed, Shown({100, 75}));
+    EXPECT_EQ("255, 255, 255", FieldText(dialog, IDC_KEY_COLOUR));
+
+    Click(dialog, IDOK);
+    EXPECT_EQ(0u, PixelAt({8, 100}) >> 24);
+    EXPECT_EQ(0u, PixelAt({190, 100}) >> 24);
+    EXPECT_EQ(kSubjectRed, PixelAt({100, 75}));
+    SetForegroundWindow(Main());
+    PressKeys({VK_CONTROL, 'Z'});
+    PumpMessages();
+    EXPECT_TRUE(original == ReadAllPixels(*g_document.Image())) << "one step gives every part back";
+}
+
+TEST_F(ColourKey, AJpegsNoiseStartsTheToleranceAboveTheCleanEight)
+{
+    ImageRef logo = MakeLogo();
+    logo->SetPixel(176, 8, kKeyWhite);
+    const TempFolder folder;
+    const std::wstring path = folder.Path(L"noisy-logo.jpg");
+    ASSERT_TRUE(WriteJpeg(*logo, path));
+    OpenFileAtPath(Main(), ToAnsi(path).c_str());
+    PumpMessages(100);
+    MovePanelAside();
+    HWND dialog = ChooseItemAt({2, 2});
+    ASSERT_NE(nullptr, dialog);
+    const unsigned tolerance = std::stoul(FieldText(dialog, IDC_TOLERANCE));
+    EXPECT_GT(tolerance, 8u);
+    EXPECT_LE(tolerance, 64u);
+    EXPECT_EQ(tolerance, SendDlgItemMessageA(dialog, IDC_TOLERANCE_SLIDER, TBM_GETPOS, 0, 0));
+    Click(dialog, IDCANCEL);
+}
