@@ -4,11 +4,12 @@
 #                                and runs each for FUZZ_SECONDS (fuzz/Makefile)
 #   make bench-native            builds the pure libraries' benchmarks optimised and runs them
 #   make key-picture             draws docs/colour_key.png, the README's picture of the colour work
+#   make tool-pictures           draws docs/refine_edge.png and docs/alpha_brush.png
 
 PRESET    := mingw
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: all deps configure build test fuzz bench-native key-picture run clean
+.PHONY: all deps configure build test fuzz bench-native key-picture tool-pictures run clean
 
 all: build
 
@@ -38,6 +39,11 @@ key-picture: deps
 	cmake --preset native-bench >/dev/null
 	cmake --build --preset native-bench --target make_key_picture
 	build/native-bench/bench/native/make_key_picture docs/colour_key.png
+
+tool-pictures: deps
+	cmake --preset native-bench >/dev/null
+	cmake --build --preset native-bench --target make_tool_pictures
+	build/native-bench/bench/native/make_tool_pictures docs/refine_edge.png docs/alpha_brush.png
 
 run: build
 	tools/run-program.sh
