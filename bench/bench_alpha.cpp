@@ -31,7 +31,9 @@
 #include "reduced_view.h"
 #include "view_scale.h"
 #include "app_state.h"
+#include "alpha_brush_dialog.h"
 #include "colour_key_dialog.h"
+#include "refine_edge_dialog.h"
 #include "image_tools.h"
 #include "tool_preview.h"
 #include "editing.h"
@@ -520,6 +522,79 @@ void PrintColourKeyFigures(HWND window)
 
 // Paints the picture in the program's own main window, which its first paint fits to the
 // screen, and prints the figures; without a display there is no window to paint.
+// The logo with its white background cut out, as the colour work leaves it.
+ImageRef MakeCutOutLogo()
+{
+    ImageRef logo = MakeLogo();
+    ColourKeyOptions options;
+    options.key = kOpaqueWhite;
+    options.area = {0, 0, kWidth, kHeight};
+    ColourKeyResult result;
+    logo->UsePixels(options.area, false, [&](const PixelRows& rows) {
+        MakeColourTransparent(rows, {kWidth, kHeight}, options, result);
+    });
+    logo->SwapPixels(result.changed, result.pixels.data());
+    return logo;
+}
+
+// The median time of one mouse move of a brush drag, from the message to the stroke shown,
+// moving step client pixels each time.
+double TimeBrushMove(HWND window, std::uint32_t diameter, int step)
+{
+    g_ui.brush.settings.diameter = diameter;
+    SetDlgItemInt(g_ui.brush.dialog, IDC_BRUSH_SIZE, diameter, FALSE);
+    POINT at = {400, 300};
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    const double milliseconds = MedianMilliseconds([&](int run) {
+        at.x += run % 2 ? -step : step;
+        SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        Shown(window);
+    });
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    HandlePendingMessages();
+    return milliseconds;
+}
+
+// The edge cleaning's preview and the brush's strokes on a cut-out of 4000 × 3000.
+void PrintToolFigures(HWND window)
+{
+    const ImageRef cutout = MakeCutOutLogo();
+    g_document.SetImage(cutout);
+    g_history.Clear();
+    std::printf("the tools on a %u x %u cut-out:\n", kWidth, kHeight);
+    for (bool fit : {false, true}) {
+        if (fit)
+            ZoomToFit(window);
+        else
+            ZoomToActualSize(window);
+        HandlePendingMessages();
+        char what[96];
+        std::snprintf(what, sizeof what, "  edge cleaning: menu item to preview shown at %u/%u", ViewZoom().numerator,
+                      ViewZoom().denominator);
+        PrintLine(what, MedianMilliseconds(
+                            [&](int) {
+                                OpenRefineEdgeDialog(window);
+                                Shown(window);
+                            },
+                            [&](int) {
+                                CloseOpenTool();
+                                Shown(window);
+                                HandlePendingMessages();
+                            }));
+        CloseOpenTool();
+        OpenAlphaBrushDialog(window);
+        HandlePendingMessages();
+        for (std::uint32_t diameter : {50u, 500u}) {
+            std::snprintf(what, sizeof what, "  brush, size %u: a mouse move of 20 screen pixels to shown, at %u/%u",
+                          diameter, ViewZoom().numerator, ViewZoom().denominator);
+            PrintLine(what, TimeBrushMove(window, diameter, 20));
+        }
+        PrintLine("  undo of the brush's strokes, shown", UndoShownMilliseconds(window));
+        CloseOpenTool();
+        HandlePendingMessages();
+    }
+}
+
 void PrintPaintFigures(const ImageRef& picture)
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -553,6 +628,7 @@ void PrintPaintFigures(const ImageRef& picture)
     PrintLine("draw the whole image onto a 1920 x 1080 DIB", TimeWholeImageDraw(surface.Get(), picture));
     PrintZoomFigures(window, picture);
     PrintColourKeyFigures(window);
+    PrintToolFigures(window);
     ReleaseAllImages();
 }
 
