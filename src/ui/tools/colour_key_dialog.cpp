@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr UINT kMakePreview = WM_APP + 1;  // posted by RequestPreview
-
 ColourKeyState& State()
 {
     return g_ui.colourKey;
@@ -46,24 +44,12 @@ ColourKeyOptions ReadOptions(HWND dialog)
 void MakePreview(HWND dialog)
 {
     State().previewPending = false;
-    const ImageHandle* image = g_document.Image();
-    if (!image)
+    if (!g_document.Image())
         return;
     const ColourKeyOptions options = ReadOptions(dialog);
-    ShowPreview(*image, [&options](const PixelRows& pixels, ImageSize size, ColourKeyResult& result) {
+    ShowPreviewNow([&options](const PixelRows& pixels, ImageSize size, ColourKeyResult& result) {
         return MakeColourTransparent(pixels, size, options, result);
     });
-    InvalidateRect(g_app.mainWindow, nullptr, TRUE);
-    UpdateWindow(g_app.mainWindow);
-}
-
-// One preview for every change that comes before the posted message is handled.
-void RequestPreview(HWND dialog)
-{
-    if (State().previewPending)
-        return;
-    State().previewPending = true;
-    PostMessageA(dialog, kMakePreview, 0, 0);
 }
 
 // Takes the key from the image itself, never from the preview.
@@ -119,7 +105,7 @@ void OnInitDialog(HWND dialog)
 void OnToleranceTyped(HWND dialog)
 {
     kTolerance.FollowField(dialog);
-    RequestPreview(dialog);
+    RequestPreview(dialog, State().previewPending);
 }
 
 // The result goes to the image once the dialog is closed, so that nothing follows it.
@@ -155,7 +141,7 @@ void OnToleranceField(HWND dialog, WORD notification)
 void OnOptionButton(HWND dialog, WORD notification)
 {
     if (notification == BN_CLICKED)
-        RequestPreview(dialog);
+        RequestPreview(dialog, State().previewPending);
 }
 
 void OnCommand(HWND dialog, WORD id, WORD notification)
@@ -213,7 +199,7 @@ public:
         if (change.kind == ImageChangeKind::kPixels)
             MakePreview(State().dialog);  // an edit, undo or redo under the dialog
         else if (change.kind == ImageChangeKind::kRange && IsChecked(State().dialog, IDC_IN_RANGE))
-            RequestPreview(State().dialog);  // once for the four fields written together
+            RequestPreview(State().dialog, State().previewPending);  // once for the four fields written together
     }
     bool ShowsPreview() const override { return true; }
 
@@ -253,8 +239,7 @@ void CloseDialog()
     State().previewPending = false;
     EndTool(Tool());
     DestroyWindow(dialog);
-    EndPreview();
-    InvalidateRect(g_app.mainWindow, nullptr, TRUE);
+    EndPreviewShown();
 }
 
 }  // namespace

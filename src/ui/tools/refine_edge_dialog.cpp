@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr UINT kMakePreview = WM_APP + 1;  // posted by RequestPreview
-
 constexpr NumberField kWidth = {IDC_EDGE_WIDTH, IDC_EDGE_WIDTH_SLIDER, kSmallestEdgeWidth, kLargestEdgeWidth, 2};
 constexpr NumberField kShrink = {IDC_EDGE_SHRINK, 0, 0, kLargestEdgeShrink, 2};
 
@@ -44,24 +42,12 @@ RefineEdgeOptions ReadOptions(HWND dialog)
 void MakePreview(HWND dialog)
 {
     State().previewPending = false;
-    const ImageHandle* image = g_document.Image();
-    if (!image)
+    if (!g_document.Image())
         return;
     const RefineEdgeOptions options = ReadOptions(dialog);
-    ShowPreview(*image, [&options](const PixelRows& pixels, ImageSize size, ColourKeyResult& result) {
+    ShowPreviewNow([&options](const PixelRows& pixels, ImageSize size, ColourKeyResult& result) {
         return RefineEdge(pixels, size, options, result);
     });
-    InvalidateRect(g_app.mainWindow, nullptr, TRUE);
-    UpdateWindow(g_app.mainWindow);
-}
-
-// One preview for every change that comes before the posted message is handled.
-void RequestPreview(HWND dialog)
-{
-    if (State().previewPending)
-        return;
-    State().previewPending = true;
-    PostMessageA(dialog, kMakePreview, 0, 0);
 }
 
 void ShowMatte(HWND dialog)
@@ -103,7 +89,7 @@ public:
         if (change.kind == ImageChangeKind::kPixels)
             MakePreview(State().dialog);
         else if (change.kind == ImageChangeKind::kRange && IsChecked(State().dialog, IDC_REFINE_IN_RANGE))
-            RequestPreview(State().dialog);
+            RequestPreview(State().dialog, State().previewPending);
     }
     bool ShowsPreview() const override { return true; }
 };
@@ -141,16 +127,16 @@ void OnCommand(HWND dialog, WORD id, WORD notification)
     case IDC_EDGE_WIDTH:
         if (notification == EN_CHANGE) {
             kWidth.FollowField(dialog);
-            RequestPreview(dialog);
+            RequestPreview(dialog, State().previewPending);
         }
         break;
     case IDC_EDGE_SHRINK:
         if (notification == EN_CHANGE)
-            RequestPreview(dialog);
+            RequestPreview(dialog, State().previewPending);
         break;
     case IDC_REFINE_IN_RANGE:
         if (notification == BN_CLICKED)
-            RequestPreview(dialog);
+            RequestPreview(dialog, State().previewPending);
         break;
     default: break;
     }
@@ -188,8 +174,7 @@ void CloseDialog()
     State().previewPending = false;
     EndTool(Tool());
     DestroyWindow(dialog);
-    EndPreview();
-    InvalidateRect(g_app.mainWindow, nullptr, TRUE);
+    EndPreviewShown();
 }
 
 }  // namespace

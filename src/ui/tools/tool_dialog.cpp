@@ -6,7 +6,10 @@
 #include <climits>
 #include <cstdio>
 
+#include "app_state.h"
 #include "colour_swatch.h"
+#include "image_document.h"
+#include "scroll_view.h"
 #include "texts.h"
 
 namespace {
@@ -123,6 +126,28 @@ void ShowColour(HWND dialog, int swatch, int text, ArgbValue colour)
                   colour & 0xFFu);
     SetDlgItemTextA(dialog, text, shown);
     ShowColourSwatch(GetDlgItem(dialog, swatch), colour);
+}
+
+void RequestPreview(HWND dialog, bool& pending)
+{
+    if (pending)
+        return;
+    pending = true;
+    PostMessageA(dialog, kMakePreview, 0, 0);
+}
+
+void ShowPreviewNow(const PreviewWork& work)
+{
+    if (const ImageHandle* image = g_document.Image())
+        ShowPreview(*image, work);
+    InvalidateRect(g_app.mainWindow, nullptr, TRUE);
+    UpdateWindow(g_app.mainWindow);
+}
+
+void EndPreviewShown()
+{
+    EndPreview();
+    InvalidateRect(g_app.mainWindow, nullptr, TRUE);
 }
 
 bool IsChecked(HWND dialog, int id)

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "pixel_rows.h"
+#include "tool_preview.h"
 
 // Places dialog beside screen point at, right of it if the work area has room, else left of
 // it, else above or below it, so that the point stays in sight.
@@ -36,6 +37,20 @@ struct NumberField {
 
 // Shows colour's red, green and blue in the dialog's swatch and as "R, G, B" in its text field.
 void ShowColour(HWND dialog, int swatch, int text, ArgbValue colour);
+
+// The message a previewing tool's dialog posts itself, so that a burst of changes (the four
+// range fields written at once) makes one preview.
+constexpr UINT kMakePreview = WM_APP + 1;
+
+// Posts kMakePreview to dialog unless one is pending already; pending says so.
+void RequestPreview(HWND dialog, bool& pending);
+
+// The view shows what work would make of the document's image, at once; the main window's
+// paint gives the keyboard back to the control that had it.
+void ShowPreviewNow(const PreviewWork& work);
+
+// A previewing tool's dialog is closing: the view shows the image as it is again.
+void EndPreviewShown();
 
 // Whether a check box or radio button of the dialog is checked.
 bool IsChecked(HWND dialog, int id);
