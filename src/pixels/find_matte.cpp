@@ -1,9 +1,10 @@
 // The matte an edge is mixed with, measured from the picture: each pixel at the rim of the
-// transparent part lies on the line from the subject's colour behind it to the matte M, so M is
-// where those lines meet, found by least squares. Where the lines are all alike (a subject of
-// one colour, or a black outline) they leave M free along them, and the palest end of the rim
-// settles it. When the transparent pixels kept a colour and the rim leads to it, that colour
-// is the matte.
+// transparent part lies on the line from the subject's colour behind it to the matte M. When
+// the transparent pixels kept a colour other than black or white and the rim leads to it, that
+// colour is the matte. Otherwise candidates are scored by how much of the rim leads to them:
+// the point the lines meet at by least squares, the kept colour (black and white being what
+// most writers wipe transparent pixels to), points where the lines near single rim pixels meet
+// (a fill's outermost rim lies within its tolerance of the key), and the cube's corners.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -21,20 +22,27 @@ using Vec = std::array<double, 3>;  // red, green, blue, 0 to 255
 constexpr std::uint8_t kSubjectDepth = 3;          // a pixel this far from the transparent part is the subject
 constexpr int kInwardSteps = 2;                    // from a rim pixel to the subject's pixel behind it
 constexpr double kSmallestMix = 24.0;              // nearer its subject than this, a rim pixel shows no line
+constexpr double kFaintestMix = 6.0;               // nearer than this, a rim pixel's line is only rounding
 constexpr std::size_t kMostLines = std::size_t{1} << 16;
 constexpr double kPriorWeight = 1e-3;              // per line: pulls M only where the lines leave it free
 constexpr double kLineSlack = 4.0;                 // levels a good line may pass from M
 constexpr double kOutlierFactor = 3.0;             // a line this many medians from M is dropped
 constexpr int kRobustRounds = 2;
 constexpr double kKeptAgreement = 0.5;             // the mean cosine of the rim's lean towards the kept colour
-// Many writers wipe the transparent pixels' colour to black: kept black must be led to clearly.
-constexpr double kBlackAgreement = 0.9;
 constexpr std::uint32_t kKeptSampling = 2;         // every second pixel of every second row
 constexpr double kPalestShare = 0.05;              // the palest share of the rim marks M's end
 constexpr double kCubeSnap = 16.0;                 // a palest end this near the cube's face is on it
 constexpr double kChannelMax = 255.0;
 constexpr double kFaceSnap = 1.5;                  // a channel this near 0 or 255 is taken as on it
 constexpr ArgbValue kNoMatte = kOpaqueWhite;
+constexpr std::size_t kSeeds = 64;                 // rim pixels tried as the start of a candidate
+constexpr std::size_t kScoredLines = 8192;         // lines a candidate is scored on, evenly spread
+constexpr double kSeedReach = 24.0;                // levels a seed may lie from the lines it gathers
+constexpr double kKeptMargin = 0.05;              // of the lines' weight, the kept colour's head start
+constexpr double kExtendStep = 2.0;               // levels a candidate is moved on at a time
+constexpr double kExtendKeep = 0.95;               // of its score, a candidate moved on must keep
+constexpr double kScoreReach = 12.0;              // levels from a line at which it stops counting for a candidate
+constexpr double kBehindSlack = 2.0;               // levels a candidate may lie short of a rim pixel
 
 Vec ColourOf(ArgbValue value)
 {
@@ -134,6 +142,7 @@ struct KeptColours {
 // What the search gathers from the picture.
 struct Rim {
     LineSet lines;
+    LineSet faint;   // lines of rim pixels little mixed, as a soft glow's are: used when there are no others
     KeptColours kept;
 };
 
@@ -175,9 +184,9 @@ void AddRimPixel(const PixelRows& image, const ImageRect& area, const AlphaDista
     const Vec pixel = ColourOf(row[x]);
     const Vec d = Minus(pixel, subject);
     const double mix = Length(d);
-    if (mix < kSmallestMix)
+    if (mix < kFaintestMix)
         return;
-    rim.lines.Add(Line{pixel, {d[0] / mix, d[1] / mix, d[2] / mix}, mix});
+    (mix < kSmallestMix ? rim.faint : rim.lines).Add(Line{pixel, {d[0] / mix, d[1] / mix, d[2] / mix}, mix});
 }
 
 // The point nearest to the lines kept, pulled lightly towards prior.
@@ -222,11 +231,9 @@ Vec Nearest(const std::vector<Line>& lines, const std::vector<bool>& kept, const
 
 // True when the colour the transparent pixels kept is where the rim leads: on the whole, each
 // rim pixel lies from its subject's colour towards it. A textured subject's lines scatter, but
-// still lean that way; a colour wiped to black, under a matte of another colour, leans the
-// other way.
+// still lean that way.
 bool RimLeadsTo(const std::vector<Line>& lines, const Vec& colour)
 {
-    const double needed = Length(colour) == 0.0 ? kBlackAgreement : kKeptAgreement;
     double agreement = 0.0, weight = 0.0;
     for (const Line& line : lines) {
         const Vec subject{line.point[0] - line.mix * line.direction[0], line.point[1] - line.mix * line.direction[1],
@@ -237,7 +244,7 @@ bool RimLeadsTo(const std::vector<Line>& lines, const Vec& colour)
             agreement += line.mix * Dot(towards, line.direction) / length;
         weight += line.mix;
     }
-    return weight > 0.0 && agreement >= needed * weight;
+    return weight > 0.0 && agreement >= kKeptAgreement * weight;
 }
 
 // The palest end of the rim: the mean of the rim pixels that lie farthest from their subject
@@ -301,7 +308,7 @@ ArgbValue Opaque(const Vec& colour)
 bool GatherRim(const PixelRows& image, const ImageRect& area, Rim& rim)
 {
     AlphaDistances distances;
-    if (!rim.lines.Reserve() || !MeasureAlphaDistances(image, area, kSubjectDepth, distances))
+    if (!rim.lines.Reserve() || !rim.faint.Reserve() || !MeasureAlphaDistances(image, area, kSubjectDepth, distances))
         return false;
     for (std::uint32_t y = 0; y < area.height; ++y) {
         const std::uint8_t* row = distances.Row(y);
@@ -319,6 +326,128 @@ bool GatherRim(const PixelRows& image, const ImageRect& area, Rim& rim)
     return true;
 }
 
+// Whether the line leads to colour: colour lies past the rim pixel, within reach of the line
+// (widened by the rim pixel's rounding, which tilts the line more the nearer it is to its
+// subject).
+bool LeadsTo(const Line& line, const Vec& colour, double reach)
+{
+    const double beyond = line.Beyond(colour);
+    return beyond >= -kBehindSlack && line.DistanceTo(colour) <= reach + beyond / line.mix;
+}
+
+// How well colour explains the rim as mixes of subjects with it: the share of the lines'
+// weight that leads to it.
+double Score(const std::vector<Line>& lines, std::size_t stride, const Vec& colour)
+{
+    double led = 0.0, all = 0.0;
+    for (std::size_t n = 0; n < lines.size(); n += stride) {
+        const Line& line = lines[n];
+        all += line.mix;
+        const double beyond = line.Beyond(colour);
+        if (beyond < -kBehindSlack)
+            continue;
+        const double off = line.DistanceTo(colour) / (kScoreReach + beyond / line.mix);
+        led += line.mix * std::max(0.0, 1.0 - off * off);
+    }
+    return all > 0.0 ? led / all : 0.0;
+}
+
+// The point the lines leading near seed meet at, pulled towards seed where they leave it free.
+Vec Refine(const std::vector<Line>& lines, std::size_t stride, const Vec& seed)
+{
+    std::vector<bool> kept(lines.size(), false);
+    Vec point = seed;
+    for (const double reach : {kSeedReach, kSeedReach / 3, kLineSlack}) {
+        for (std::size_t n = 0; n < lines.size(); n += stride)
+            kept[n] = LeadsTo(lines[n], point, reach);
+        point = Nearest(lines, kept, point);
+    }
+    return point;
+}
+
+// A candidate moved on along the lines that lead to it, as far as they still lead there: a
+// point short of the key explains lines from subjects of few colours as well as the key does,
+// but the key lies at their far end.
+Vec Extended(const std::vector<Line>& lines, std::size_t stride, const Vec& candidate, double score)
+{
+    Vec way{};
+    for (std::size_t n = 0; n < lines.size(); n += stride)
+        if (LeadsTo(lines[n], candidate, kLineSlack))
+            for (int c = 0; c < 3; ++c)
+                way[c] += lines[n].mix * lines[n].direction[c];
+    const double length = Length(way);
+    if (length == 0.0)
+        return candidate;
+    Vec farthest = candidate;
+    for (double step = kExtendStep;; step += kExtendStep) {
+        Vec next{};
+        for (int c = 0; c < 3; ++c)
+            next[c] = candidate[c] + step * way[c] / length;
+        if (*std::min_element(next.begin(), next.end()) < -kFaceSnap ||
+            *std::max_element(next.begin(), next.end()) > kChannelMax + kFaceSnap ||
+            Score(lines, stride, next) < kExtendKeep * score)
+            return farthest;
+        farthest = next;
+    }
+}
+
+// candidate with the channels that moving it on brought to the cube's face, from near, put
+// there: mattes are often pure colours, and the others are left where the lines meet.
+Vec OntoFace(const Vec& candidate, const Vec& extended)
+{
+    Vec result = candidate;
+    if (Length(Minus(extended, candidate)) > kSeedReach)
+        return result;
+    for (int c = 0; c < 3; ++c) {
+        if (extended[c] <= kFaceSnap)
+            result[c] = 0.0;
+        else if (extended[c] >= kChannelMax - kFaceSnap)
+            result[c] = kChannelMax;
+    }
+    return result;
+}
+
+// colour with each channel within kCubeSnap of 0 or 255 put there.
+Vec OnFace(Vec colour)
+{
+    for (double& level : colour)
+        level = level <= kCubeSnap ? 0.0 : level >= kChannelMax - kCubeSnap ? kChannelMax : level;
+    return colour;
+}
+
+// The best of the candidates: the lines' meeting point, the kept colour, and points refined
+// from the rim pixels themselves (a fill's outermost rim lies within its tolerance of the key).
+Vec BestCandidate(const std::vector<Line>& lines, const Vec& meeting, const Vec* kept)
+{
+    const std::size_t stride = std::max<std::size_t>(1, lines.size() / kScoredLines);
+    std::vector<Vec> candidates{meeting};
+    if (kept)
+        candidates.push_back(*kept);
+    const std::size_t seedStride = std::max<std::size_t>(1, lines.size() / kSeeds);
+    for (std::size_t n = 0; n < lines.size(); n += seedStride)
+        candidates.push_back(Refine(lines, stride, lines[n].point));
+    // Mattes are often pure colours: the cube's corners are tried, and each candidate near the
+    // cube's face is tried on it too.
+    for (int corner = 0; corner < 8; ++corner)
+        candidates.push_back({corner & 1 ? kChannelMax : 0.0, corner & 2 ? kChannelMax : 0.0,
+                              corner & 4 ? kChannelMax : 0.0});
+    const std::size_t found = candidates.size();
+    for (std::size_t n = 0; n < found; ++n)
+        candidates.push_back(OnFace(candidates[n]));
+    Vec best = meeting;
+    double bestScore = -1.0;
+    for (const Vec& candidate : candidates) {
+        const double score = Score(lines, stride, candidate);
+        if (score > bestScore)
+            best = candidate, bestScore = score;
+    }
+    // A kept colour is exact where it is right: it wins when it explains the rim nearly as well.
+    // Black is what most writers wipe to, so it earns no head start.
+    if (kept && Length(*kept) > 0.0 && Score(lines, stride, *kept) >= bestScore - kKeptMargin)
+        return *kept;
+    return OntoFace(best, Extended(lines, stride, best, bestScore));
+}
+
 }  // namespace
 
 ArgbValue FindMatte(const PixelRows& image, ImageSize size, const ImageRect& area)
@@ -328,7 +457,7 @@ ArgbValue FindMatte(const PixelRows& image, ImageSize size, const ImageRect& are
     try {
         if (inside.PixelCount() == 0 || !GatherRim(image, inside, rim))
             return kNoMatte;
-        const std::vector<Line>& lines = rim.lines.Lines();
+        const std::vector<Line>& lines = rim.lines.Lines().empty() ? rim.faint.Lines() : rim.lines.Lines();
         const Vec kept = rim.kept.Median();
         const ArgbValue keptValue = kOpaqueBlack | (static_cast<ArgbValue>(kept[0]) << 16) |
                                     (static_cast<ArgbValue>(kept[1]) << 8) | static_cast<ArgbValue>(kept[2]);
@@ -337,9 +466,12 @@ ArgbValue FindMatte(const PixelRows& image, ImageSize size, const ImageRect& are
             return rim.kept.total && keptValue != kOpaqueBlack ? keptValue : kNoMatte;
         // The colour the transparent pixels kept, where the rim leads to it, is the colour they
         // were cut from, exactly.
-        if (rim.kept.total && RimLeadsTo(lines, kept))
+        // Black and white are what most writers wipe the transparent pixels to: they are
+        // only candidates, scored as the others are.
+        const bool wiped = keptValue == kOpaqueBlack || keptValue == kOpaqueWhite;
+        if (rim.kept.total && !wiped && RimLeadsTo(lines, kept))
             return keptValue;
-        return Opaque(MeetingPoint(lines, PalestEnd(lines)));
+        return Opaque(BestCandidate(lines, MeetingPoint(lines, PalestEnd(lines)), rim.kept.total ? &kept : nullptr));
     } catch (const std::bad_alloc&) {
         return kNoMatte;
     }

@@ -75,6 +75,14 @@ CutoutCase FloodCutout(const TruthCase& truthCase, std::uint32_t tolerance)
     return c;
 }
 
+CutoutCase WipedCutout(CutoutCase cutout, ArgbValue wiped)
+{
+    for (ArgbValue& pixel : cutout.cutout)
+        if (pixel >> 24 == 0)
+            pixel = wiped;
+    return cutout;
+}
+
 std::vector<ArgbValue> RemoveMatte(const std::vector<ArgbValue>& pixels, ArgbValue matte)
 {
     std::vector<ArgbValue> out = pixels;

@@ -21,6 +21,10 @@ struct CutoutCase {
 // tolerance of the key in each of red, green and blue, and makes them alpha 0.
 CutoutCase FloodCutout(const TruthCase& truthCase, std::uint32_t tolerance = kFloodTolerance);
 
+// The cut-out with every pixel of alpha 0 stored as wiped (0x00000000 or 0x00FFFFFF), as
+// most tools save a cut-out: the colour the fill kept is lost.
+CutoutCase WipedCutout(CutoutCase cutout, ArgbValue wiped);
+
 // pixels with the matte taken out by F = (C − (1 − α)·M)/α wherever 0 < α < 255.
 std::vector<ArgbValue> RemoveMatte(const std::vector<ArgbValue>& pixels, ArgbValue matte);
 
