@@ -7,6 +7,7 @@
 #include <new>
 
 #include "edge_unmix.h"
+#include "pixel_result.h"
 #include "key_fade.h"
 #include "key_mask.h"
 
@@ -237,24 +238,11 @@ void MarkRim(KeyMask& mask)
 }
 
 // The bounds of the pixels that differ, grown row by row.
-struct Bounds {
-    std::uint32_t left = UINT32_MAX, top = UINT32_MAX, right = 0, bottom = 0;
-
-    void Add(std::uint32_t first, std::uint32_t last, std::uint32_t y)
-    {
-        left = std::min(left, first);
-        right = std::max(right, last + 1);
-        top = std::min(top, y);
-        bottom = y + 1;
-    }
-    ImageRect Rect() const { return FromEdges(left, top, right, bottom); }
-};
-
 // Appends the new pixels of rect (in the area) to out, row by row; returns the bounds, in
 // rect's own pixels, of those that differ from the image's.
 ImageRect AppendNewPixels(const KeyWork& work, const ImageRect& rect, std::vector<ArgbValue>& out)
 {
-    Bounds bounds;
+    ChangedBounds bounds;
     const std::uint8_t band = EdgeBand(work);
     for (std::uint32_t y = 0; y < rect.height; ++y) {
         const std::uint8_t* row = work.mask.Row(rect.y + y) + rect.x;
@@ -284,39 +272,12 @@ ImageRect AppendNewPixels(const KeyWork& work, const ImageRect& rect, std::vecto
     return bounds.Rect();
 }
 
-// Moves the pixels of inner (in the rectangle of width pixels per row that pixels hold) to
-// the front of pixels, row by row, and drops the rest. Every row moves towards the front, so
-// no row overwrites one still to be moved.
-void KeepOnly(std::vector<ArgbValue>& pixels, std::uint32_t width, const ImageRect& inner)
-{
-    if (inner.width == width && inner.y == 0) {
-        pixels.resize(inner.PixelCount());
-        return;
-    }
-    for (std::uint32_t y = 0; y < inner.height; ++y) {
-        const ArgbValue* from = pixels.data() + std::size_t{inner.y + y} * width + inner.x;
-        std::copy(from, from + inner.width, pixels.data() + std::size_t{y} * inner.width);
-    }
-    pixels.resize(inner.PixelCount());
-}
-
 // Makes the result from the finished mask; false when there is no memory for it.
 bool MakeResult(const KeyWork& work, ColourKeyResult& result)
 {
-    const ImageRect rect = MayChange(work);
-    if (rect.PixelCount() == 0)
-        return true;
-    try {
-        result.pixels.reserve(rect.PixelCount());
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    const ImageRect inner = AppendNewPixels(work, rect, result.pixels);
-    KeepOnly(result.pixels, rect.width, inner);
-    if (inner.PixelCount() > 0)
-        result.changed = ImageRect{work.area.x + rect.x + inner.x, work.area.y + rect.y + inner.y, inner.width,
-                                   inner.height};
-    return true;
+    return MakeChangedResult(work.area, MayChange(work), [&work](const ImageRect& rect, std::vector<ArgbValue>& out) {
+        return AppendNewPixels(work, rect, out);
+    }, result);
 }
 
 // Finds the background, the edges and the fades in the mask; false when out of memory.

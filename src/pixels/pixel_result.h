@@ -1,0 +1,58 @@
+#pragma once
+// How the colour work and the edge work make their result: the new pixels of the smallest
+// rectangle that holds every pixel that changes. Pure C++.
+#include <algorithm>
+#include <cstdint>
+#include <new>
+#include <vector>
+
+#include "colour_key.h"
+#include "pixel_rows.h"
+
+// The bounds of the pixels that change, given row by row.
+struct ChangedBounds {
+    std::uint32_t left = UINT32_MAX, top = UINT32_MAX, right = 0, bottom = 0;
+
+    // Pixels first … last of row y change (rows come in order).
+    void Add(std::uint32_t first, std::uint32_t last, std::uint32_t y)
+    {
+        left = std::min(left, first);
+        right = std::max(right, last + 1);
+        top = std::min(top, y);
+        bottom = y + 1;
+    }
+    ImageRect Rect() const { return FromEdges(left, top, right, bottom); }
+};
+
+// Moves the pixels of inner (in the rectangle of width pixels per row that pixels hold) to
+// the front of pixels, row by row, and drops the rest. Every row moves towards the front, so
+// no row overwrites one still to be moved.
+inline void KeepOnly(std::vector<ArgbValue>& pixels, std::uint32_t width, const ImageRect& inner)
+{
+    if (inner.width != width || inner.y != 0)
+        for (std::uint32_t y = 0; y < inner.height; ++y) {
+            const ArgbValue* from = pixels.data() + std::size_t{inner.y + y} * width + inner.x;
+            std::copy(from, from + inner.width, pixels.data() + std::size_t{y} * inner.width);
+        }
+    pixels.resize(inner.PixelCount());
+}
+
+// Makes result from the pixels of rect (in area) that may change: append(rect, pixels) adds
+// their new values to pixels row by row and returns the bounds, in rect's own pixels, of
+// those that differ from the image's. result's memory is reused; false when there is none.
+template <typename Append>
+bool MakeChangedResult(const ImageRect& area, const ImageRect& rect, Append append, ColourKeyResult& result)
+{
+    if (rect.PixelCount() == 0)
+        return true;
+    try {
+        result.pixels.reserve(rect.PixelCount());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const ImageRect inner = append(rect, result.pixels);
+    KeepOnly(result.pixels, rect.width, inner);
+    if (inner.PixelCount() > 0)
+        result.changed = ImageRect{area.x + rect.x + inner.x, area.y + rect.y + inner.y, inner.width, inner.height};
+    return true;
+}
