@@ -237,7 +237,6 @@ void MarkRim(KeyMask& mask)
     }
 }
 
-// The bounds of the pixels that differ, grown row by row.
 // Appends the new pixels of rect (in the area) to out, row by row; returns the bounds, in
 // rect's own pixels, of those that differ from the image's.
 ImageRect AppendNewPixels(const KeyWork& work, const ImageRect& rect, std::vector<ArgbValue>& out)

@@ -98,7 +98,6 @@ ImageRect MayChange(const RefineWork& work)
     return left < right ? ImageRect{left, top, right - left, bottom - top} : ImageRect{};
 }
 
-// The bounds of the pixels that differ, grown row by row.
 // Appends the new pixels of rect (in the area) to out, row by row; returns the bounds, in
 // rect's own pixels, of those that differ from the image's.
 ImageRect AppendNewPixels(const RefineWork& work, const ImageRect& rect, std::vector<ArgbValue>& out)

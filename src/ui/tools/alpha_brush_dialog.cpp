@@ -260,13 +260,5 @@ void OpenAlphaBrushDialog(HWND mainWindow)
         SetForegroundWindow(State().dialog);
         return;
     }
-    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ALPHA_BRUSH), mainWindow,
-                                     AlphaBrushDialogProc, 0);
-    if (!dialog) {
-        EndTool(Tool());
-        return;
-    }
-    PlaceBesideWindow(dialog, mainWindow);
-    ShowWindow(dialog, SW_SHOW);
-    SetForegroundWindow(dialog);
+    CreateToolDialog(Tool(), IDD_ALPHA_BRUSH, AlphaBrushDialogProc, mainWindow);
 }

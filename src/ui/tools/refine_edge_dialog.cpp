@@ -199,15 +199,8 @@ void OpenRefineEdgeDialog(HWND mainWindow)
         return;
     }
     State().matte = FoundMatte();
-    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_REFINE_EDGE), mainWindow,
-                                     RefineEdgeDialogProc, 0);
-    if (!dialog) {
-        EndTool(Tool());
-        return;
+    if (HWND dialog = CreateToolDialog(Tool(), IDD_REFINE_EDGE, RefineEdgeDialogProc, mainWindow)) {
+        ShowMatte(dialog);
+        MakePreview(dialog);
     }
-    ShowMatte(dialog);
-    PlaceBesideWindow(dialog, mainWindow);
-    ShowWindow(dialog, SW_SHOW);
-    SetForegroundWindow(dialog);
-    MakePreview(dialog);
 }

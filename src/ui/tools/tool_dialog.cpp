@@ -87,6 +87,19 @@ void PlaceBesideWindow(HWND dialog, HWND window)
     SetWindowPos(dialog, nullptr, best.x, best.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+HWND CreateToolDialog(ImageTool& tool, int templateId, DLGPROC procedure, HWND mainWindow)
+{
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), mainWindow, procedure, 0);
+    if (!dialog) {
+        EndTool(tool);
+        return nullptr;
+    }
+    PlaceBesideWindow(dialog, mainWindow);
+    ShowWindow(dialog, SW_SHOW);
+    SetForegroundWindow(dialog);
+    return dialog;
+}
+
 void NumberField::Start(HWND dialog, std::uint32_t value) const
 {
     if (slider)

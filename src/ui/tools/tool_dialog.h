@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "pixel_rows.h"
+#include "image_tools.h"
 #include "tool_preview.h"
 
 // Places dialog beside screen point at, right of it if the work area has room, else left of
@@ -15,6 +16,11 @@ void PlaceAwayFrom(HWND dialog, POINT at);
 // Places dialog where it covers the least of window's client area: beside the window's frame
 // when the work area has room there, else in the corner of the work area that covers least.
 void PlaceBesideWindow(HWND dialog, HWND window);
+
+// Creates a tool's modeless dialog from its template, owned by mainWindow, and shows it where
+// it covers the least of the image; the tool's door is closed again when it cannot be made.
+// The dialog, or null.
+HWND CreateToolDialog(ImageTool& tool, int templateId, DLGPROC procedure, HWND mainWindow);
 
 // A number field of a dialog with the slider that moves with it, for values low to high.
 struct NumberField {
