@@ -113,7 +113,7 @@ TEST(EditHistory, AnEditOfGivenPixelsIsOneStepThatKeepsTheOldOnesInTheirMemory)
     constexpr std::size_t kBound = 20 * 10 * 4;
     EditHistory history(kBound);
     const ImageRect area = {10, 5, 20, 10};
-    std::vector<ArgbValue> pixels(area.PixelCount(), 0x00123456u);
+    PixelVector pixels(area.PixelCount(), 0x00123456u);
 
     ASSERT_TRUE(history.ApplyEdit(image, area, pixels));
     EXPECT_TRUE(pixels.empty());
@@ -128,16 +128,16 @@ TEST(EditHistory, AnEditOfGivenPixelsIsOneStepThatKeepsTheOldOnesInTheirMemory)
     EXPECT_EQ(edited, ReadAllPixels(image));
 
     // Pixels that do not fit the area, or an area past the image: refused, nothing changes.
-    std::vector<ArgbValue> tooFew(3, 0u);
+    PixelVector tooFew(3, 0u);
     EXPECT_FALSE(history.ApplyEdit(image, area, tooFew));
-    std::vector<ArgbValue> past(20 * 10, 0u);
+    PixelVector past(20 * 10, 0u);
     EXPECT_FALSE(history.ApplyEdit(image, {30, 25, 20, 10}, past));
     EXPECT_EQ(20u * 10, past.size());
     EXPECT_EQ(edited, ReadAllPixels(image));
     EXPECT_TRUE(history.CanUndo());
 
     // Larger than the bound: made, but the history is emptied.
-    std::vector<ArgbValue> whole(40 * 30, kOpaqueBlack);
+    PixelVector whole(40 * 30, kOpaqueBlack);
     ASSERT_TRUE(history.ApplyEdit(image, {0, 0, 40, 30}, whole));
     EXPECT_FALSE(history.CanUndo());
     EXPECT_EQ(0u, history.Bytes());

@@ -10,7 +10,7 @@
 namespace {
 
 // Copies a step's pixels of one rectangle into rows of the whole image.
-void CopyRectangleInto(const ImageRect& area, const std::vector<ArgbValue>& pixels, const PixelRows& image) noexcept
+void CopyRectangleInto(const ImageRect& area, const PixelVector& pixels, const PixelRows& image) noexcept
 {
     for (std::uint32_t row = 0; row < area.height; ++row)
         std::copy_n(pixels.data() + std::size_t{area.width} * row, area.width, image.Row(area.y + row) + area.x);
@@ -18,7 +18,7 @@ void CopyRectangleInto(const ImageRect& area, const std::vector<ArgbValue>& pixe
 
 }  // namespace
 
-EditHistory::Step EditHistory::Step::OfRectangle(const ImageRect& area, std::vector<ArgbValue> pixels)
+EditHistory::Step EditHistory::Step::OfRectangle(const ImageRect& area, PixelVector pixels)
 {
     Step step;
     step.area = area;
@@ -62,7 +62,7 @@ void EditHistory::RecordEdit(const ImageHandle& image, const ImageRect& area)
     Keep(image, std::move(step), false);
 }
 
-bool EditHistory::ApplyEdit(ImageHandle& image, const ImageRect& area, std::vector<ArgbValue>& pixels)
+bool EditHistory::ApplyEdit(ImageHandle& image, const ImageRect& area, PixelVector& pixels)
 {
     if (area.PixelCount() == 0 || pixels.size() != area.PixelCount() || !image.SwapPixels(area, pixels.data()))
         return false;

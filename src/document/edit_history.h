@@ -7,6 +7,7 @@
 
 #include "image_handle.h"
 #include "pixel_tiles.h"
+#include "pixel_vector.h"
 
 class ImageDocument;
 
@@ -43,7 +44,7 @@ public:
     // costs no copy: pixels is left empty. Whatever could have been redone is dropped; a
     // step larger than the bound empties the history, the edit being made all the same.
     // False, with the image, the history and pixels as they were, when the image refuses.
-    bool ApplyEdit(ImageHandle& image, const ImageRect& area, std::vector<ArgbValue>& pixels);
+    bool ApplyEdit(ImageHandle& image, const ImageRect& area, PixelVector& pixels);
 
     // Keeps tiles, the pixels of an edit already made to image as they were before it (a
     // stroke of the brush, painted as the mouse moved), as one step, and takes their memory:
@@ -86,11 +87,11 @@ public:
 private:
     struct Step {
         ImageRect area;                 // the rectangle, or the tiles' bounds
-        std::vector<ArgbValue> pixels;  // the area as it is not now: before, or after an undo
+        PixelVector pixels;             // the area as it is not now: before, or after an undo
         std::vector<PixelTile> tiles;   // or, for a step of tiles, the tiles as they are not now
         std::size_t bytes = 0;
 
-        static Step OfRectangle(const ImageRect& area, std::vector<ArgbValue> pixels);
+        static Step OfRectangle(const ImageRect& area, PixelVector pixels);
         static Step OfTiles(std::vector<PixelTile> tiles);
         std::size_t Bytes() const noexcept { return bytes; }
         // Writes the pixels the step keeps into rows of the whole image.

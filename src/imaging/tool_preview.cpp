@@ -6,6 +6,7 @@
 
 #include "area_average.h"
 #include "locked_pixels.h"
+#include "row_bands.h"
 
 namespace {
 
@@ -40,7 +41,8 @@ bool ToolPreview::Make(const ImageHandle& image, const PreviewWork& work, ViewSc
 
 bool ToolPreview::BuildReduced(const ImageHandle& image, ViewScale scale)
 {
-    std::vector<ArgbValue>().swap(reduced_);
+    // The memory is kept from one zoom to the next, as the result's is.
+    reduced_.clear();
     reducedArea_ = {};
     reducedScale_ = {};
     imageSize_ = image.Size();
@@ -54,19 +56,33 @@ bool ToolPreview::BuildReduced(const ImageHandle& image, ViewScale scale)
     }
     reducedArea_ = area;
     reducedScale_ = scale;
-    const std::uint32_t bandRows =
-        std::max<std::uint32_t>(1, static_cast<std::uint32_t>(std::uint64_t{kBandImageRows} * Reduced(scale).numerator /
-                                                              Reduced(scale).denominator));
-    for (std::uint32_t y = area.y; y < area.y + area.height; y += bandRows)
-        if (!MakeReducedBand(image, {area.x, y, area.width, std::min(bandRows, area.y + area.height - y)})) {
-            std::vector<ArgbValue>().swap(reduced_);
-            reducedArea_ = {};
+    bool made = false;
+    image.UsePixels(WholeOf(imageSize_), false, [this, &made](const PixelRows& imageRows) {
+        made = ForEachRowBand(reducedArea_.height, [this, &imageRows](std::uint32_t top, std::uint32_t bottom) {
+            return MakeReducedRows(imageRows, reducedArea_.y + top, reducedArea_.y + bottom);
+        });
+    });
+    if (!made) {
+        PixelVector().swap(reduced_);
+        reducedArea_ = {};
+    }
+    return made;
+}
+
+bool ToolPreview::MakeReducedRows(const PixelRows& imageRows, std::uint32_t top, std::uint32_t bottom) noexcept
+{
+    const ViewScale reduced = Reduced(reducedScale_);
+    const std::uint32_t bandRows = std::max<std::uint32_t>(
+        1, static_cast<std::uint32_t>(std::uint64_t{kBandImageRows} * reduced.numerator / reduced.denominator));
+    std::vector<ArgbValue> strip;
+    for (std::uint32_t y = top; y < bottom; y += bandRows)
+        if (!MakeReducedBand(imageRows, {reducedArea_.x, y, reducedArea_.width, std::min(bandRows, bottom - y)}, strip))
             return false;
-        }
     return true;
 }
 
-bool ToolPreview::MakeReducedBand(const ImageHandle& image, const ImageRect& band)
+bool ToolPreview::MakeReducedBand(const PixelRows& imageRows, const ImageRect& band,
+                                  std::vector<ArgbValue>& strip) noexcept
 {
     const ImageRect under = ImagePixelsUnder(band, imageSize_, reducedScale_);
     const ImageRect changed = result_.changed;
@@ -80,14 +96,13 @@ bool ToolPreview::MakeReducedBand(const ImageHandle& image, const ImageRect& ban
                                   StrideOf(changed.width)};
         return AverageAreas(source, imageSize_, reducedScale_, band, target);
     }
-    std::vector<ArgbValue> strip;
     try {
         strip.resize(under.PixelCount());
     } catch (const std::bad_alloc&) {
         return false;
     }
-    if (!image.ReadPixels(under, strip.data()))
-        return false;
+    for (std::uint32_t y = 0; y < under.height; ++y)
+        std::copy_n(imageRows.Row(under.y + y) + under.x, under.width, strip.data() + std::size_t{y} * under.width);
     for (std::uint32_t y = both.y; y < both.y + both.height; ++y)
         std::copy_n(result_.pixels.data() + std::size_t{y - changed.y} * changed.width + (both.x - changed.x),
                     both.width, strip.data() + std::size_t{y - under.y} * under.width + (both.x - under.x));
@@ -108,7 +123,7 @@ ColourKeyResult ToolPreview::TakeResult() noexcept
 {
     ColourKeyResult taken = std::move(result_);
     result_ = ColourKeyResult{};
-    std::vector<ArgbValue>().swap(reduced_);
+    PixelVector().swap(reduced_);
     reducedArea_ = {};
     return taken;
 }

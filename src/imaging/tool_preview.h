@@ -50,10 +50,13 @@ public:
     PixelRows ReducedRows() const noexcept;
 
 private:
-    bool MakeReducedBand(const ImageHandle& image, const ImageRect& band);
+    // The reduced view's rows [top, bottom) from the image's rows with the new pixels put in;
+    // bands of them are made at once.
+    bool MakeReducedRows(const PixelRows& imageRows, std::uint32_t top, std::uint32_t bottom) noexcept;
+    bool MakeReducedBand(const PixelRows& imageRows, const ImageRect& band, std::vector<ArgbValue>& strip) noexcept;
 
     ColourKeyResult result_;
-    std::vector<ArgbValue> reduced_;  // the view pixels of reducedArea_, row by row
+    PixelVector reduced_;  // the view pixels of reducedArea_, row by row
     ImageRect reducedArea_;
     ViewScale reducedScale_;
     ImageSize imageSize_;

@@ -2,67 +2,87 @@
 
 #include <algorithm>
 #include <new>
+#include <vector>
+
+#include "row_bands.h"
 
 namespace {
 
 constexpr std::uint8_t kLargestCap = 254;  // so that a distance plus one still fits a byte
 
-// One step farther than distance, capped.
-inline std::uint8_t Farther(std::uint8_t distance, std::uint8_t cap) noexcept
+// The distance of each pixel of an area's row to the nearest pixel of alpha 0 along that row,
+// capped.
+void RowDistances(const ArgbValue* pixels, std::uint32_t width, std::uint8_t cap, std::uint8_t* out) noexcept
 {
-    return distance < cap ? static_cast<std::uint8_t>(distance + 1) : cap;
+    std::uint8_t distance = cap;
+    for (std::uint32_t x = 0; x < width; ++x) {
+        distance = (pixels[x] >> 24) == 0 ? 0 : static_cast<std::uint8_t>(std::min<int>(cap, distance + 1));
+        out[x] = distance;
+    }
+    distance = cap;
+    for (std::uint32_t x = width; x-- > 0;) {
+        distance = (pixels[x] >> 24) == 0 ? 0 : static_cast<std::uint8_t>(std::min<int>(cap, distance + 1));
+        out[x] = std::min(out[x], distance);
+    }
 }
 
-// The least of the three bytes at x - 1, x and x + 1 of a row of width bytes.
-inline std::uint8_t LeastAround(const std::uint8_t* row, std::uint32_t x, std::uint32_t width) noexcept
-{
-    std::uint8_t least = row[x];
-    if (x > 0)
-        least = std::min(least, row[x - 1]);
-    if (x + 1 < width)
-        least = std::min(least, row[x + 1]);
-    return least;
-}
+// The distances along the rows within cap of the one being written, kept in a ring.
+class AlongRows {
+public:
+    AlongRows(const PixelRows& image, const ImageRect& area, std::uint8_t cap)
+        : image_(image), area_(area), cap_(cap), rows_(std::size_t{2} * cap + 1), ring_(rows_.size() * area.width)
+    {
+    }
 
-// The first pass, from the top-left: each pixel takes the nearest of its own, the row above's
-// three and its left neighbour's, plus one.
-void PassDown(const PixelRows& image, const ImageRect& area, std::uint8_t cap, AlphaDistances& distances)
+    const std::uint8_t* Along(std::uint32_t y) noexcept
+    {
+        const std::size_t slot = y % rows_.size();
+        std::uint8_t* row = ring_.data() + slot * area_.width;
+        if (rows_[slot] != y + 1) {
+            RowDistances(image_.Row(area_.y + y) + area_.x, area_.width, cap_, row);
+            rows_[slot] = y + 1;
+        }
+        return row;
+    }
+
+private:
+    const PixelRows& image_;
+    ImageRect area_;
+    std::uint8_t cap_;
+    std::vector<std::uint32_t> rows_;  // per ring slot: the row it holds, plus one (0: none)
+    std::vector<std::uint8_t> ring_;
+};
+
+// Writes the distances of rows [top, bottom). The nearest pixel of alpha 0 within a square of
+// side 2k + 1 is k away: each row takes, for k up to the cap, the nearer of the rows k above
+// and below, no nearer than k.
+bool MeasureBand(const PixelRows& image, const ImageRect& area, std::uint8_t cap, AlphaDistances& distances,
+                 std::uint32_t top, std::uint32_t bottom) noexcept
 {
-    const std::uint32_t width = distances.width;
-    for (std::uint32_t y = 0; y < distances.height; ++y) {
-        const ArgbValue* pixels = image.Row(area.y + y) + area.x;
-        std::uint8_t* row = distances.Row(y);
-        const std::uint8_t* above = y > 0 ? distances.Row(y - 1) : nullptr;
-        std::uint8_t left = cap;
-        for (std::uint32_t x = 0; x < width; ++x) {
-            std::uint8_t distance = 0;
-            if (pixels[x] >> 24) {
-                distance = Farther(left, cap);
-                if (above)
-                    distance = std::min(distance, Farther(LeastAround(above, x, width), cap));
+    try {
+        AlongRows along(image, area, cap);
+        const std::uint32_t width = area.width;
+        for (std::uint32_t y = top; y < bottom; ++y) {
+            std::uint8_t* row = distances.Row(y);
+            const std::uint8_t* own = along.Along(y);
+            std::copy(own, own + width, row);
+            for (std::uint8_t k = 1; k < cap; ++k) {
+                const std::uint8_t* above = y >= k ? along.Along(y - k) : nullptr;
+                const std::uint8_t* below = y + k < area.height ? along.Along(y + k) : nullptr;
+                if (above && below)
+                    for (std::uint32_t x = 0; x < width; ++x)
+                        row[x] = std::min(row[x], std::max(k, std::min(above[x], below[x])));
+                else if (above || below) {
+                    const std::uint8_t* other = above ? above : below;
+                    for (std::uint32_t x = 0; x < width; ++x)
+                        row[x] = std::min(row[x], std::max(k, other[x]));
+                }
             }
-            row[x] = distance;
-            left = distance;
         }
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-}
-
-// The second pass, from the bottom-right, with the row below and the right neighbour.
-void PassUp(std::uint8_t cap, AlphaDistances& distances)
-{
-    const std::uint32_t width = distances.width;
-    for (std::uint32_t y = distances.height; y-- > 0;) {
-        std::uint8_t* row = distances.Row(y);
-        const std::uint8_t* below = y + 1 < distances.height ? distances.Row(y + 1) : nullptr;
-        std::uint8_t right = cap;
-        for (std::uint32_t x = width; x-- > 0;) {
-            std::uint8_t distance = std::min(row[x], Farther(right, cap));
-            if (below)
-                distance = std::min(distance, Farther(LeastAround(below, x, width), cap));
-            row[x] = distance;
-            right = distance;
-        }
-    }
+    return true;
 }
 
 }  // namespace
@@ -73,12 +93,18 @@ bool MeasureAlphaDistances(const PixelRows& image, const ImageRect& area, std::u
     cap = std::min(cap, kLargestCap);
     distances.width = area.width;
     distances.height = area.height;
-    distances.bytes.reset(new (std::nothrow) std::uint8_t[area.PixelCount()]);
-    if (!distances.bytes) {
+    try {
+        distances.bytes.resize(area.PixelCount());
+    } catch (const std::bad_alloc&) {
         distances = AlphaDistances{};
         return false;
     }
-    PassDown(image, area, cap, distances);
-    PassUp(cap, distances);
+    // Each band reads the image and writes only its own rows.
+    if (!ForEachRowBand(area.height, [&](std::uint32_t top, std::uint32_t bottom) {
+            return MeasureBand(image, area, cap, distances, top, bottom);
+        })) {
+        distances = AlphaDistances{};
+        return false;
+    }
     return true;
 }

@@ -4,12 +4,14 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #include <new>
 
 #include "edge_unmix.h"
 #include "pixel_result.h"
 #include "key_fade.h"
 #include "key_mask.h"
+#include "row_bands.h"
 
 namespace {
 
@@ -59,12 +61,15 @@ void MarkNearKey(KeyWork& work)
 {
     const std::uint8_t flags = work.options.connected ? kNearKey : static_cast<std::uint8_t>(kNearKey | kBackground);
     const NearLevels near(work.key, work.Tolerance(), flags);
-    for (std::uint32_t y = 0; y < work.area.height; ++y) {
-        const ArgbValue* pixels = work.ImageRow(y);
-        std::uint8_t* row = work.mask.Row(y);
-        for (std::uint32_t x = 0; x < work.area.width; ++x)
-            row[x] = near.Of(pixels[x]);
-    }
+    ForEachRowBand(work.area.height, [&work, &near](std::uint32_t top, std::uint32_t bottom) {
+        for (std::uint32_t y = top; y < bottom; ++y) {
+            const ArgbValue* pixels = work.ImageRow(y);
+            std::uint8_t* row = work.mask.Row(y);
+            for (std::uint32_t x = 0; x < work.area.width; ++x)
+                row[x] = near.Of(pixels[x]);
+        }
+        return true;
+    });
 }
 
 // Adds to the background the region of pixels near the key that holds start (in the image),
@@ -109,23 +114,27 @@ ImageRect MayChange(const KeyWork& work)
 {
     const KeyMask& mask = work.mask;
     const std::uint8_t band = EdgeBand(work);
-    std::uint32_t left = mask.width, top = mask.height, right = 0, bottom = 0;
-    for (std::uint32_t y = 0; y < mask.height; ++y) {
-        const std::uint8_t* row = mask.Row(y);
-        std::uint32_t first = 0;
-        while (first < mask.width && !MayChange(row[first], band))
-            ++first;
-        if (first == mask.width)
-            continue;
-        std::uint32_t last = mask.width;
-        while (!MayChange(row[last - 1], band))
-            --last;
-        left = std::min(left, first);
-        right = std::max(right, last);
-        top = std::min(top, y);
-        bottom = y + 1;
-    }
-    return FromEdges(left, top, right, bottom);
+    ChangedBounds all;
+    std::mutex merging;
+    ForEachRowBand(mask.height, [&](std::uint32_t top, std::uint32_t bottom) {
+        ChangedBounds bounds;
+        for (std::uint32_t y = top; y < bottom; ++y) {
+            const std::uint8_t* row = mask.Row(y);
+            std::uint32_t first = 0;
+            while (first < mask.width && !MayChange(row[first], band))
+                ++first;
+            if (first == mask.width)
+                continue;
+            std::uint32_t last = mask.width - 1;
+            while (!MayChange(row[last], band))
+                --last;
+            bounds.Add(first, last, y);
+        }
+        const std::lock_guard<std::mutex> lock(merging);
+        all.Merge(bounds);
+        return true;
+    });
+    return all.Rect();
 }
 
 // Finds the subject's colour that best explains an edge pixel as a mix with the key: of the
@@ -216,10 +225,10 @@ ArgbValue NewPixel(const KeyWork& work, std::uint32_t x, std::uint32_t y)
     return EdgePixel(work, x, y, pixel, false);
 }
 
-// Marks kRim on the background pixels next to the rest.
-void MarkRim(KeyMask& mask)
+// Marks kRim on the background pixels next to the rows [top, bottom) of the rest.
+void MarkRimOf(KeyMask& mask, std::uint32_t firstRow, std::uint32_t endRow)
 {
-    for (std::uint32_t y = 0; y < mask.height; ++y) {
+    for (std::uint32_t y = firstRow; y < endRow; ++y) {
         std::uint8_t* row = mask.Row(y);
         for (std::uint32_t x = 0; x < mask.width; ++x) {
             if (KeyMask::Distance(row[x]) != 1)
@@ -237,19 +246,28 @@ void MarkRim(KeyMask& mask)
     }
 }
 
-// Appends the new pixels of rect (in the area) to out, row by row; returns the bounds, in
-// rect's own pixels, of those that differ from the image's.
-ImageRect AppendNewPixels(const KeyWork& work, const ImageRect& rect, std::vector<ArgbValue>& out)
+// Marks kRim on the background pixels next to the rest.
+void MarkRim(KeyMask& mask)
 {
-    ChangedBounds bounds;
+    // A band marks the rows one beyond its own.
+    ForEachRowBandApart(mask.height, 1, [&mask](std::uint32_t top, std::uint32_t bottom) {
+        MarkRimOf(mask, top, bottom);
+        return true;
+    });
+}
+
+// Writes the new pixels of rect's rows [top, bottom) (rect in the area) to out, row by row, and
+// adds to bounds, in rect's own pixels, those that differ from the image's.
+void NewRows(const KeyWork& work, const ImageRect& rect, std::uint32_t top, std::uint32_t bottom, ArgbValue* out,
+             ChangedBounds& bounds)
+{
     const std::uint8_t band = EdgeBand(work);
-    for (std::uint32_t y = 0; y < rect.height; ++y) {
+    for (std::uint32_t y = top; y < bottom; ++y) {
         const std::uint8_t* row = work.mask.Row(rect.y + y) + rect.x;
         const ArgbValue* pixels = work.ImageRow(rect.y + y) + rect.x;
         // The row is copied as it is, then the pixels that change are changed in place.
-        const std::size_t start = out.size();
-        out.insert(out.end(), pixels, pixels + rect.width);
-        ArgbValue* written = out.data() + start;
+        ArgbValue* written = out + std::size_t{y - top} * rect.width;
+        std::copy(pixels, pixels + rect.width, written);
         std::uint32_t first = rect.width, last = 0;
         for (std::uint32_t x = 0; x < rect.width; ++x) {
             // Most pixels are the background or far from it: those need no look around.
@@ -268,15 +286,14 @@ ImageRect AppendNewPixels(const KeyWork& work, const ImageRect& rect, std::vecto
         if (first < rect.width)
             bounds.Add(first, last, y);
     }
-    return bounds.Rect();
 }
 
 // Makes the result from the finished mask; false when there is no memory for it.
 bool MakeResult(const KeyWork& work, ColourKeyResult& result)
 {
-    return MakeChangedResult(work.area, MayChange(work), [&work](const ImageRect& rect, std::vector<ArgbValue>& out) {
-        return AppendNewPixels(work, rect, out);
-    }, result);
+    const auto newRows = [&work](const ImageRect& rect, std::uint32_t top, std::uint32_t bottom, ArgbValue* out,
+                                 ChangedBounds& bounds) { NewRows(work, rect, top, bottom, out, bounds); };
+    return MakeChangedResult(work.area, MayChange(work), newRows, result);
 }
 
 // Finds the background, the edges and the fades in the mask; false when out of memory.
@@ -311,11 +328,17 @@ bool MakeColourTransparent(const PixelRows& image, ImageSize size, const ColourK
         return true;
     work.mask.width = work.area.width;
     work.mask.height = work.area.height;
-    work.mask.bytes.reset(new (std::nothrow) std::uint8_t[work.area.PixelCount()]);
-    if (!work.mask.bytes)
+    work.mask.bytes.swap(result.scratch);
+    try {
+        work.mask.bytes.resize(work.area.PixelCount());
+    } catch (const std::bad_alloc&) {
+        result = ColourKeyResult{};
         return false;
-    if (MarkMask(work) && MakeResult(work, result))
+    }
+    if (MarkMask(work) && MakeResult(work, result)) {
+        result.scratch.swap(work.mask.bytes);
         return true;
+    }
     result = ColourKeyResult{};
     return false;
 }

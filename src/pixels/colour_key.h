@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "pixel_rows.h"
+#include "pixel_vector.h"
 
 // The tolerance for a clean picture, and the most a picture's noise starts it at.
 constexpr std::uint32_t kDefaultTolerance = 8;
@@ -34,7 +35,10 @@ struct ColourKeyOptions {
 // that changes. Pixels inside it that do not change are copied as they were.
 struct ColourKeyResult {
     ImageRect changed;               // empty (0 × 0) when nothing changes
-    std::vector<ArgbValue> pixels;   // changed.PixelCount() values, row by row
+    PixelVector pixels;              // changed.PixelCount() values, row by row
+    // The work's own memory, a byte per pixel of the area: kept with the result, so that a
+    // preview asking again does not make it anew.
+    ByteVector scratch;
 };
 
 // Works out the result of making options.key transparent in image (straight ARGB rows of an
@@ -54,7 +58,7 @@ bool InClearedBackground(const ColourKeyResult& result, const PixelRows& image, 
 // The tolerance a picture needs for the background around (x, y) to be taken whole: the
 // noise of the pixels near key there (within kLargestStartingTolerance of it, away from
 // anything farther), rounded up with a margin, from kDefaultTolerance for a clean picture to
-// kLargestStartingTolerance for a noisy JPEG. Looks at most 257 × 257 pixels; kDefaultTolerance
+// kLargestStartingTolerance for a noisy JPEG. Looks at most 1025 × 1025 pixels; kDefaultTolerance
 // when (x, y) lies outside the image or there is no memory.
 std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValue key, std::uint32_t x,
                                 std::uint32_t y);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "key_mask.h"
+#include "row_bands.h"
 
 namespace {
 
@@ -212,26 +213,14 @@ std::array<std::uint8_t, 256> LowestBits(std::uint8_t cap)
     return lowest;
 }
 
-}  // namespace
-
-bool FillFrom(KeyMask& mask, std::uint32_t x, std::uint32_t y, std::uint8_t candidate, std::uint8_t filled)
-{
-    SpanFill fill(mask, candidate, filled, false);
-    if (!fill.Reserve())
-        return false;
-    fill.Seed(x, y);
-    while (fill.SweepPending()) {
-    }
-    return true;
-}
-
-bool MeasureDistances(KeyMask& mask, std::uint8_t cap)
+// Writes the distances of rows [top, bottom); false when there is no memory for its rows.
+bool MeasureBand(KeyMask& mask, std::uint8_t cap, std::uint32_t top, std::uint32_t bottom) noexcept
 {
     try {
         ReachRows along(mask, cap);
         const std::array<std::uint8_t, 256> lowest = LowestBits(cap);
         std::vector<std::uint64_t> reach(along.Words());
-        for (std::uint32_t y = 0; y < mask.height; ++y) {
+        for (std::uint32_t y = top; y < bottom; ++y) {
             const std::uint64_t* own = along.Along(y);
             std::copy(own, own + reach.size(), reach.data());
             for (std::uint8_t step = 1; step < cap; ++step) {
@@ -249,4 +238,25 @@ bool MeasureDistances(KeyMask& mask, std::uint8_t cap)
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool FillFrom(KeyMask& mask, std::uint32_t x, std::uint32_t y, std::uint8_t candidate, std::uint8_t filled)
+{
+    SpanFill fill(mask, candidate, filled, false);
+    if (!fill.Reserve())
+        return false;
+    fill.Seed(x, y);
+    while (fill.SweepPending()) {
+    }
+    return true;
+}
+
+bool MeasureDistances(KeyMask& mask, std::uint8_t cap)
+{
+    // A band reads the rows up to cap − 1 beyond it and writes only its own.
+    return ForEachRowBandApart(mask.height, cap, [&mask, cap](std::uint32_t top, std::uint32_t bottom) {
+        return MeasureBand(mask, cap, top, bottom);
+    });
 }

@@ -2,9 +2,10 @@
 // The colour work's one byte per pixel of the area: flags in the low five bits, and in the
 // high three the distance (8-neighbour) to the background, capped. Pure C++.
 #include <cstdint>
-#include <memory>
+#include <vector>
 
 #include "pixel_rows.h"
+#include "pixel_vector.h"
 
 constexpr std::uint8_t kNearKey = 0x01;     // within the tolerance of the key
 constexpr std::uint8_t kBackground = 0x02;  // made transparent
@@ -18,10 +19,10 @@ constexpr std::uint8_t kFarthestDistance = 7;  // the cap of the stored distance
 struct KeyMask {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    std::unique_ptr<std::uint8_t[]> bytes;  // not cleared: every byte is written first
+    ByteVector bytes;  // width × height; every byte is written before it is read
 
-    std::uint8_t* Row(std::uint32_t y) noexcept { return bytes.get() + std::size_t{y} * width; }
-    const std::uint8_t* Row(std::uint32_t y) const noexcept { return bytes.get() + std::size_t{y} * width; }
+    std::uint8_t* Row(std::uint32_t y) noexcept { return bytes.data() + std::size_t{y} * width; }
+    const std::uint8_t* Row(std::uint32_t y) const noexcept { return bytes.data() + std::size_t{y} * width; }
     static std::uint8_t Distance(std::uint8_t value) noexcept { return value >> kDistanceShift; }
 };
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "colour_key.h"
+#include "key_mask.h"
 
 namespace {
 
@@ -12,7 +13,6 @@ constexpr std::uint32_t kNoiseReach = 512;     // the noise is measured this far
 constexpr std::uint32_t kAwayFromSubject = 3;  // pixels this near a pixel far from the key may be its edge
 constexpr double kQuietShare = 0.9999;         // the share of the background the tolerance takes in
 constexpr double kNoiseMargin = 3.0;          // the tolerance over the noise measured
-constexpr std::uint8_t kSeen = 2;               // in the mask of the subject: a pixel the fill has reached
 
 // How far pixel (i, j) of rect strays from the mean of its 4-neighbours in rect, the largest
 // over red, green and blue: a JPEG's noise is rough, a glow or a fade is smooth.
@@ -57,31 +57,40 @@ ImageRect AroundStart(ImageSize size, std::uint32_t x, std::uint32_t y)
 // farther from key than the largest starting tolerance: the subject and its edge.
 void MarkSubject(const PixelRows& image, const ImageRect& rect, ArgbValue key, std::vector<std::uint8_t>& near)
 {
-    std::vector<std::uint8_t> far(rect.PixelCount());
-    for (std::uint32_t y = 0; y < rect.height; ++y) {
-        const ArgbValue* pixels = image.Row(rect.y + y) + rect.x;
-        for (std::uint32_t x = 0; x < rect.width; ++x)
-            far[std::size_t{y} * rect.width + x] = ChannelDistance(pixels[x], key) > kLargestStartingTolerance;
-    }
-    // Grown along the rows, then along the columns: a square of kAwayFromSubject each way.
-    std::vector<std::uint8_t> along(rect.PixelCount());
+    // Grown along the rows, then along the columns: a square of kAwayFromSubject each way,
+    // each pass keeping a count of the far pixels in the window as it slides.
     const int reach = static_cast<int>(kAwayFromSubject);
-    for (std::uint32_t y = 0; y < rect.height; ++y) {
-        for (std::uint32_t x = 0; x < rect.width; ++x) {
-            const std::uint32_t first = x >= kAwayFromSubject ? x - kAwayFromSubject : 0;
-            const std::uint32_t last = std::min(rect.width - 1, x + reach);
-            const std::uint8_t* row = far.data() + std::size_t{y} * rect.width;
-            along[std::size_t{y} * rect.width + x] = std::any_of(row + first, row + last + 1, [](std::uint8_t v) { return v; });
+    const int width = static_cast<int>(rect.width), height = static_cast<int>(rect.height);
+    std::vector<std::uint8_t> along(rect.PixelCount());
+    for (int y = 0; y < height; ++y) {
+        const ArgbValue* pixels = image.Row(rect.y + static_cast<std::uint32_t>(y)) + rect.x;
+        auto far = [&](int x) { return x >= 0 && x < width && ChannelDistance(pixels[x], key) > kLargestStartingTolerance; };
+        std::uint8_t* row = along.data() + std::size_t(y) * rect.width;
+        int count = 0;
+        for (int x = 0; x < reach; ++x)
+            count += far(x);
+        for (int x = 0; x < width; ++x) {
+            count += far(x + reach) - far(x - reach - 1);
+            row[x] = count > 0;
         }
     }
     near.assign(rect.PixelCount(), 0);
-    for (std::uint32_t y = 0; y < rect.height; ++y) {
-        const std::uint32_t first = y >= kAwayFromSubject ? y - kAwayFromSubject : 0;
-        const std::uint32_t last = std::min(rect.height - 1, y + reach);
-        for (std::uint32_t x = 0; x < rect.width; ++x) {
-            for (std::uint32_t j = first; j <= last && !near[std::size_t{y} * rect.width + x]; ++j)
-                near[std::size_t{y} * rect.width + x] = along[std::size_t{j} * rect.width + x];
-        }
+    std::vector<int> counts(rect.width, 0);
+    auto addRow = [&](int y, int sign) {
+        if (y < 0 || y >= height)
+            return;
+        const std::uint8_t* row = along.data() + std::size_t(y) * rect.width;
+        for (int x = 0; x < width; ++x)
+            counts[x] += sign * row[x];
+    };
+    for (int y = 0; y < reach; ++y)
+        addRow(y, 1);
+    for (int y = 0; y < height; ++y) {
+        addRow(y + reach, 1);
+        addRow(y - reach - 1, -1);
+        std::uint8_t* row = near.data() + std::size_t(y) * rect.width;
+        for (int x = 0; x < width; ++x)
+            row[x] = counts[x] > 0;
     }
 }
 
@@ -100,39 +109,35 @@ std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValu
     }
     // How many pixels of the background lie at each distance from the key: the pixels near
     // the key that the start reaches through such pixels, away from the subject.
+    KeyMask reached;
+    reached.width = rect.width;
+    reached.height = rect.height;
+    try {
+        reached.bytes.resize(rect.PixelCount());
+    } catch (const std::bad_alloc&) {
+        return kDefaultTolerance;
+    }
+    for (std::uint32_t j = 0; j < rect.height; ++j) {
+        const ArgbValue* pixels = image.Row(rect.y + j) + rect.x;
+        std::uint8_t* row = reached.Row(j);
+        for (std::uint32_t i = 0; i < rect.width; ++i)
+            row[i] = ChannelDistance(pixels[i], key) <= kLargestStartingTolerance ? kNearKey : 0;
+    }
+    if (!FillFrom(reached, x - rect.x, y - rect.y, kNearKey, kBackground))
+        return kDefaultTolerance;
     Counts offKey{}, rough{};
     std::size_t total = 0;
-    std::vector<std::size_t> stack;
-    auto visit = [&](std::uint32_t i, std::uint32_t j) {
-        const std::size_t at = std::size_t{j} * rect.width + i;
-        const std::uint32_t distance = ChannelDistance(image.Row(rect.y + j)[rect.x + i], key);
-        if (near[at] == kSeen || distance > kLargestStartingTolerance)
-            return;
-        if (!near[at]) {
-            ++offKey[distance];
+    for (std::uint32_t j = 0; j < rect.height; ++j) {
+        const ArgbValue* pixels = image.Row(rect.y + j) + rect.x;
+        const std::uint8_t* row = reached.Row(j);
+        const std::uint8_t* subject = near.data() + std::size_t{j} * rect.width;
+        for (std::uint32_t i = 0; i < rect.width; ++i) {
+            if (!(row[i] & kBackground) || subject[i])
+                continue;
+            ++offKey[ChannelDistance(pixels[i], key)];
             ++rough[std::min(Roughness(image, rect, i, j), kLargestStartingTolerance)];
             ++total;
         }
-        near[at] = kSeen;
-        stack.push_back(at);
-    };
-    try {
-        visit(x - rect.x, y - rect.y);
-        while (!stack.empty()) {
-            const std::size_t at = stack.back();
-            stack.pop_back();
-            const auto i = static_cast<std::uint32_t>(at % rect.width), j = static_cast<std::uint32_t>(at / rect.width);
-            if (i > 0)
-                visit(i - 1, j);
-            if (i + 1 < rect.width)
-                visit(i + 1, j);
-            if (j > 0)
-                visit(i, j - 1);
-            if (j + 1 < rect.height)
-                visit(i, j + 1);
-        }
-    } catch (const std::bad_alloc&) {
-        return kDefaultTolerance;
     }
     // Noise is both off the key and rough: a glow near the key is smooth, and a faint thin
     // stroke is rough but rarely counted far from the key.

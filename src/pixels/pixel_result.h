@@ -3,11 +3,14 @@
 // rectangle that holds every pixel that changes. Pure C++.
 #include <algorithm>
 #include <cstdint>
+#include <mutex>
 #include <new>
 #include <vector>
 
 #include "colour_key.h"
 #include "pixel_rows.h"
+#include "pixel_vector.h"
+#include "row_bands.h"
 
 // The bounds of the pixels that change, given row by row.
 struct ChangedBounds {
@@ -21,13 +24,21 @@ struct ChangedBounds {
         top = std::min(top, y);
         bottom = y + 1;
     }
+    // The bounds of another band of rows too.
+    void Merge(const ChangedBounds& other)
+    {
+        left = std::min(left, other.left);
+        right = std::max(right, other.right);
+        top = std::min(top, other.top);
+        bottom = std::max(bottom, other.bottom);
+    }
     ImageRect Rect() const { return FromEdges(left, top, right, bottom); }
 };
 
 // Moves the pixels of inner (in the rectangle of width pixels per row that pixels hold) to
 // the front of pixels, row by row, and drops the rest. Every row moves towards the front, so
 // no row overwrites one still to be moved.
-inline void KeepOnly(std::vector<ArgbValue>& pixels, std::uint32_t width, const ImageRect& inner)
+inline void KeepOnly(PixelVector& pixels, std::uint32_t width, const ImageRect& inner)
 {
     if (inner.width != width || inner.y != 0)
         for (std::uint32_t y = 0; y < inner.height; ++y) {
@@ -37,20 +48,31 @@ inline void KeepOnly(std::vector<ArgbValue>& pixels, std::uint32_t width, const 
     pixels.resize(inner.PixelCount());
 }
 
-// Makes result from the pixels of rect (in area) that may change: append(rect, pixels) adds
-// their new values to pixels row by row and returns the bounds, in rect's own pixels, of
-// those that differ from the image's. result's memory is reused; false when there is none.
-template <typename Append>
-bool MakeChangedResult(const ImageRect& area, const ImageRect& rect, Append append, ColourKeyResult& result)
+// Makes result from the pixels of rect (in area) that may change: newRows(rect, top, bottom,
+// out, bounds) writes the new values of rect's rows [top, bottom) to out (rect.width to a row,
+// from row top on) and adds to bounds, in rect's own pixels, those that differ from the
+// image's. Bands of rows are made at once, on the machine's processors, so newRows may only
+// read what the bands share. result's memory is reused; false when there is none.
+template <typename NewRows>
+bool MakeChangedResult(const ImageRect& area, const ImageRect& rect, NewRows newRows, ColourKeyResult& result)
 {
     if (rect.PixelCount() == 0)
         return true;
     try {
-        result.pixels.reserve(rect.PixelCount());
+        result.pixels.resize(rect.PixelCount());
     } catch (const std::bad_alloc&) {
         return false;
     }
-    const ImageRect inner = append(rect, result.pixels);
+    ChangedBounds all;
+    std::mutex merging;
+    ForEachRowBand(rect.height, [&](std::uint32_t top, std::uint32_t bottom) {
+        ChangedBounds bounds;
+        newRows(rect, top, bottom, result.pixels.data() + std::size_t{top} * rect.width, bounds);
+        const std::lock_guard<std::mutex> lock(merging);
+        all.Merge(bounds);
+        return true;
+    });
+    const ImageRect inner = all.Rect();
     KeepOnly(result.pixels, rect.width, inner);
     if (inner.PixelCount() > 0)
         result.changed = ImageRect{area.x + rect.x + inner.x, area.y + rect.y + inner.y, inner.width, inner.height};

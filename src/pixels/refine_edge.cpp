@@ -98,18 +98,17 @@ ImageRect MayChange(const RefineWork& work)
     return left < right ? ImageRect{left, top, right - left, bottom - top} : ImageRect{};
 }
 
-// Appends the new pixels of rect (in the area) to out, row by row; returns the bounds, in
-// rect's own pixels, of those that differ from the image's.
-ImageRect AppendNewPixels(const RefineWork& work, const ImageRect& rect, std::vector<ArgbValue>& out)
+// Writes the new pixels of rect's rows [top, bottom) (rect in the area) to out, row by row, and
+// adds to bounds, in rect's own pixels, those that differ from the image's.
+void NewRows(const RefineWork& work, const ImageRect& rect, std::uint32_t top, std::uint32_t bottom, ArgbValue* out,
+             ChangedBounds& bounds)
 {
-    ChangedBounds bounds;
-    for (std::uint32_t y = 0; y < rect.height; ++y) {
+    for (std::uint32_t y = top; y < bottom; ++y) {
         const std::uint8_t* row = work.distances.Row(rect.y + y) + rect.x;
         const ArgbValue* pixels = work.ImageRow(rect.y + y) + rect.x;
         // The row is copied as it is, then the pixels that change are changed in place.
-        const std::size_t start = out.size();
-        out.insert(out.end(), pixels, pixels + rect.width);
-        ArgbValue* written = out.data() + start;
+        ArgbValue* written = out + std::size_t{y - top} * rect.width;
+        std::copy(pixels, pixels + rect.width, written);
         std::uint32_t first = rect.width, last = 0;
         for (std::uint32_t x = 0; x < rect.width; ++x) {
             if (!work.MayChange(row[x]))
@@ -123,15 +122,14 @@ ImageRect AppendNewPixels(const RefineWork& work, const ImageRect& rect, std::ve
         if (first < rect.width)
             bounds.Add(first, last, y);
     }
-    return bounds.Rect();
 }
 
 // Makes the result from the measured distances; false when there is no memory for it.
 bool MakeResult(const RefineWork& work, ColourKeyResult& result)
 {
-    return MakeChangedResult(work.area, MayChange(work), [&work](const ImageRect& rect, std::vector<ArgbValue>& out) {
-        return AppendNewPixels(work, rect, out);
-    }, result);
+    const auto newRows = [&work](const ImageRect& rect, std::uint32_t top, std::uint32_t bottom, ArgbValue* out,
+                                 ChangedBounds& bounds) { NewRows(work, rect, top, bottom, out, bounds); };
+    return MakeChangedResult(work.area, MayChange(work), newRows, result);
 }
 
 }  // namespace
@@ -151,10 +149,13 @@ bool RefineEdge(const PixelRows& image, ImageSize size, const RefineEdgeOptions&
                     AlphaDistances{}};
     if (work.area.PixelCount() == 0)
         return true;
+    work.distances.bytes.swap(result.scratch);
     // Distances past the reach all count alike.
     if (MeasureAlphaDistances(image, work.area, static_cast<std::uint8_t>(work.reach + 1), work.distances) &&
-        MakeResult(work, result))
+        MakeResult(work, result)) {
+        result.scratch.swap(work.distances.bytes);
         return true;
+    }
     result = ColourKeyResult{};
     return false;
 }

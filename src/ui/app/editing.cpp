@@ -35,7 +35,7 @@ void ApplyAlphaWithUndo(std::uint32_t alpha)
     AnnounceImageChange({ImageChangeKind::kPixels, area});
 }
 
-void ApplyPixelsWithUndo(const ImageRect& area, std::vector<ArgbValue>& pixels)
+void ApplyPixelsWithUndo(const ImageRect& area, PixelVector& pixels)
 {
     ImageHandle* image = g_document.Image();
     if (!image || area.PixelCount() == 0)

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "pixel_rows.h"
+#include "pixel_vector.h"
 
 // The edits of the opened image, with undo and redo. Each shows the wait cursor while it
 // works and then has the main window repainted.
@@ -13,7 +14,7 @@ void ApplyAlphaWithUndo(std::uint32_t alpha);
 // Makes pixels (row by row, area.PixelCount() of them) the image's pixels of area, as one
 // step of the history, which takes their memory: pixels is left empty. Nothing for an empty
 // area.
-void ApplyPixelsWithUndo(const ImageRect& area, std::vector<ArgbValue>& pixels);
+void ApplyPixelsWithUndo(const ImageRect& area, PixelVector& pixels);
 
 // Undoes the last edit not undone, or redoes the last one undone; nothing when there is
 // none.
