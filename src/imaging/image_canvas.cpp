@@ -8,6 +8,7 @@
 #include "area_average.h"
 #include "gdiplus_api.h"
 #include "locked_pixels.h"
+#include "pixel_vector.h"
 #include "view_pixels.h"
 
 using namespace Gdiplus::DllExports;
@@ -106,19 +107,37 @@ private:
 // Pixels of a visible part of the view, made for one draw; empty when there is no memory.
 class PartBuffer {
 public:
-    PartBuffer(std::uint32_t width, std::uint32_t height) noexcept
-        : pixels_(new (std::nothrow) ArgbValue[std::size_t{width} * height]), width_(width)
+    PartBuffer(std::uint32_t width, std::uint32_t height) noexcept : width_(width)
     {
+        pixels_.swap(Kept());
+        try {
+            pixels_.resize(std::size_t{width} * height);
+        } catch (const std::bad_alloc&) {
+            PixelVector().swap(pixels_);
+        }
     }
-    bool IsEmpty() const noexcept { return !pixels_; }
-    const ArgbValue* Pixels() const noexcept { return pixels_.get(); }
+    ~PartBuffer() { pixels_.swap(Kept()); }
+    PartBuffer(const PartBuffer&) = delete;
+    PartBuffer& operator=(const PartBuffer&) = delete;
+
+    bool IsEmpty() const noexcept { return pixels_.empty(); }
+    const ArgbValue* Pixels() const noexcept { return pixels_.data(); }
     PixelRows Rows() const noexcept
     {
-        return {pixels_.get(), static_cast<std::ptrdiff_t>(std::size_t{width_} * sizeof(ArgbValue))};
+        return {const_cast<ArgbValue*>(pixels_.data()), static_cast<std::ptrdiff_t>(std::size_t{width_} * sizeof(ArgbValue))};
     }
 
 private:
-    std::unique_ptr<ArgbValue[]> pixels_;
+    // The memory of the last paint, lent to the next: a screenful allocated anew for each
+    // paint costs more in fresh pages than the composing itself. A buffer made while another
+    // holds it simply allocates its own.
+    static PixelVector& Kept() noexcept
+    {
+        static PixelVector kept;
+        return kept;
+    }
+
+    PixelVector pixels_;
     std::uint32_t width_;
 };
 
