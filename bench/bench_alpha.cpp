@@ -6,7 +6,8 @@
 // without the checkerboard, with the reduced copy that zoom keeps. Prints the median of several
 // runs of each, one line each, and the memory the undo history and the reduced copies take.
 // Making a colour transparent is timed in the main window too: from the menu item to the
-// preview shown, a tolerance change to the preview shown, OK to the result applied and shown,
+// preview shown, a tolerance change and a Shift+click that adds a part to the preview shown,
+// OK to the result applied and shown,
 // and undoing it, with what the preview keeps. A stroke of the brush across the whole image is
 // undone through the history, and the image as opened rebuilt for the restore brush.
 // Run by hand; the paint figures need a display.
@@ -439,8 +440,9 @@ double UndoShownMilliseconds(HWND window)
         });
 }
 
-// The menu item's command on the top-left pixel of the background, to the preview shown.
-double TimeOpenedAndShown(HWND window)
+// The menu item's command on the top-left pixel of the background, to the preview shown: the
+// first time on the image (the preview's memory new), or again after a Cancel.
+double TimeOpenedAndShown(HWND window, bool firstTime)
 {
     return MedianMilliseconds(
         [&](int) {
@@ -449,6 +451,8 @@ double TimeOpenedAndShown(HWND window)
         },
         [&](int) {
             CloseOpenTool();
+            if (firstTime)
+                ForgetPreviewMemory();
             Shown(window);
             HandlePendingMessages();
         });
@@ -473,6 +477,51 @@ void PrintColourKeyOkAndUndo(HWND window)
     PrintLine("  beside it: undo of a whole-image range edit, shown", UndoShownMilliseconds(window));
 }
 
+// The colour work alone, as a preview makes it (no view): the first time, its memory new, and
+// asked again, as a change of the tolerance asks; with clean edges, then with soft fades too.
+void PrintColourWork(const ImageHandle& logo, ColourKeyOptions options)
+{
+    for (const bool soft : {false, true}) {
+        options.softShadows = soft;
+        const PreviewWork work = [&](const PixelRows& pixels, ImageSize size, ColourKeyResult& result) {
+            return MakeColourTransparent(pixels, size, options, result);
+        };
+        const char* what = soft ? "clean edges, soft fades" : "clean edges";
+        char line[96];
+        std::snprintf(line, sizeof line, "  colour work, connected, %s, the first time", what);
+        PrintLine(line, MedianMilliseconds([&](int) {
+                      ToolPreview preview;
+                      preview.Make(logo, work, ViewScale{});
+                  }));
+        ToolPreview kept;
+        kept.Make(logo, work, ViewScale{});
+        std::snprintf(line, sizeof line, "  colour work, connected, %s, asked again", what);
+        PrintLine(line, MedianMilliseconds([&](int) { kept.Make(logo, work, ViewScale{}); }));
+    }
+}
+
+// A Shift+click in the ring's hole, which adds it as another part of the background, to the
+// preview shown; before each, a plain click outside the ring starts again with one part.
+double TimeShiftClickShown(HWND window)
+{
+    const POINT hole = ImageToClient({static_cast<LONG>(kWidth / 2), static_cast<LONG>(kHeight / 2)});
+    const POINT outside = ImageToClient({static_cast<LONG>(kWidth / 2), 100});
+    const auto click = [window](POINT at, WPARAM keys) {
+        SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(at.x, at.y));
+        SendMessageA(window, WM_LBUTTONUP, keys, MAKELPARAM(at.x, at.y));
+    };
+    return MedianMilliseconds(
+        [&](int) {
+            click(hole, MK_SHIFT);
+            Shown(window);
+        },
+        [&](int) {
+            click(outside, 0);
+            Shown(window);
+            HandlePendingMessages();
+        });
+}
+
 // Making a colour transparent in the main window, on a logo of the benchmark's size.
 void PrintColourKeyFigures(HWND window)
 {
@@ -483,26 +532,24 @@ void PrintColourKeyFigures(HWND window)
     options.key = kOpaqueWhite;
     options.area = {0, 0, kWidth, kHeight};
     std::printf("making white transparent on a %u x %u logo:\n", kWidth, kHeight);
-    PrintLine("  colour work, connected, clean edges (100%, no view)", MedianMilliseconds([&](int) {
-                  ToolPreview preview;
-                  preview.Make(*logo, [&](const PixelRows& pixels, ImageSize size, ColourKeyResult& result) {
-                      return MakeColourTransparent(pixels, size, options, result);
-                  }, ViewScale{});
-              }));
+    PrintColourWork(*logo, options);
     ZoomToActualSize(window);
     HandlePendingMessages();
-    PrintLine("  menu item to preview shown at 100%", TimeOpenedAndShown(window));
+    PrintLine("  menu item to preview shown at 100%, the first time", TimeOpenedAndShown(window, true));
+    PrintLine("  menu item to preview shown at 100%, again", TimeOpenedAndShown(window, false));
     ZoomToFit(window);
     HandlePendingMessages();
     char what[96];
-    std::snprintf(what, sizeof what, "  menu item to preview shown at fit (%u/%u)", ViewZoom().numerator,
-                  ViewZoom().denominator);
-    PrintLine(what, TimeOpenedAndShown(window));
+    std::snprintf(what, sizeof what, "  menu item to preview shown at fit (%u/%u), the first time",
+                  ViewZoom().numerator, ViewZoom().denominator);
+    PrintLine(what, TimeOpenedAndShown(window, true));
+    PrintLine("  menu item to preview shown at fit, again", TimeOpenedAndShown(window, false));
     PrintLine("  tolerance change at fit, to preview shown", MedianMilliseconds([&](int run) {
                   SetDlgItemInt(g_ui.colourKey.dialog, IDC_TOLERANCE, 9 + static_cast<UINT>(run), FALSE);
                   DispatchQueued();
                   Shown(window);
               }));
+    PrintLine("  Shift+click adding a part at fit, to preview shown", TimeShiftClickShown(window));
     ToolPreview& preview = g_ui.view.preview;
     PrintLine("    of which the preview's reduced view", MedianMilliseconds([&](int) {
                   preview.BuildReduced(*logo, ViewZoom());
@@ -569,18 +616,22 @@ void PrintToolFigures(HWND window)
             ZoomToActualSize(window);
         HandlePendingMessages();
         char what[96];
-        std::snprintf(what, sizeof what, "  edge cleaning: menu item to preview shown at %u/%u", ViewZoom().numerator,
-                      ViewZoom().denominator);
-        PrintLine(what, MedianMilliseconds(
-                            [&](int) {
-                                OpenRefineEdgeDialog(window);
-                                Shown(window);
-                            },
-                            [&](int) {
-                                CloseOpenTool();
-                                Shown(window);
-                                HandlePendingMessages();
-                            }));
+        for (const bool firstTime : {true, false}) {
+            std::snprintf(what, sizeof what, "  edge cleaning: menu item to preview shown at %u/%u, %s",
+                          ViewZoom().numerator, ViewZoom().denominator, firstTime ? "the first time" : "again");
+            PrintLine(what, MedianMilliseconds(
+                                [&](int) {
+                                    OpenRefineEdgeDialog(window);
+                                    Shown(window);
+                                },
+                                [&](int) {
+                                    CloseOpenTool();
+                                    if (firstTime)
+                                        ForgetPreviewMemory();
+                                    Shown(window);
+                                    HandlePendingMessages();
+                                }));
+        }
         CloseOpenTool();
         OpenAlphaBrushDialog(window);
         HandlePendingMessages();

@@ -114,6 +114,15 @@ void ToolPreview::Clear() noexcept
     *this = ToolPreview{};
 }
 
+void ToolPreview::End() noexcept
+{
+    result_.changed = {};
+    result_.pixels.clear();
+    reduced_.clear();
+    reducedArea_ = {};
+    reducedScale_ = {};
+}
+
 PixelRows ToolPreview::Rows() const noexcept
 {
     return {const_cast<ArgbValue*>(result_.pixels.data()), StrideOf(result_.changed.width)};
@@ -123,6 +132,7 @@ ColourKeyResult ToolPreview::TakeResult() noexcept
 {
     ColourKeyResult taken = std::move(result_);
     result_ = ColourKeyResult{};
+    result_.scratch.swap(taken.scratch);  // the work's own memory stays for the next preview
     PixelVector().swap(reduced_);
     reducedArea_ = {};
     return taken;

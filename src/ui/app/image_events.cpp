@@ -33,4 +33,6 @@ void AnnounceImageChange(const ImageChange& change)
         g_ui.picked = false;  // a pick of the last image is no pixel of this one
     FollowInView(change);
     FollowInOpenTool(change);
+    if (change.kind == ImageChangeKind::kNewImage)
+        ForgetPreviewMemory();  // once the tool has closed
 }

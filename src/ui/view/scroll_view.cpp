@@ -282,6 +282,11 @@ ColourKeyResult TakePreviewResult()
 
 void EndPreview()
 {
+    g_ui.view.preview.End();
+}
+
+void ForgetPreviewMemory()
+{
     g_ui.view.preview.Clear();
 }
 

@@ -66,8 +66,12 @@ void ShowPreview(const ImageHandle& image, const PreviewWork& work);
 // then no longer shows; empty when there is none.
 ColourKeyResult TakePreviewResult();
 
-// The view shows the image as it is again; the caller repaints.
+// The view shows the image as it is again; the caller repaints. The preview's memory is kept
+// for the next preview of the same image.
 void EndPreview();
+
+// Gives back the memory the last preview kept: for another image it would be the wrong size.
+void ForgetPreviewMemory();
 
 // Turns the checkerboard behind transparent pixels on or off, and repaints.
 void ToggleCheckerboard(HWND window);
