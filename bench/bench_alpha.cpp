@@ -440,13 +440,13 @@ double UndoShownMilliseconds(HWND window)
         });
 }
 
-// The menu item's command on the top-left pixel of the background, to the preview shown: the
-// first time on the image (the preview's memory new), or again after a Cancel.
-double TimeOpenedAndShown(HWND window, bool firstTime)
+// A tool's menu item (open), to the preview shown: the first time on the image (the preview's
+// memory new), or again after a Cancel.
+double TimeOpenedAndShown(HWND window, const std::function<void()>& open, bool firstTime)
 {
     return MedianMilliseconds(
         [&](int) {
-            OpenColourKeyDialog(window, {0, 0}, ClientCentre(window));
+            open();
             Shown(window);
         },
         [&](int) {
@@ -533,17 +533,19 @@ void PrintColourKeyFigures(HWND window)
     options.area = {0, 0, kWidth, kHeight};
     std::printf("making white transparent on a %u x %u logo:\n", kWidth, kHeight);
     PrintColourWork(*logo, options);
+    // The command on the top-left pixel of the background.
+    const auto openColourKey = [window] { OpenColourKeyDialog(window, {0, 0}, ClientCentre(window)); };
     ZoomToActualSize(window);
     HandlePendingMessages();
-    PrintLine("  menu item to preview shown at 100%, the first time", TimeOpenedAndShown(window, true));
-    PrintLine("  menu item to preview shown at 100%, again", TimeOpenedAndShown(window, false));
+    PrintLine("  menu item to preview shown at 100%, the first time", TimeOpenedAndShown(window, openColourKey, true));
+    PrintLine("  menu item to preview shown at 100%, again", TimeOpenedAndShown(window, openColourKey, false));
     ZoomToFit(window);
     HandlePendingMessages();
     char what[96];
     std::snprintf(what, sizeof what, "  menu item to preview shown at fit (%u/%u), the first time",
                   ViewZoom().numerator, ViewZoom().denominator);
-    PrintLine(what, TimeOpenedAndShown(window, true));
-    PrintLine("  menu item to preview shown at fit, again", TimeOpenedAndShown(window, false));
+    PrintLine(what, TimeOpenedAndShown(window, openColourKey, true));
+    PrintLine("  menu item to preview shown at fit, again", TimeOpenedAndShown(window, openColourKey, false));
     PrintLine("  tolerance change at fit, to preview shown", MedianMilliseconds([&](int run) {
                   SetDlgItemInt(g_ui.colourKey.dialog, IDC_TOLERANCE, 9 + static_cast<UINT>(run), FALSE);
                   DispatchQueued();
@@ -619,18 +621,7 @@ void PrintToolFigures(HWND window)
         for (const bool firstTime : {true, false}) {
             std::snprintf(what, sizeof what, "  edge cleaning: menu item to preview shown at %u/%u, %s",
                           ViewZoom().numerator, ViewZoom().denominator, firstTime ? "the first time" : "again");
-            PrintLine(what, MedianMilliseconds(
-                                [&](int) {
-                                    OpenRefineEdgeDialog(window);
-                                    Shown(window);
-                                },
-                                [&](int) {
-                                    CloseOpenTool();
-                                    if (firstTime)
-                                        ForgetPreviewMemory();
-                                    Shown(window);
-                                    HandlePendingMessages();
-                                }));
+            PrintLine(what, TimeOpenedAndShown(window, [window] { OpenRefineEdgeDialog(window); }, firstTime));
         }
         CloseOpenTool();
         OpenAlphaBrushDialog(window);
