@@ -15,7 +15,8 @@ using PreviewWork = std::function<bool(const PixelRows& image, ImageSize size, C
 // it is previewed: the result of its work (the new pixels of the changed rectangle; the image
 // itself stays untouched) and, for a view below 100%, the view pixels that cover that
 // rectangle with the new pixels in the image's place. Besides the image, it holds one copy of
-// the changed rectangle and the reduced view of it.
+// the changed rectangle, the reduced view of it and the work's own memory (a byte a pixel),
+// and keeps that memory from one preview of the image to the next.
 class ToolPreview {
 public:
     ToolPreview() = default;

@@ -225,7 +225,7 @@ ArgbValue NewPixel(const KeyWork& work, std::uint32_t x, std::uint32_t y)
     return EdgePixel(work, x, y, pixel, false);
 }
 
-// Marks kRim on the background pixels next to the rows [top, bottom) of the rest.
+// Marks kRim on the background pixels next to those of the rest in rows [firstRow, endRow).
 void MarkRimOf(KeyMask& mask, std::uint32_t firstRow, std::uint32_t endRow)
 {
     for (std::uint32_t y = firstRow; y < endRow; ++y) {
