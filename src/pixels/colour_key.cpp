@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -18,7 +19,13 @@ constexpr std::uint8_t kEdgeBand = 2;       // pixels this near the background a
 constexpr int kReferenceReach = 3;          // how far an edge pixel looks for the subject's colour
 constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a picture without noise
 
-constexpr std::uint32_t kRingingReach = 2;  // a JPEG's ringing strays this many tolerances from the key
+// In a noisy picture: colours scoring this share of the best are the subject's as a reference;
+// an edge pixel whose alpha is within this many tolerances (over the reference's reach) of 1
+// is the subject, and one within this many of 0 the background.
+constexpr double kPlateauShare = 0.8;
+constexpr double kOpaqueNoise = 0.5;
+constexpr double kClearNoise = 1.0;
+constexpr int kColourShifts[3] = {16, 8, 0};
 constexpr std::uint8_t kRim = kPending;  // after the fills: background next to the subject
 constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 
@@ -128,34 +135,45 @@ ImageRect MayChange(const KeyWork& work)
     return FromEdges(left, top, right, bottom);
 }
 
+// The pixels, in the area, around an edge pixel where it looks for the subject's colour.
+struct Window {
+    std::uint32_t left, top, right, bottom;  // half-open
+
+    Window(const KeyMask& mask, std::uint32_t x, std::uint32_t y)
+        : left(x >= kReferenceReach ? x - kReferenceReach : 0),
+          top(y >= kReferenceReach ? y - kReferenceReach : 0),
+          right(std::min(mask.width, x + kReferenceReach + 1)),
+          bottom(std::min(mask.height, y + kReferenceReach + 1))
+    {
+    }
+};
+
+// True when the pixel of this mask value may be the subject's colour for an edge pixel near it.
+bool MayBeSubject(std::uint8_t value) { return !(value & (kBackground | kNearKey | kFade)); }
+
 // Finds the subject's colour that best explains an edge pixel as a mix with the key: of the
 // pixels near it that are neither background, key nor fade, the one whose colour lies
 // farthest from the key along the line from the key through the pixel, and nearest to that
-// line. False when there is none.
-bool FindReference(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, ArgbValue& reference)
+// line; its score goes to best. False when there is none.
+bool FindReference(const KeyWork& work, const Window& window, const ReferenceScore& scoring, ArgbValue& reference,
+                   double& best)
 {
-    const KeyMask& mask = work.mask;
-    const std::uint32_t top = y >= kReferenceReach ? y - kReferenceReach : 0;
-    const std::uint32_t bottom = std::min(mask.height, y + kReferenceReach + 1);
-    const std::uint32_t left = x >= kReferenceReach ? x - kReferenceReach : 0;
-    const std::uint32_t right = std::min(mask.width, x + kReferenceReach + 1);
-    double bestScore = 0.0;
+    best = 0.0;
     bool found = false;
-    const ReferenceScore scoring(pixel, work.key);
     // A subject is mostly flat: a colour just scored needs no score again.
     bool scored = false;
     ArgbValue seen = 0;
-    for (std::uint32_t j = top; j < bottom; ++j) {
-        const std::uint8_t* row = mask.Row(j);
+    for (std::uint32_t j = window.top; j < window.bottom; ++j) {
+        const std::uint8_t* row = work.mask.Row(j);
         const ArgbValue* pixels = work.ImageRow(j);
-        for (std::uint32_t i = left; i < right; ++i) {
-            if ((row[i] & (kBackground | kNearKey | kFade)) || (scored && pixels[i] == seen))
+        for (std::uint32_t i = window.left; i < window.right; ++i) {
+            if (!MayBeSubject(row[i]) || (scored && pixels[i] == seen))
                 continue;
             scored = true;
             seen = pixels[i];
             const double score = scoring.Of(pixels[i]);
-            if (score > bestScore) {
-                bestScore = score;
+            if (score > best) {
+                best = score;
                 reference = pixels[i];
                 found = true;
             }
@@ -164,30 +182,67 @@ bool FindReference(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbVa
     return found;
 }
 
+// In a noisy picture the best-scored colour is the subject's plus the noise that took it
+// farthest: the mean of the colours that score near the best is the subject's.
+ArgbValue PlateauReference(const KeyWork& work, const Window& window, const ReferenceScore& scoring, double best)
+{
+    const double floor = kPlateauShare * best;
+    double sums[3] = {0.0, 0.0, 0.0};
+    int count = 0;
+    for (std::uint32_t j = window.top; j < window.bottom; ++j) {
+        const std::uint8_t* row = work.mask.Row(j);
+        const ArgbValue* pixels = work.ImageRow(j);
+        for (std::uint32_t i = window.left; i < window.right; ++i) {
+            if (!MayBeSubject(row[i]) || scoring.Of(pixels[i]) < floor)
+                continue;
+            for (int c = 0; c < 3; ++c)
+                sums[c] += ChannelOf(pixels[i], kColourShifts[c]);
+            ++count;
+        }
+    }
+    ArgbValue mean = kOpaqueBlack;
+    for (int c = 0; c < 3; ++c)
+        mean |= static_cast<ArgbValue>(std::lround(sums[c] / count)) << kColourShifts[c];
+    return mean;
+}
+
+// The new value of an edge pixel of a noisy picture, with the subject's colour reference. A
+// JPEG that halves its colour bleeds it a pixel or two into the background but keeps luma
+// sharp, so the alpha is measured on luma where it can be, and the colour is the reference's.
+// Within the noise of the subject's colour the pixel is the subject, within it of the key the
+// background (which rings beyond the tolerance next to the subject).
+ArgbValue NoisyEdgePixel(const KeyWork& work, ArgbValue pixel, ArgbValue reference)
+{
+    const double tolerance = work.Tolerance();
+    double alpha = 0.0, reach = 0.0;
+    const bool byLuma = LumaAlpha(pixel, work.key, reference, alpha, reach);
+    if (!byLuma) {
+        alpha = AlphaAlong(pixel, work.key, reference);
+        reach = std::max<double>(1.0, ChannelDistance(reference, work.key));
+    }
+    if (alpha >= 1.0 - kOpaqueNoise * tolerance / reach)
+        return pixel;
+    if (alpha <= kClearNoise * tolerance / reach)
+        return pixel & kColourBits;
+    if (byLuma || OnLine(pixel, work.key, reference, alpha, tolerance))
+        return Coloured(pixel, reference, alpha);
+    return Unmixed(pixel, work.key, alpha);
+}
+
 // The new value of a pixel at the edge: with rim, one of the background next to the subject.
 // The subject's colour is taken from a reference near it; where the subject is too thin to
 // give one, the alpha is the smallest, which takes the colour as far from the key as it goes.
 ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, bool rim)
 {
+    const Window window(work.mask, x, y);
+    const ReferenceScore scoring(pixel, work.key);
     ArgbValue reference = 0;
-    if (!FindReference(work, x, y, pixel, reference))
+    double best = 0.0;
+    if (!FindReference(work, window, scoring, reference, best))
         return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
-    const double alpha = AlphaAlong(pixel, work.key, reference);
-    // In a noisy picture a pixel within the tolerance of the subject's colour is the subject,
-    // as one within it of the key is the background; and a pixel's difference from the mix is
-    // noise, the reference's colour the better guess of the subject's.
-    const std::uint32_t tolerance = work.Tolerance();
-    if (tolerance > kCleanTolerance) {
-        if (ChannelDistance(pixel, reference) <= tolerance)
-            return pixel;
-        // The background's own noise strays beyond the tolerance next to the subject, where a
-        // JPEG rings: a pixel that near the key is background.
-        if (ChannelDistance(pixel, work.key) <= kRingingReach * tolerance)
-            return pixel & kColourBits;
-        if (OnLine(pixel, work.key, reference, alpha, tolerance))
-            return Coloured(pixel, reference, alpha);
-    }
-    return Unmixed(pixel, work.key, alpha);
+    if (work.Tolerance() > kCleanTolerance)
+        return NoisyEdgePixel(work, pixel, PlateauReference(work, window, scoring, best));
+    return Unmixed(pixel, work.key, AlphaAlong(pixel, work.key, reference));
 }
 
 // The new value of a pixel of the background away from the subject: clear, but with soft
