@@ -17,6 +17,7 @@ namespace {
 constexpr std::uint32_t kLargestTolerance = 255;
 constexpr std::uint8_t kEdgeBand = 2;       // pixels this near the background are un-mixed
 constexpr int kReferenceReach = 3;          // how far an edge pixel looks for the subject's colour
+constexpr int kThinReach = 12;              // how far it looks where the subject is thinner than the band
 constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a picture without noise
 
 // In a noisy picture: colours scoring this share of the best are the subject's as a reference;
@@ -139,11 +140,11 @@ ImageRect MayChange(const KeyWork& work)
 struct Window {
     std::uint32_t left, top, right, bottom;  // half-open
 
-    Window(const KeyMask& mask, std::uint32_t x, std::uint32_t y)
-        : left(x >= kReferenceReach ? x - kReferenceReach : 0),
-          top(y >= kReferenceReach ? y - kReferenceReach : 0),
-          right(std::min(mask.width, x + kReferenceReach + 1)),
-          bottom(std::min(mask.height, y + kReferenceReach + 1))
+    Window(const KeyMask& mask, std::uint32_t x, std::uint32_t y, std::uint32_t reach)
+        : left(x >= reach ? x - reach : 0),
+          top(y >= reach ? y - reach : 0),
+          right(std::min(mask.width, x + reach + 1)),
+          bottom(std::min(mask.height, y + reach + 1))
     {
     }
 };
@@ -152,13 +153,15 @@ struct Window {
 bool MayBeSubject(std::uint8_t value) { return !(value & (kBackground | kNearKey | kFade)); }
 
 // Finds the subject's colour that best explains an edge pixel as a mix with the key: of the
-// pixels near it that are neither background, key nor fade, the one whose colour lies
+// pixels of window that are neither background, key nor fade, the one whose colour lies
 // farthest from the key along the line from the key through the pixel, and nearest to that
-// line; its score goes to best. False when there is none.
+// line; its score goes to best, and thin is set when none of them lies beyond the edge band.
+// False when there is none.
 bool FindReference(const KeyWork& work, const Window& window, const ReferenceScore& scoring, ArgbValue& reference,
-                   double& best)
+                   double& best, bool& thin)
 {
     best = 0.0;
+    thin = true;
     bool found = false;
     // A subject is mostly flat: a colour just scored needs no score again.
     bool scored = false;
@@ -167,6 +170,7 @@ bool FindReference(const KeyWork& work, const Window& window, const ReferenceSco
         const std::uint8_t* row = work.mask.Row(j);
         const ArgbValue* pixels = work.ImageRow(j);
         for (std::uint32_t i = window.left; i < window.right; ++i) {
+            thin = thin && KeyMask::Distance(row[i]) <= kEdgeBand;
             if (!MayBeSubject(row[i]) || (scored && pixels[i] == seen))
                 continue;
             scored = true;
@@ -234,11 +238,26 @@ ArgbValue NoisyEdgePixel(const KeyWork& work, ArgbValue pixel, ArgbValue referen
 // give one, the alpha is the smallest, which takes the colour as far from the key as it goes.
 ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, bool rim)
 {
-    const Window window(work.mask, x, y);
+    Window window(work.mask, x, y, kReferenceReach);
     const ReferenceScore scoring(pixel, work.key);
     ArgbValue reference = 0;
     double best = 0.0;
-    if (!FindReference(work, window, scoring, reference, best))
+    bool thin = false;
+    bool found = FindReference(work, window, scoring, reference, best, thin);
+    // A stroke thinner than the band may be nowhere near here as fully covered as it is
+    // farther along: the best of a wider window, where it is better.
+    if (thin) {
+        const Window wide(work.mask, x, y, kThinReach);
+        ArgbValue farther = 0;
+        double fartherBest = 0.0;
+        if (FindReference(work, wide, scoring, farther, fartherBest, thin) && fartherBest > best) {
+            window = wide;
+            reference = farther;
+            best = fartherBest;
+            found = true;
+        }
+    }
+    if (!found)
         return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
     if (work.Tolerance() > kCleanTolerance)
         return NoisyEdgePixel(work, pixel, PlateauReference(work, window, scoring, best));
