@@ -17,7 +17,11 @@ namespace {
 constexpr std::uint32_t kLargestTolerance = 255;
 constexpr std::uint8_t kEdgeBand = 2;       // pixels this near the background are un-mixed
 constexpr int kReferenceReach = 3;          // how far an edge pixel looks for the subject's colour
-constexpr int kThinReach = 12;              // how far it looks where the subject is thinner than the band
+// Where the subject is thinner than the band, how far an edge pixel looks for its colour, at
+// every kThinStep-th pixel of every kThinStep-th row: a stroke is better covered somewhere
+// along it, and a sparse look finds that as well as a whole one.
+constexpr int kThinReach = 16;
+constexpr int kThinStep = 2;
 constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a picture without noise
 
 // In a noisy picture: colours scoring this share of the best are the subject's as a reference;
@@ -139,12 +143,14 @@ ImageRect MayChange(const KeyWork& work)
 // The pixels, in the area, around an edge pixel where it looks for the subject's colour.
 struct Window {
     std::uint32_t left, top, right, bottom;  // half-open
+    std::uint32_t step;                      // every step-th pixel of every step-th row is looked at
 
-    Window(const KeyMask& mask, std::uint32_t x, std::uint32_t y, std::uint32_t reach)
+    Window(const KeyMask& mask, std::uint32_t x, std::uint32_t y, std::uint32_t reach, std::uint32_t every = 1)
         : left(x >= reach ? x - reach : 0),
           top(y >= reach ? y - reach : 0),
           right(std::min(mask.width, x + reach + 1)),
-          bottom(std::min(mask.height, y + reach + 1))
+          bottom(std::min(mask.height, y + reach + 1)),
+          step(every)
     {
     }
 };
@@ -166,16 +172,16 @@ bool FindReference(const KeyWork& work, const Window& window, const ReferenceSco
     // A subject is mostly flat: a colour just scored needs no score again.
     bool scored = false;
     ArgbValue seen = 0;
-    for (std::uint32_t j = window.top; j < window.bottom; ++j) {
+    for (std::uint32_t j = window.top; j < window.bottom; j += window.step) {
         const std::uint8_t* row = work.mask.Row(j);
         const ArgbValue* pixels = work.ImageRow(j);
-        for (std::uint32_t i = window.left; i < window.right; ++i) {
+        for (std::uint32_t i = window.left; i < window.right; i += window.step) {
             thin = thin && KeyMask::Distance(row[i]) <= kEdgeBand;
             if (!MayBeSubject(row[i]) || (scored && pixels[i] == seen))
                 continue;
             scored = true;
             seen = pixels[i];
-            const double score = scoring.Of(pixels[i]);
+            const double score = scoring.Above(pixels[i], best);
             if (score > best) {
                 best = score;
                 reference = pixels[i];
@@ -193,10 +199,10 @@ ArgbValue PlateauReference(const KeyWork& work, const Window& window, const Refe
     const double floor = kPlateauShare * best;
     double sums[3] = {0.0, 0.0, 0.0};
     int count = 0;
-    for (std::uint32_t j = window.top; j < window.bottom; ++j) {
+    for (std::uint32_t j = window.top; j < window.bottom; j += window.step) {
         const std::uint8_t* row = work.mask.Row(j);
         const ArgbValue* pixels = work.ImageRow(j);
-        for (std::uint32_t i = window.left; i < window.right; ++i) {
+        for (std::uint32_t i = window.left; i < window.right; i += window.step) {
             if (!MayBeSubject(row[i]) || scoring.Of(pixels[i]) < floor)
                 continue;
             for (int c = 0; c < 3; ++c)
@@ -247,7 +253,7 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
     // A stroke thinner than the band may be nowhere near here as fully covered as it is
     // farther along: the best of a wider window, where it is better.
     if (thin) {
-        const Window wide(work.mask, x, y, kThinReach);
+        const Window wide(work.mask, x, y, kThinReach, kThinStep);
         ArgbValue farther = 0;
         double fartherBest = 0.0;
         if (FindReference(work, wide, scoring, farther, fartherBest, thin) && fartherBest > best) {

@@ -59,6 +59,14 @@ double ReferenceScore::Of(ArgbValue reference) const noexcept
     return along - kLinePenalty * off;
 }
 
+double ReferenceScore::Above(ArgbValue reference, double floor) const noexcept
+{
+    const double along = (ChannelOf(reference, 16) - ChannelOf(key_, 16)) * red_ +
+                         (ChannelOf(reference, 8) - ChannelOf(key_, 8)) * green_ +
+                         (ChannelOf(reference, 0) - ChannelOf(key_, 0)) * blue_;
+    return along <= floor ? along : Of(reference);
+}
+
 double AlphaAlong(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept
 {
     double along = 0.0;

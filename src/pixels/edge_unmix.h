@@ -16,6 +16,9 @@ public:
     // The length of reference − K along P − K, less twice its distance from that line:
     // larger is better.
     double Of(ArgbValue reference) const noexcept;
+    // Of(reference) where that is above floor; elsewhere a value not above floor, found
+    // cheaply: the length along bounds the score.
+    double Above(ArgbValue reference, double floor) const noexcept;
 
 private:
     double red_, green_, blue_;  // the direction of P − K, of length 1 (0 when P is K)

@@ -12,7 +12,10 @@ namespace {
 
 constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 constexpr int kReferenceReach = 3;  // how far an edge pixel looks for the subject's colour
-constexpr int kThinReach = 12;      // how far it looks where the subject is thinner than the edge
+// Where the subject is thinner than the edge, how far an edge pixel looks for its colour, at
+// every kThinStep-th pixel of every kThinStep-th row.
+constexpr int kThinReach = 16;
+constexpr int kThinStep = 2;
 
 // What the work knows of the image, the area and the distances.
 struct RefineWork {
@@ -30,12 +33,15 @@ struct RefineWork {
 // The pixels, in the area, around an edge pixel where it looks for the subject's colour.
 struct Window {
     std::uint32_t left, top, right, bottom;  // half-open
+    std::uint32_t step;                      // every step-th pixel of every step-th row is looked at
 
-    Window(const AlphaDistances& distances, std::uint32_t x, std::uint32_t y, std::uint32_t reach)
+    Window(const AlphaDistances& distances, std::uint32_t x, std::uint32_t y, std::uint32_t reach,
+           std::uint32_t every = 1)
         : left(x >= reach ? x - reach : 0),
           top(y >= reach ? y - reach : 0),
           right(std::min(distances.width, x + reach + 1)),
-          bottom(std::min(distances.height, y + reach + 1))
+          bottom(std::min(distances.height, y + reach + 1)),
+          step(every)
     {
     }
 };
@@ -55,16 +61,16 @@ bool FindReference(const RefineWork& work, const Window& window, const Reference
     // A subject is mostly flat: a colour just scored needs no score again.
     bool scored = false;
     ArgbValue seen = 0;
-    for (std::uint32_t j = window.top; j < window.bottom; ++j) {
+    for (std::uint32_t j = window.top; j < window.bottom; j += window.step) {
         const std::uint8_t* row = distances.Row(j);
         const ArgbValue* pixels = work.ImageRow(j);
-        for (std::uint32_t i = window.left; i < window.right; ++i) {
+        for (std::uint32_t i = window.left; i < window.right; i += window.step) {
             thin = thin && row[i] <= work.reach;
             if (row[i] <= work.shrink || (scored && pixels[i] == seen))
                 continue;
             scored = true;
             seen = pixels[i];
-            const double score = scoring.Of(pixels[i]);
+            const double score = scoring.Above(pixels[i], best);
             if (score > best) {
                 best = score;
                 reference = pixels[i];
@@ -88,10 +94,10 @@ ArgbValue NewPixel(const RefineWork& work, std::uint32_t x, std::uint32_t y, Arg
     // A stroke thinner than the edge may be nowhere near here as fully covered as it is
     // farther along: the best of a wider window, where it is better.
     if (thin) {
+        const Window wide(work.distances, x, y, kThinReach, kThinStep);
         ArgbValue farther = 0;
         double fartherBest = 0.0;
-        if (FindReference(work, Window(work.distances, x, y, kThinReach), scoring, farther, fartherBest, thin) &&
-            fartherBest > best) {
+        if (FindReference(work, wide, scoring, farther, fartherBest, thin) && fartherBest > best) {
             reference = farther;
             found = true;
         }
