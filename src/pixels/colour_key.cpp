@@ -30,6 +30,7 @@ constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a
 constexpr double kPlateauShare = 0.8;
 constexpr double kOpaqueNoise = 0.5;
 constexpr double kClearNoise = 1.0;
+constexpr double kRingingReach = 2.0;  // a JPEG's ringing strays this many tolerances from the key
 constexpr int kColourShifts[3] = {16, 8, 0};
 constexpr std::uint8_t kRim = kPending;  // after the fills: background next to the subject
 constexpr ArgbValue kColourBits = 0x00FFFFFFu;
@@ -220,10 +221,15 @@ ArgbValue PlateauReference(const KeyWork& work, const Window& window, const Refe
 // JPEG that halves its colour bleeds it a pixel or two into the background but keeps luma
 // sharp, so the alpha is measured on luma where it can be, and the colour is the reference's.
 // Within the noise of the subject's colour the pixel is the subject, within it of the key the
-// background (which rings beyond the tolerance next to the subject).
+// background.
 ArgbValue NoisyEdgePixel(const KeyWork& work, ArgbValue pixel, ArgbValue reference)
 {
     const double tolerance = work.Tolerance();
+    // The background's noise strays beyond the tolerance next to the subject, where a JPEG
+    // rings and bleeds its colour: where nothing near lies farther from the key than that,
+    // there is no subject near to mix with.
+    if (ChannelDistance(reference, work.key) <= kRingingReach * tolerance)
+        return pixel & kColourBits;
     double alpha = 0.0, reach = 0.0;
     const bool byLuma = LumaAlpha(pixel, work.key, reference, alpha, reach);
     if (!byLuma) {
