@@ -12,8 +12,10 @@ namespace {
 
 constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 constexpr int kReferenceReach = 3;  // how far an edge pixel looks for the subject's colour
-// Where the subject is thinner than the edge, how far an edge pixel looks for its colour, at
-// every kThinStep-th pixel of every kThinStep-th row.
+// Where no pixel near an edge pixel lies more than kThinDepth in from the shrunk edge, the
+// subject is a thin stroke: how far the edge pixel then looks for its colour, at every
+// kThinStep-th pixel of every kThinStep-th row.
+constexpr std::uint8_t kThinDepth = 2;
 constexpr int kThinReach = 16;
 constexpr int kThinStep = 2;
 
@@ -49,8 +51,8 @@ struct Window {
 // Finds the subject's colour that best explains an edge pixel as a mix with the matte: of the
 // pixels of window that stay, the one farthest from the matte along the line from the matte
 // through the pixel, and nearest to that line; its score goes to best, and thin is set when
-// none of them lies beyond the edge. The pixel itself is one of them, so a pixel that nothing
-// near explains better stays as it is. False when none scores above 0.
+// none of them lies more than kThinDepth past the shrink. The pixel itself is one of them, so
+// a pixel that nothing near explains better stays as it is. False when none scores above 0.
 bool FindReference(const RefineWork& work, const Window& window, const ReferenceScore& scoring, ArgbValue& reference,
                    double& best, bool& thin)
 {
@@ -65,7 +67,7 @@ bool FindReference(const RefineWork& work, const Window& window, const Reference
         const std::uint8_t* row = distances.Row(j);
         const ArgbValue* pixels = work.ImageRow(j);
         for (std::uint32_t i = window.left; i < window.right; i += window.step) {
-            thin = thin && row[i] <= work.reach;
+            thin = thin && row[i] <= work.shrink + kThinDepth;
             if (row[i] <= work.shrink || (scored && pixels[i] == seen))
                 continue;
             scored = true;
@@ -91,8 +93,8 @@ ArgbValue NewPixel(const RefineWork& work, std::uint32_t x, std::uint32_t y, Arg
     double best = 0.0;
     bool thin = false;
     bool found = FindReference(work, Window(work.distances, x, y, kReferenceReach), scoring, reference, best, thin);
-    // A stroke thinner than the edge may be nowhere near here as fully covered as it is
-    // farther along: the best of a wider window, where it is better.
+    // A stroke that thin may be nowhere near here as fully covered as it is farther along:
+    // the best of a wider window, where it is better.
     if (thin) {
         const Window wide(work.distances, x, y, kThinReach, kThinStep);
         ArgbValue farther = 0;
