@@ -28,7 +28,7 @@ constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a
 // an edge pixel whose alpha is within this many tolerances (over the reference's reach) of 1
 // is the subject, and one within this many of 0 the background.
 constexpr double kPlateauShare = 0.8;
-constexpr double kOpaqueNoise = 0.5;
+constexpr double kOpaqueNoise = 0.35;
 constexpr double kClearNoise = 1.0;
 constexpr double kRingingReach = 2.0;  // a JPEG's ringing strays this many tolerances from the key
 constexpr int kColourShifts[3] = {16, 8, 0};
