@@ -193,9 +193,11 @@ bool FindReference(const KeyWork& work, const Window& window, const ReferenceSco
     return found;
 }
 
-// In a noisy picture the best-scored colour is the subject's plus the noise that took it
-// farthest: the mean of the colours that score near the best is the subject's.
-ArgbValue PlateauReference(const KeyWork& work, const Window& window, const ReferenceScore& scoring, double best)
+// In a noisy picture the best-scored colour, reference, is the subject's plus the noise that
+// took it farthest: the mean of the colours of window that score near its best is the
+// subject's.
+ArgbValue PlateauReference(const KeyWork& work, const Window& window, const ReferenceScore& scoring,
+                           ArgbValue reference, double best)
 {
     const double floor = kPlateauShare * best;
     double sums[3] = {0.0, 0.0, 0.0};
@@ -211,6 +213,8 @@ ArgbValue PlateauReference(const KeyWork& work, const Window& window, const Refe
             ++count;
         }
     }
+    if (count == 0)
+        return reference;
     ArgbValue mean = kOpaqueBlack;
     for (int c = 0; c < 3; ++c)
         mean |= static_cast<ArgbValue>(std::lround(sums[c] / count)) << kColourShifts[c];
@@ -272,7 +276,7 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
     if (!found)
         return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
     if (work.Tolerance() > kCleanTolerance)
-        return NoisyEdgePixel(work, pixel, PlateauReference(work, window, scoring, best));
+        return NoisyEdgePixel(work, pixel, PlateauReference(work, window, scoring, reference, best));
     return Unmixed(pixel, work.key, AlphaAlong(pixel, work.key, reference));
 }
 
