@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
@@ -18,9 +19,21 @@ namespace {
 constexpr std::uint32_t kLargestTolerance = 255;
 constexpr std::uint8_t kEdgeBand = 2;       // pixels this near the background are un-mixed
 constexpr int kReferenceReach = 3;          // how far an edge pixel looks for the subject's colour
+// Where the subject is thinner than the band, how far an edge pixel looks for its colour, at
+// every kThinStep-th pixel of every kThinStep-th row: a stroke is better covered somewhere
+// along it, and a sparse look finds that as well as a whole one.
+constexpr int kThinReach = 16;
+constexpr int kThinStep = 2;
 constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a picture without noise
 
-constexpr std::uint32_t kRingingReach = 2;  // a JPEG's ringing strays this many tolerances from the key
+// In a noisy picture: colours scoring this share of the best are the subject's as a reference;
+// an edge pixel whose alpha is within this many tolerances (over the reference's reach) of 1
+// is the subject, and one within this many of 0 the background.
+constexpr double kPlateauShare = 0.8;
+constexpr double kOpaqueNoise = 0.35;
+constexpr double kClearNoise = 1.0;
+constexpr double kRingingReach = 2.0;  // a JPEG's ringing strays this many tolerances from the key
+constexpr int kColourShifts[3] = {16, 8, 0};
 constexpr std::uint8_t kRim = kPending;  // after the fills: background next to the subject
 constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 
@@ -137,34 +150,50 @@ ImageRect MayChange(const KeyWork& work)
     return all.Rect();
 }
 
+// The pixels, in the area, around an edge pixel where it looks for the subject's colour.
+struct Window {
+    std::uint32_t left, top, right, bottom;  // half-open
+    std::uint32_t step;                      // every step-th pixel of every step-th row is looked at
+
+    Window(const KeyMask& mask, std::uint32_t x, std::uint32_t y, std::uint32_t reach, std::uint32_t every = 1)
+        : left(x >= reach ? x - reach : 0),
+          top(y >= reach ? y - reach : 0),
+          right(std::min(mask.width, x + reach + 1)),
+          bottom(std::min(mask.height, y + reach + 1)),
+          step(every)
+    {
+    }
+};
+
+// True when the pixel of this mask value may be the subject's colour for an edge pixel near it.
+bool MayBeSubject(std::uint8_t value) { return !(value & (kBackground | kNearKey | kFade)); }
+
 // Finds the subject's colour that best explains an edge pixel as a mix with the key: of the
-// pixels near it that are neither background, key nor fade, the one whose colour lies
+// pixels of window that are neither background, key nor fade, the one whose colour lies
 // farthest from the key along the line from the key through the pixel, and nearest to that
-// line. False when there is none.
-bool FindReference(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, ArgbValue& reference)
+// line; its score goes to best, and thin is set when none of them lies beyond the edge band.
+// False when there is none.
+bool FindReference(const KeyWork& work, const Window& window, const ReferenceScore& scoring, ArgbValue& reference,
+                   double& best, bool& thin)
 {
-    const KeyMask& mask = work.mask;
-    const std::uint32_t top = y >= kReferenceReach ? y - kReferenceReach : 0;
-    const std::uint32_t bottom = std::min(mask.height, y + kReferenceReach + 1);
-    const std::uint32_t left = x >= kReferenceReach ? x - kReferenceReach : 0;
-    const std::uint32_t right = std::min(mask.width, x + kReferenceReach + 1);
-    double bestScore = 0.0;
+    best = 0.0;
+    thin = true;
     bool found = false;
-    const ReferenceScore scoring(pixel, work.key);
     // A subject is mostly flat: a colour just scored needs no score again.
     bool scored = false;
     ArgbValue seen = 0;
-    for (std::uint32_t j = top; j < bottom; ++j) {
-        const std::uint8_t* row = mask.Row(j);
+    for (std::uint32_t j = window.top; j < window.bottom; j += window.step) {
+        const std::uint8_t* row = work.mask.Row(j);
         const ArgbValue* pixels = work.ImageRow(j);
-        for (std::uint32_t i = left; i < right; ++i) {
-            if ((row[i] & (kBackground | kNearKey | kFade)) || (scored && pixels[i] == seen))
+        for (std::uint32_t i = window.left; i < window.right; i += window.step) {
+            thin = thin && KeyMask::Distance(row[i]) <= kEdgeBand;
+            if (!MayBeSubject(row[i]) || (scored && pixels[i] == seen))
                 continue;
             scored = true;
             seen = pixels[i];
-            const double score = scoring.Of(pixels[i]);
-            if (score > bestScore) {
-                bestScore = score;
+            const double score = scoring.Above(pixels[i], best);
+            if (score > best) {
+                best = score;
                 reference = pixels[i];
                 found = true;
             }
@@ -173,30 +202,91 @@ bool FindReference(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbVa
     return found;
 }
 
+// In a noisy picture the best-scored colour, reference, is the subject's plus the noise that
+// took it farthest: the mean of the colours of window that score near its best is the
+// subject's.
+ArgbValue PlateauReference(const KeyWork& work, const Window& window, const ReferenceScore& scoring,
+                           ArgbValue reference, double best)
+{
+    const double floor = kPlateauShare * best;
+    double sums[3] = {0.0, 0.0, 0.0};
+    int count = 0;
+    for (std::uint32_t j = window.top; j < window.bottom; j += window.step) {
+        const std::uint8_t* row = work.mask.Row(j);
+        const ArgbValue* pixels = work.ImageRow(j);
+        for (std::uint32_t i = window.left; i < window.right; i += window.step) {
+            if (!MayBeSubject(row[i]) || scoring.Of(pixels[i]) < floor)
+                continue;
+            for (int c = 0; c < 3; ++c)
+                sums[c] += ChannelOf(pixels[i], kColourShifts[c]);
+            ++count;
+        }
+    }
+    if (count == 0)
+        return reference;
+    ArgbValue mean = kOpaqueBlack;
+    for (int c = 0; c < 3; ++c)
+        mean |= static_cast<ArgbValue>(std::lround(sums[c] / count)) << kColourShifts[c];
+    return mean;
+}
+
+// The new value of an edge pixel of a noisy picture, with the subject's colour reference. A
+// JPEG that halves its colour bleeds it a pixel or two into the background but keeps luma
+// sharp, so the alpha is measured on luma where it can be, and the colour is the reference's.
+// Within the noise of the subject's colour the pixel is the subject, within it of the key the
+// background.
+ArgbValue NoisyEdgePixel(const KeyWork& work, ArgbValue pixel, ArgbValue reference)
+{
+    const double tolerance = work.Tolerance();
+    // The background's noise strays beyond the tolerance next to the subject, where a JPEG
+    // rings and bleeds its colour: where nothing near lies farther from the key than that,
+    // there is no subject near to mix with.
+    if (ChannelDistance(reference, work.key) <= kRingingReach * tolerance)
+        return pixel & kColourBits;
+    double alpha = 0.0, reach = 0.0;
+    const bool byLuma = LumaAlpha(pixel, work.key, reference, alpha, reach);
+    if (!byLuma) {
+        alpha = AlphaAlong(pixel, work.key, reference);
+        reach = std::max<double>(1.0, ChannelDistance(reference, work.key));
+    }
+    if (alpha >= 1.0 - kOpaqueNoise * tolerance / reach)
+        return pixel;
+    if (alpha <= kClearNoise * tolerance / reach)
+        return pixel & kColourBits;
+    if (byLuma || OnLine(pixel, work.key, reference, alpha, tolerance))
+        return Coloured(pixel, reference, alpha);
+    return Unmixed(pixel, work.key, alpha);
+}
+
 // The new value of a pixel at the edge: with rim, one of the background next to the subject.
 // The subject's colour is taken from a reference near it; where the subject is too thin to
 // give one, the alpha is the smallest, which takes the colour as far from the key as it goes.
 ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, bool rim)
 {
+    Window window(work.mask, x, y, kReferenceReach);
+    const ReferenceScore scoring(pixel, work.key);
     ArgbValue reference = 0;
-    if (!FindReference(work, x, y, pixel, reference))
-        return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
-    const double alpha = AlphaAlong(pixel, work.key, reference);
-    // In a noisy picture a pixel within the tolerance of the subject's colour is the subject,
-    // as one within it of the key is the background; and a pixel's difference from the mix is
-    // noise, the reference's colour the better guess of the subject's.
-    const std::uint32_t tolerance = work.Tolerance();
-    if (tolerance > kCleanTolerance) {
-        if (ChannelDistance(pixel, reference) <= tolerance)
-            return pixel;
-        // The background's own noise strays beyond the tolerance next to the subject, where a
-        // JPEG rings: a pixel that near the key is background.
-        if (ChannelDistance(pixel, work.key) <= kRingingReach * tolerance)
-            return pixel & kColourBits;
-        if (OnLine(pixel, work.key, reference, alpha, tolerance))
-            return Coloured(pixel, reference, alpha);
+    double best = 0.0;
+    bool thin = false;
+    bool found = FindReference(work, window, scoring, reference, best, thin);
+    // A stroke thinner than the band may be nowhere near here as fully covered as it is
+    // farther along: the best of a wider window, where it is better.
+    if (thin) {
+        const Window wide(work.mask, x, y, kThinReach, kThinStep);
+        ArgbValue farther = 0;
+        double fartherBest = 0.0;
+        if (FindReference(work, wide, scoring, farther, fartherBest, thin) && fartherBest > best) {
+            window = wide;
+            reference = farther;
+            best = fartherBest;
+            found = true;
+        }
     }
-    return Unmixed(pixel, work.key, alpha);
+    if (!found)
+        return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
+    if (work.Tolerance() > kCleanTolerance)
+        return NoisyEdgePixel(work, pixel, PlateauReference(work, window, scoring, reference, best));
+    return Unmixed(pixel, work.key, AlphaAlong(pixel, work.key, reference));
 }
 
 // The new value of a pixel of the background away from the subject: clear, but with soft

@@ -7,6 +7,8 @@ namespace {
 
 constexpr int kChannelMax = 255;
 constexpr double kLinePenalty = 2.0;  // how much a reference's distance from the line counts
+constexpr double kSmallestLumaReach = 32.0;  // lumas nearer than this tell too little of a mix
+constexpr double kRedLuma = 0.299, kGreenLuma = 0.587, kBlueLuma = 0.114;
 
 constexpr int kShifts[3] = {16, 8, 0};
 
@@ -57,6 +59,14 @@ double ReferenceScore::Of(ArgbValue reference) const noexcept
     return along - kLinePenalty * off;
 }
 
+double ReferenceScore::Above(ArgbValue reference, double floor) const noexcept
+{
+    const double along = (ChannelOf(reference, 16) - ChannelOf(key_, 16)) * red_ +
+                         (ChannelOf(reference, 8) - ChannelOf(key_, 8)) * green_ +
+                         (ChannelOf(reference, 0) - ChannelOf(key_, 0)) * blue_;
+    return along <= floor ? along : Of(reference);
+}
+
 double AlphaAlong(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept
 {
     double along = 0.0;
@@ -95,6 +105,22 @@ bool OnLine(ArgbValue pixel, ArgbValue key, ArgbValue reference, double alpha, d
         off += d * d;
     }
     return off <= levels * levels;
+}
+
+double LumaOf(ArgbValue value) noexcept
+{
+    return kRedLuma * ChannelOf(value, 16) + kGreenLuma * ChannelOf(value, 8) + kBlueLuma * ChannelOf(value, 0);
+}
+
+bool LumaAlpha(ArgbValue pixel, ArgbValue key, ArgbValue reference, double& alpha, double& reach) noexcept
+{
+    const double keyLuma = LumaOf(key);
+    const double span = LumaOf(reference) - keyLuma;
+    reach = std::abs(span);
+    if (reach < kSmallestLumaReach)
+        return false;
+    alpha = std::clamp((LumaOf(pixel) - keyLuma) / span, 0.0, 1.0);
+    return true;
 }
 
 ArgbValue Coloured(ArgbValue pixel, ArgbValue reference, double alpha) noexcept

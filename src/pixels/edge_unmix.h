@@ -16,6 +16,9 @@ public:
     // The length of reference − K along P − K, less twice its distance from that line:
     // larger is better.
     double Of(ArgbValue reference) const noexcept;
+    // Of(reference) where that is above floor; elsewhere a value not above floor, found
+    // cheaply: the length along bounds the score.
+    double Above(ArgbValue reference, double floor) const noexcept;
 
 private:
     double red_, green_, blue_;  // the direction of P − K, of length 1 (0 when P is K)
@@ -33,6 +36,15 @@ ArgbValue Unmixed(ArgbValue pixel, ArgbValue key, double alpha) noexcept;
 
 // True when pixel lies within levels of the mix of reference and key at alpha.
 bool OnLine(ArgbValue pixel, ArgbValue key, ArgbValue reference, double alpha, double levels) noexcept;
+
+// The luma of value's colour (the weights of BT.601), 0 to 255: what a JPEG keeps at full
+// resolution where it halves its colour.
+double LumaOf(ArgbValue value) noexcept;
+
+// The alpha of pixel as a mix of reference and key measured on luma alone, clamped to 0 … 1,
+// and reach, how far reference's luma lies from key's. False, and alpha untouched, when the
+// two lumas are too near for luma to tell a mix.
+bool LumaAlpha(ArgbValue pixel, ArgbValue key, ArgbValue reference, double& alpha, double& reach) noexcept;
 
 // reference's colour at alpha (rounded to 8 bits) times pixel's own alpha.
 ArgbValue Coloured(ArgbValue pixel, ArgbValue reference, double alpha) noexcept;

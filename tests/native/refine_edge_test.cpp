@@ -109,6 +109,23 @@ TEST(RefineEdgeTruth, FloodFillFringesAreCleanedOnEveryKey)
     }
 }
 
+// Thin diagonal lines have no pixel beyond the edge near them: their colour is looked for
+// farther along them, where they are better covered, on every key.
+TEST(RefineEdgeTruth, StrokesThinnerThanTheEdgeFindTheirColourFartherAlong)
+{
+    constexpr std::size_t kMostHalo = 460;
+    const TruthLayer layer = DrawTruthLayer(TruthScene::kStrokes);
+    for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
+        CutoutCase cutout = FloodCutout(Flattened(layer, key));
+        SCOPED_TRACE(cutout.truthCase.name);
+        const CutoutMeasures after = MeasureCutout(cutout, Refined(cutout, WholeCutout(cutout, kOpaqueBlack | key)),
+                                                   kDefaultEdgeWidth);
+        EXPECT_LE(after.halo, kMostHalo);
+        EXPECT_EQ(after.insideChanged, 0u);
+        EXPECT_EQ(after.backgroundGained, 0u);
+    }
+}
+
 // The real cut-outs, flattened on each key and cut out by a flood fill: the matte found is the
 // key, nothing farther in than the edge changes and nothing transparent gains alpha, on every
 // case. The drawings with crisp anti-aliased edges keep at most a tenth of the fringe's halo;
