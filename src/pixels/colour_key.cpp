@@ -13,6 +13,7 @@
 #include "key_fade.h"
 #include "key_mask.h"
 #include "row_bands.h"
+#include "stroke_profile.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ struct KeyWork {
     KeyMask mask;
 
     const ArgbValue* ImageRow(std::uint32_t y) const { return image.Row(area.y + y) + area.x; }
+    PixelRows AreaRows() const { return PixelRows{image.Row(area.y) + area.x, image.stride}; }
     std::uint32_t Tolerance() const { return std::min(options.tolerance, kLargestTolerance); }
 };
 
@@ -286,7 +288,9 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
         return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
     if (work.Tolerance() > kCleanTolerance)
         return NoisyEdgePixel(work, pixel, PlateauReference(work, window, scoring, reference, best));
-    return Unmixed(pixel, work.key, AlphaAlong(pixel, work.key, reference));
+    const ArgbValue colour = StrokeColour(work.AreaRows(), ImageSize{work.area.width, work.area.height}, work.key, x, y,
+                                          reference);
+    return Unmixed(pixel, work.key, AlphaAlong(pixel, work.key, colour));
 }
 
 // The new value of a pixel of the background away from the subject: clear, but with soft

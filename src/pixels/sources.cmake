@@ -9,6 +9,7 @@ set(TESSAREL_PIXELS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/key_fade.cpp
     ${CMAKE_CURRENT_LIST_DIR}/key_tolerance.cpp
     ${CMAKE_CURRENT_LIST_DIR}/edge_unmix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/stroke_profile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/alpha_distance.cpp
     ${CMAKE_CURRENT_LIST_DIR}/refine_edge.cpp
     ${CMAKE_CURRENT_LIST_DIR}/find_matte.cpp

@@ -1,0 +1,254 @@
+#include "stroke_profile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr int kChannelMax = 255;
+constexpr int kShifts[3] = {16, 8, 0};
+constexpr int kRunReach = 6;             // a cross-section longer than this each way is no thin stroke's
+constexpr double kFaintLevels = 2.0;     // a pixel this near the key along the line ends a cross-section
+constexpr double kShortestReach = 24.0;  // a reference nearer the key than this tells too little
+constexpr double kMostStretch = 1.15;     // the colour goes at most this much farther than the reference
+constexpr double kNarrowest = 1.0;       // a stroke is taken to be at least this wide
+constexpr int kWidthSteps = 24;          // halvings when the width is sought
+constexpr double kOffLine = 4.0;         // levels a pixel of one stroke strays from its colour's line
+constexpr int kSlopeReach = 1;           // the normal is judged from the slopes this far around
+const double kUnbounded = std::numeric_limits<double>::infinity();
+
+// Lengths along the unit direction from the key to the reference.
+struct Along {
+    double key[3];
+    double unit[3];
+
+    double Of(ArgbValue value) const noexcept
+    {
+        double along = 0.0;
+        for (int c = 0; c < 3; ++c)
+            along += (ChannelOf(value, kShifts[c]) - key[c]) * unit[c];
+        return along;
+    }
+    // How far value lies from the line through the key along unit.
+    double OffLine(ArgbValue value, double length) const noexcept
+    {
+        double squares = 0.0;
+        for (int c = 0; c < 3; ++c) {
+            const double d = ChannelOf(value, kShifts[c]) - key[c];
+            squares += d * d;
+        }
+        return std::sqrt(std::max(0.0, squares - length * length));
+    }
+    // The length along of value, or a negative one when value strays from the line more than
+    // a stroke of one colour does.
+    double OnLine(ArgbValue value) const noexcept
+    {
+        const double length = Of(value);
+        return OffLine(value, length) <= kOffLine ? length : -1.0;
+    }
+};
+
+// One cross-section's sum of lengths along, and its largest.
+struct Section {
+    double sum = 0.0;
+    double most = 0.0;
+};
+
+// Lengths along from (x, y) on by (dx, dy) to the first faint one, at most kRunReach of them
+// into run; false when none is faint that near or the image ends first.
+bool Run(const PixelRows& rows, ImageSize size, const Along& along, std::int64_t x, std::int64_t y, int dx, int dy,
+         double* run, int& count)
+{
+    for (count = 0; count < kRunReach; ++count) {
+        x += dx;
+        y += dy;
+        if (x < 0 || y < 0 || x >= size.width || y >= size.height)
+            return false;
+        run[count] = along.Of(rows.Row(static_cast<std::uint32_t>(y))[x]);
+        if (run[count] <= kFaintLevels)
+            return true;
+        // A pixel of another colour: not a stroke of one.
+        if (along.OnLine(rows.Row(static_cast<std::uint32_t>(y))[x]) < 0.0)
+            return false;
+    }
+    return false;
+}
+
+// True when lengths fall (within kFaintLevels) from the first on.
+bool Falls(const double* lengths, double from, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (lengths[i] > from + kFaintLevels)
+            return false;
+        from = std::min(from, lengths[i]);
+    }
+    return true;
+}
+
+// The cross-section through (x, y) by (dx, dy): a sum of kUnbounded where it runs on, or where
+// it does not rise to one peak and fall, as a stroke of one colour does.
+Section CrossSection(const PixelRows& rows, ImageSize size, const Along& along, std::uint32_t x, std::uint32_t y,
+                     int dx, int dy)
+{
+    double ahead[kRunReach], behind[kRunReach];
+    int aheadCount = 0, behindCount = 0;
+    Section section;
+    section.sum = section.most = along.Of(rows.Row(y)[x]);
+    if (along.OnLine(rows.Row(y)[x]) < 0.0 || !Run(rows, size, along, x, y, dx, dy, ahead, aheadCount) ||
+        !Run(rows, size, along, x, y, -dx, -dy, behind, behindCount)) {
+        section.sum = kUnbounded;
+        return section;
+    }
+    // The peak lies ahead or behind: from it the lengths fall both ways.
+    const double* peakSide = ahead;
+    int peakCount = aheadCount;
+    if (behindCount > 0 && (aheadCount == 0 || *std::max_element(behind, behind + behindCount) >
+                                                   *std::max_element(ahead, ahead + aheadCount))) {
+        peakSide = behind;
+        peakCount = behindCount;
+    }
+    const double* otherSide = peakSide == ahead ? behind : ahead;
+    const int otherCount = peakSide == ahead ? behindCount : aheadCount;
+    const int peak = peakCount > 0 ? static_cast<int>(std::max_element(peakSide, peakSide + peakCount) - peakSide) : -1;
+    // Towards the pixel from the peak the lengths rise back to it, then fall on the far side.
+    bool single = Falls(otherSide, section.sum, otherCount);
+    if (peak >= 0 && peakSide[peak] > section.sum) {
+        double from = peakSide[peak];
+        for (int i = peak - 1; i >= 0 && single; --i) {
+            single = peakSide[i] <= from + kFaintLevels;
+            from = std::min(from, peakSide[i]);
+        }
+        single = single && section.sum <= from + kFaintLevels;
+    }
+    single = single && Falls(peakSide + peak + 1, peak >= 0 ? peakSide[peak] : section.sum, peakCount - peak - 1);
+    for (int i = 0; i < aheadCount; ++i)
+        section.sum += ahead[i];
+    for (int i = 0; i < behindCount; ++i)
+        section.sum += behind[i];
+    for (int i = 0; i < peakCount; ++i)
+        section.most = std::max(section.most, peakSide[i]);
+    if (!single)
+        section.sum = kUnbounded;
+    return section;
+}
+
+// The stroke's normal at (x, y), a unit vector of non-negative parts, from the slopes of the
+// lengths along around it (the structure tensor's first direction); false near the border.
+bool StrokeNormal(const PixelRows& rows, ImageSize size, const Along& along, std::uint32_t x, std::uint32_t y,
+                  double& normalX, double& normalY)
+{
+    const std::uint32_t margin = kSlopeReach + 1;
+    if (x < margin || y < margin || x + margin >= size.width || y + margin >= size.height)
+        return false;
+    const auto at = [&](std::uint32_t i, std::uint32_t j) { return along.Of(rows.Row(j)[i]); };
+    double xx = 0.0, yy = 0.0, xy = 0.0;
+    for (std::uint32_t j = y - kSlopeReach; j <= y + kSlopeReach; ++j) {
+        for (std::uint32_t i = x - kSlopeReach; i <= x + kSlopeReach; ++i) {
+            const double gx = at(i + 1, j) - at(i - 1, j);
+            const double gy = at(i, j + 1) - at(i, j - 1);
+            xx += gx * gx;
+            yy += gy * gy;
+            xy += gx * gy;
+        }
+    }
+    if (xx + yy <= 0.0)
+        return false;
+    const double angle = 0.5 * std::atan2(2.0 * xy, xx - yy);
+    normalX = std::abs(std::cos(angle));
+    normalY = std::abs(std::sin(angle));
+    return true;
+}
+
+// How far from the key a stroke's colour lies whose cross-section integrates to integral and
+// peaks at most, its normal at (normalX, normalY): the colour of the stroke at least kNarrowest
+// wide whose centre covers a pixel just enough to give that peak.
+double StrokeReach(double integral, double most, double normalX, double normalY)
+{
+    const double ratio = integral / most;  // the width over the centre's coverage
+    const double widest = normalX + normalY;  // from this width on a stroke covers its centre fully
+    if (ratio >= widest)
+        return most;
+    double narrow = kNarrowest, wide = widest;
+    if (ratio <= narrow / CentreCoverage(narrow, normalX, normalY))
+        return std::max(most, integral / narrow);
+    for (int step = 0; step < kWidthSteps; ++step) {
+        const double middle = 0.5 * (narrow + wide);
+        (middle / CentreCoverage(middle, normalX, normalY) < ratio ? narrow : wide) = middle;
+    }
+    return integral / (0.5 * (narrow + wide));
+}
+
+// How far from key along unit the RGB cube ends.
+double CubeReach(const Along& along)
+{
+    double reach = kUnbounded;
+    for (int c = 0; c < 3; ++c) {
+        if (along.unit[c] > 0.0)
+            reach = std::min(reach, (kChannelMax - along.key[c]) / along.unit[c]);
+        else if (along.unit[c] < 0.0)
+            reach = std::min(reach, -along.key[c] / along.unit[c]);
+    }
+    return reach;
+}
+
+}  // namespace
+
+double CentreCoverage(double width, double normalX, double normalY) noexcept
+{
+    // A pixel's area projected on the normal spreads as a trapezoid: flat over the difference
+    // of the two projected sides, sloping to their sum.
+    const double a = std::max(std::abs(normalX), std::abs(normalY));
+    const double b = std::min(std::abs(normalX), std::abs(normalY));
+    const double half = 0.5 * width;
+    if (half <= 0.5 * (a - b))
+        return std::min(1.0, width / a);
+    if (half >= 0.5 * (a + b))
+        return 1.0;
+    const double beyond = 0.5 * (a + b) - half;
+    return 1.0 - beyond * beyond / (a * b);
+}
+
+ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
+                       ArgbValue reference) noexcept
+{
+    Along along{};
+    double reach = 0.0;
+    for (int c = 0; c < 3; ++c) {
+        along.key[c] = ChannelOf(key, kShifts[c]);
+        along.unit[c] = ChannelOf(reference, kShifts[c]) - along.key[c];
+        reach += along.unit[c] * along.unit[c];
+    }
+    reach = std::sqrt(reach);
+    if (reach < kShortestReach)
+        return reference;
+    for (double& u : along.unit)
+        u /= reach;
+    const Section row = CrossSection(rows, size, along, x, y, 1, 0);
+    const Section column = CrossSection(rows, size, along, x, y, 0, 1);
+    if (row.sum == kUnbounded && column.sum == kUnbounded)
+        return reference;
+    // A straight stroke of width w crosses a row over w / |normal x| and a column over
+    // w / |normal y|; where one of them runs on, the slopes around tell the normal.
+    double normalX = 0.0, normalY = 0.0, integral = 0.0;
+    if (row.sum != kUnbounded && column.sum != kUnbounded) {
+        integral = 1.0 / std::sqrt(1.0 / (row.sum * row.sum) + 1.0 / (column.sum * column.sum));
+        normalX = integral / row.sum;
+        normalY = integral / column.sum;
+    } else {
+        if (!StrokeNormal(rows, size, along, x, y, normalX, normalY))
+            return reference;
+        integral = row.sum != kUnbounded ? row.sum * normalX : column.sum * normalY;
+    }
+    const double most = std::max({row.most, column.most, reach});
+    const double stroke = StrokeReach(integral, most, normalX, normalY);
+    const double stretched = std::min({stroke, kMostStretch * reach, CubeReach(along)});
+    if (stretched <= reach)
+        return reference;
+    ArgbValue moved = reference & 0xFF000000u;
+    for (int c = 0; c < 3; ++c) {
+        const long level = std::lround(along.key[c] + along.unit[c] * stretched);
+        moved |= static_cast<ArgbValue>(std::clamp<long>(level, 0, kChannelMax)) << kShifts[c];
+    }
+    return moved;
+}

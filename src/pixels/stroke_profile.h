@@ -1,0 +1,16 @@
+#pragma once
+// The colour of a stroke too thin to cover any pixel fully: its darkest pixel is itself a mix
+// with the key, so the colour lies farther from the key than any pixel of the stroke. Pure C++.
+#include "pixel_rows.h"
+
+// reference moved along the line from key through it as far as a straight-edged stroke at
+// least a pixel wide, of that colour, explains the row and the column of size-pixel rows
+// through (x, y): their sums of P − K along that line tell the stroke's width times its reach
+// from the key, their largest values how fully its centre covers a pixel. reference itself
+// where the cross-sections run on (the subject is wider there) or tell of a wider stroke.
+ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
+                       ArgbValue reference) noexcept;
+
+// The share of a pixel a stroke of width (in pixels) covers when it runs through the pixel's
+// centre with its normal at (normalX, normalY), a unit vector: 1 once it is wide enough.
+double CentreCoverage(double width, double normalX, double normalY) noexcept;
