@@ -271,6 +271,7 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
     double best = 0.0;
     bool thin = false;
     bool found = FindReference(work, window, scoring, reference, best, thin);
+    const bool thinNear = thin;
     // A stroke thinner than the band may be nowhere near here as fully covered as it is
     // farther along: the best of a wider window, where it is better.
     if (thin) {
@@ -288,6 +289,9 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
         return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
     if (work.Tolerance() > kCleanTolerance)
         return NoisyEdgePixel(work, pixel, PlateauReference(work, window, scoring, reference, best));
+    if (!thinNear)
+        return Unmixed(pixel, work.key, AlphaAlong(pixel, work.key, reference));
+    // Such a stroke may cover no pixel fully, here or farther along.
     const ArgbValue colour = StrokeColour(work.AreaRows(), ImageSize{work.area.width, work.area.height}, work.key, x, y,
                                           reference);
     return Unmixed(pixel, work.key, AlphaAlong(pixel, work.key, colour));

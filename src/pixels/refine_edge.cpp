@@ -7,6 +7,7 @@
 #include "alpha_distance.h"
 #include "edge_unmix.h"
 #include "pixel_result.h"
+#include "stroke_profile.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ struct RefineWork {
     AlphaDistances distances;
 
     const ArgbValue* ImageRow(std::uint32_t y) const { return image.Row(area.y + y) + area.x; }
+    PixelRows AreaRows() const { return PixelRows{image.Row(area.y) + area.x, image.stride}; }
     bool MayChange(std::uint8_t distance) const { return distance > 0 && distance <= reach; }
 };
 
@@ -93,6 +95,7 @@ ArgbValue NewPixel(const RefineWork& work, std::uint32_t x, std::uint32_t y, Arg
     double best = 0.0;
     bool thin = false;
     bool found = FindReference(work, Window(work.distances, x, y, kReferenceReach), scoring, reference, best, thin);
+    const bool thinNear = thin;
     // A stroke that thin may be nowhere near here as fully covered as it is farther along:
     // the best of a wider window, where it is better.
     if (thin) {
@@ -106,8 +109,14 @@ ArgbValue NewPixel(const RefineWork& work, std::uint32_t x, std::uint32_t y, Arg
     }
     // Where nothing near is farther from the matte, the pixel is as far from it as a colour
     // along that line goes.
-    const double share = found ? AlphaAlong(pixel, work.matte, reference) : SmallestAlpha(pixel, work.matte);
-    return Unmixed(pixel, work.matte, share);
+    if (!found)
+        return Unmixed(pixel, work.matte, SmallestAlpha(pixel, work.matte));
+    if (!thinNear)
+        return Unmixed(pixel, work.matte, AlphaAlong(pixel, work.matte, reference));
+    // Such a stroke may cover no pixel fully, here or farther along.
+    const ArgbValue colour = StrokeColour(work.AreaRows(), ImageSize{work.area.width, work.area.height}, work.matte, x,
+                                          y, reference);
+    return Unmixed(pixel, work.matte, AlphaAlong(pixel, work.matte, colour));
 }
 
 // The bounds, in the area, of the pixels that may change; empty when there are none.
