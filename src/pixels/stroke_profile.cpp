@@ -15,6 +15,8 @@ constexpr double kMostStretch = 1.15;     // the colour goes at most this much f
 constexpr double kNarrowest = 1.0;       // a stroke is taken to be at least this wide
 constexpr int kWidthSteps = 24;          // halvings when the width is sought
 constexpr double kOffLine = 4.0;         // levels a pixel of one stroke strays from its colour's line
+// The best-covered pixel of a stroke nearby has its centre up to this far off the stroke's.
+constexpr double kPeakOffset = 0.08;
 constexpr int kSlopeReach = 1;           // the normal is judged from the slopes this far around
 const double kUnbounded = std::numeric_limits<double>::infinity();
 
@@ -166,15 +168,16 @@ bool StrokeNormal(const PixelRows& rows, ImageSize size, const Along& along, std
 double StrokeReach(double integral, double most, double normalX, double normalY)
 {
     const double ratio = integral / most;  // the width over the centre's coverage
-    const double widest = normalX + normalY;  // from this width on a stroke covers its centre fully
+    // From this width on a stroke covers that pixel fully.
+    const double widest = normalX + normalY + 2.0 * kPeakOffset;
     if (ratio >= widest)
         return most;
     double narrow = kNarrowest, wide = widest;
-    if (ratio <= narrow / CentreCoverage(narrow, normalX, normalY))
+    if (ratio <= narrow / Coverage(narrow, kPeakOffset, normalX, normalY))
         return std::max(most, integral / narrow);
     for (int step = 0; step < kWidthSteps; ++step) {
         const double middle = 0.5 * (narrow + wide);
-        (middle / CentreCoverage(middle, normalX, normalY) < ratio ? narrow : wide) = middle;
+        (middle / Coverage(middle, kPeakOffset, normalX, normalY) < ratio ? narrow : wide) = middle;
     }
     return integral / (0.5 * (narrow + wide));
 }
@@ -194,19 +197,28 @@ double CubeReach(const Along& along)
 
 }  // namespace
 
-double CentreCoverage(double width, double normalX, double normalY) noexcept
+double ProjectedShare(double t, double normalX, double normalY) noexcept
 {
     // A pixel's area projected on the normal spreads as a trapezoid: flat over the difference
     // of the two projected sides, sloping to their sum.
     const double a = std::max(std::abs(normalX), std::abs(normalY));
     const double b = std::min(std::abs(normalX), std::abs(normalY));
-    const double half = 0.5 * width;
-    if (half <= 0.5 * (a - b))
-        return std::min(1.0, width / a);
-    if (half >= 0.5 * (a + b))
+    const double outer = 0.5 * (a + b), inner = 0.5 * (a - b);
+    if (t <= -outer)
+        return 0.0;
+    if (t >= outer)
         return 1.0;
-    const double beyond = 0.5 * (a + b) - half;
-    return 1.0 - beyond * beyond / (a * b);
+    if (t >= -inner && t <= inner)
+        return 0.5 + t / a;
+    const double beyond = outer - std::abs(t);
+    const double tail = beyond * beyond / (2.0 * a * b);
+    return t < 0.0 ? tail : 1.0 - tail;
+}
+
+double Coverage(double width, double offset, double normalX, double normalY) noexcept
+{
+    return ProjectedShare(offset + 0.5 * width, normalX, normalY) -
+           ProjectedShare(offset - 0.5 * width, normalX, normalY);
 }
 
 ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,

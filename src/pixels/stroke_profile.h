@@ -11,6 +11,10 @@
 ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
                        ArgbValue reference) noexcept;
 
-// The share of a pixel a stroke of width (in pixels) covers when it runs through the pixel's
-// centre with its normal at (normalX, normalY), a unit vector: 1 once it is wide enough.
-double CentreCoverage(double width, double normalX, double normalY) noexcept;
+// The share of a pixel's area whose projection on the unit normal (normalX, normalY) lies below
+// t, the pixel's centre at 0.
+double ProjectedShare(double t, double normalX, double normalY) noexcept;
+
+// The share of a pixel a stroke of width (in pixels) covers when its centre line passes offset
+// from the pixel's centre, its normal at (normalX, normalY), a unit vector.
+double Coverage(double width, double offset, double normalX, double normalY) noexcept;

@@ -107,14 +107,15 @@ TEST(ColourKeyTruth, ThinLinesAndLettersKeepLittleHalo)
         const TruthCase strokes = Flattened(layer, key);
         SCOPED_TRACE(strokes.name);
         const TruthMeasures m = Keyed(strokes, kTolerance, true, false);
-        EXPECT_LE(m.halo, 250u);
+        EXPECT_LE(m.halo, 140u);
         EXPECT_EQ(m.farInsideChanged, 0u);
         EXPECT_LE(m.worstOverKey, 3);
     }
 }
 
 // Strokes 1 to 4 pixels wide have no pixel beyond the edge band: their colour is looked for
-// farther along them, where they are better covered, on every key.
+// farther along them, where they are better covered, and where none covers a pixel fully,
+// in their cross-sections, on every key.
 TEST(ColourKeyTruth, StrokesThinnerThanTheBandFindTheirColourFartherAlong)
 {
     const TruthLayer layer = DrawTruthLayer(TruthScene::kThinLogo);
@@ -122,7 +123,7 @@ TEST(ColourKeyTruth, StrokesThinnerThanTheBandFindTheirColourFartherAlong)
         const TruthCase logo = Flattened(layer, key);
         SCOPED_TRACE(logo.name);
         const TruthMeasures m = Keyed(logo, kTolerance, true, false);
-        EXPECT_LE(m.halo, 350u);
+        EXPECT_LE(m.halo, 130u);
         EXPECT_EQ(m.farInsideChanged, 0u);
         EXPECT_EQ(m.backgroundAbove8, 0u);
     }

@@ -113,7 +113,7 @@ TEST(RefineEdgeTruth, FloodFillFringesAreCleanedOnEveryKey)
 // farther along them, where they are better covered, on every key.
 TEST(RefineEdgeTruth, StrokesThinnerThanTheEdgeFindTheirColourFartherAlong)
 {
-    constexpr std::size_t kMostHalo = 460;
+    constexpr std::size_t kMostHalo = 440;
     const TruthLayer layer = DrawTruthLayer(TruthScene::kStrokes);
     for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
         CutoutCase cutout = FloodCutout(Flattened(layer, key));
