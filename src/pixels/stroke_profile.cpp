@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 namespace {
 
@@ -42,13 +43,8 @@ struct Along {
         }
         return std::sqrt(std::max(0.0, squares - length * length));
     }
-    // The length along of value, or a negative one when value strays from the line more than
-    // a stroke of one colour does.
-    double OnLine(ArgbValue value) const noexcept
-    {
-        const double length = Of(value);
-        return OffLine(value, length) <= kOffLine ? length : -1.0;
-    }
+    // True when value, length along, lies as near the line as a mix with one colour does.
+    bool OnLine(ArgbValue value, double length) const noexcept { return OffLine(value, length) <= kOffLine; }
 };
 
 // One cross-section's sum of lengths along, and its largest.
@@ -57,8 +53,9 @@ struct Section {
     double most = 0.0;
 };
 
-// Lengths along from (x, y) on by (dx, dy) to the first faint one, at most kRunReach of them
-// into run; false when none is faint that near or the image ends first.
+// The lengths along from (x, y) on by (dx, dy) up to the first faint one, at most kRunReach of
+// them, into run; false when none is faint that near, the image ends first or a pixel strays
+// from the line, being of another colour.
 bool Run(const PixelRows& rows, ImageSize size, const Along& along, std::int64_t x, std::int64_t y, int dx, int dy,
          double* run, int& count)
 {
@@ -67,71 +64,60 @@ bool Run(const PixelRows& rows, ImageSize size, const Along& along, std::int64_t
         y += dy;
         if (x < 0 || y < 0 || x >= size.width || y >= size.height)
             return false;
-        run[count] = along.Of(rows.Row(static_cast<std::uint32_t>(y))[x]);
-        if (run[count] <= kFaintLevels)
+        const ArgbValue pixel = rows.Row(static_cast<std::uint32_t>(y))[x];
+        const double length = along.Of(pixel);
+        if (length <= kFaintLevels)
             return true;
-        // A pixel of another colour: not a stroke of one.
-        if (along.OnLine(rows.Row(static_cast<std::uint32_t>(y))[x]) < 0.0)
+        if (!along.OnLine(pixel, length))
             return false;
+        run[count] = length;
     }
     return false;
 }
 
-// True when lengths fall (within kFaintLevels) from the first on.
-bool Falls(const double* lengths, double from, int count)
+// True when lengths rise to one peak and fall from it (within kFaintLevels), as they do across a
+// stroke of one colour.
+bool OnePeak(const double* lengths, int count)
 {
-    for (int i = 0; i < count; ++i) {
-        if (lengths[i] > from + kFaintLevels)
+    const int peak = static_cast<int>(std::max_element(lengths, lengths + count) - lengths);
+    double low = lengths[peak];
+    for (int i = peak - 1; i >= 0; --i) {
+        if (lengths[i] > low + kFaintLevels)
             return false;
-        from = std::min(from, lengths[i]);
+        low = std::min(low, lengths[i]);
+    }
+    low = lengths[peak];
+    for (int i = peak + 1; i < count; ++i) {
+        if (lengths[i] > low + kFaintLevels)
+            return false;
+        low = std::min(low, lengths[i]);
     }
     return true;
 }
 
-// The cross-section through (x, y) by (dx, dy): a sum of kUnbounded where it runs on, or where
-// it does not rise to one peak and fall, as a stroke of one colour does.
+// The cross-section through (x, y) by (dx, dy): its sum is kUnbounded where it runs on or does
+// not look like a stroke of one colour.
 Section CrossSection(const PixelRows& rows, ImageSize size, const Along& along, std::uint32_t x, std::uint32_t y,
                      int dx, int dy)
 {
-    double ahead[kRunReach], behind[kRunReach];
-    int aheadCount = 0, behindCount = 0;
+    // Behind the pixel, the pixel, ahead of it, in order across.
+    double lengths[2 * kRunReach + 1];
+    double behind[kRunReach];
+    int behindCount = 0, aheadCount = 0;
     Section section;
-    section.sum = section.most = along.Of(rows.Row(y)[x]);
-    if (along.OnLine(rows.Row(y)[x]) < 0.0 || !Run(rows, size, along, x, y, dx, dy, ahead, aheadCount) ||
-        !Run(rows, size, along, x, y, -dx, -dy, behind, behindCount)) {
-        section.sum = kUnbounded;
+    section.sum = kUnbounded;
+    const double centre = along.Of(rows.Row(y)[x]);
+    if (centre <= kFaintLevels || !along.OnLine(rows.Row(y)[x], centre) || !Run(rows, size, along, x, y, -dx, -dy, behind, behindCount))
         return section;
-    }
-    // The peak lies ahead or behind: from it the lengths fall both ways.
-    const double* peakSide = ahead;
-    int peakCount = aheadCount;
-    if (behindCount > 0 && (aheadCount == 0 || *std::max_element(behind, behind + behindCount) >
-                                                   *std::max_element(ahead, ahead + aheadCount))) {
-        peakSide = behind;
-        peakCount = behindCount;
-    }
-    const double* otherSide = peakSide == ahead ? behind : ahead;
-    const int otherCount = peakSide == ahead ? behindCount : aheadCount;
-    const int peak = peakCount > 0 ? static_cast<int>(std::max_element(peakSide, peakSide + peakCount) - peakSide) : -1;
-    // Towards the pixel from the peak the lengths rise back to it, then fall on the far side.
-    bool single = Falls(otherSide, section.sum, otherCount);
-    if (peak >= 0 && peakSide[peak] > section.sum) {
-        double from = peakSide[peak];
-        for (int i = peak - 1; i >= 0 && single; --i) {
-            single = peakSide[i] <= from + kFaintLevels;
-            from = std::min(from, peakSide[i]);
-        }
-        single = single && section.sum <= from + kFaintLevels;
-    }
-    single = single && Falls(peakSide + peak + 1, peak >= 0 ? peakSide[peak] : section.sum, peakCount - peak - 1);
-    for (int i = 0; i < aheadCount; ++i)
-        section.sum += ahead[i];
-    for (int i = 0; i < behindCount; ++i)
-        section.sum += behind[i];
-    for (int i = 0; i < peakCount; ++i)
-        section.most = std::max(section.most, peakSide[i]);
-    if (!single)
-        section.sum = kUnbounded;
+    std::reverse_copy(behind, behind + behindCount, lengths);
+    lengths[behindCount] = centre;
+    if (!Run(rows, size, along, x, y, dx, dy, lengths + behindCount + 1, aheadCount))
+        return section;
+    const int count = behindCount + 1 + aheadCount;
+    if (!OnePeak(lengths, count))
+        return section;
+    section.sum = std::accumulate(lengths, lengths + count, 0.0);
+    section.most = *std::max_element(lengths, lengths + count);
     return section;
 }
 
@@ -163,8 +149,8 @@ bool StrokeNormal(const PixelRows& rows, ImageSize size, const Along& along, std
 }
 
 // How far from the key a stroke's colour lies whose cross-section integrates to integral and
-// peaks at most, its normal at (normalX, normalY): the colour of the stroke at least kNarrowest
-// wide whose centre covers a pixel just enough to give that peak.
+// peaks at most, its normal at (normalX, normalY): that of the stroke at least kNarrowest wide
+// that covers a pixel kPeakOffset off its centre line just enough to give that peak.
 double StrokeReach(double integral, double most, double normalX, double normalY)
 {
     const double ratio = integral / most;  // the width over the centre's coverage

@@ -4,10 +4,13 @@
 #include "pixel_rows.h"
 
 // reference moved along the line from key through it as far as a straight-edged stroke at
-// least a pixel wide, of that colour, explains the row and the column of size-pixel rows
+// least a pixel wide, of that colour, explains the row and the column of rows (size pixels)
 // through (x, y): their sums of P − K along that line tell the stroke's width times its reach
-// from the key, their largest values how fully its centre covers a pixel. reference itself
-// where the cross-sections run on (the subject is wider there) or tell of a wider stroke.
+// from the key, their largest values how fully it covers its best pixel. At most 15% farther
+// than reference and inside the RGB cube; reference itself where both cross-sections run on
+// (the subject is wider there), where one leaves the line (another colour), where they tell of
+// a wider stroke, or where reference lies too near the key to tell. A pure function of the
+// pixels within 6 of (x, y) along its row and column and 2 around it.
 ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
                        ArgbValue reference) noexcept;
 
