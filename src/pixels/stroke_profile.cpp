@@ -15,7 +15,7 @@ constexpr double kShortestReach = 96.0;  // a colour nearer the key than this is
 constexpr double kMostStretch = 1.15;     // the colour goes at most this much farther than the reference
 constexpr double kNarrowest = 1.0;       // a stroke is taken to be at least this wide
 constexpr int kWidthSteps = 24;          // halvings when the width is sought
-constexpr double kOffLine = 4.0;         // levels a pixel of one stroke strays from its colour's line
+constexpr double kOffLine = 2.0;         // levels a pixel of one stroke strays from its colour's line
 // The best-covered pixel of a stroke nearby has its centre up to this far off the stroke's.
 constexpr double kPeakOffset = 0.08;
 constexpr int kSlopeReach = 1;           // the normal is judged from the slopes this far around
