@@ -12,19 +12,13 @@
 #include "pixel_result.h"
 #include "key_fade.h"
 #include "key_mask.h"
+#include "reference_search.h"
 #include "row_bands.h"
-#include "stroke_profile.h"
 
 namespace {
 
 constexpr std::uint32_t kLargestTolerance = 255;
 constexpr std::uint8_t kEdgeBand = 2;       // pixels this near the background are un-mixed
-constexpr int kReferenceReach = 3;          // how far an edge pixel looks for the subject's colour
-// Where the subject is thinner than the band, how far an edge pixel looks for its colour, at
-// every kThinStep-th pixel of every kThinStep-th row: a stroke is better covered somewhere
-// along it, and a sparse look finds that as well as a whole one.
-constexpr int kThinReach = 16;
-constexpr int kThinStep = 2;
 constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a picture without noise
 
 // In a noisy picture: colours scoring this share of the best are the subject's as a reference;
@@ -48,6 +42,7 @@ struct KeyWork {
 
     const ArgbValue* ImageRow(std::uint32_t y) const { return image.Row(area.y + y) + area.x; }
     PixelRows AreaRows() const { return PixelRows{image.Row(area.y) + area.x, image.stride}; }
+    ImageSize AreaSize() const { return ImageSize{area.width, area.height}; }
     std::uint32_t Tolerance() const { return std::min(options.tolerance, kLargestTolerance); }
 };
 
@@ -152,62 +147,25 @@ ImageRect MayChange(const KeyWork& work)
     return all.Rect();
 }
 
-// The pixels, in the area, around an edge pixel where it looks for the subject's colour.
-struct Window {
-    std::uint32_t left, top, right, bottom;  // half-open
-    std::uint32_t step;                      // every step-th pixel of every step-th row is looked at
-
-    Window(const KeyMask& mask, std::uint32_t x, std::uint32_t y, std::uint32_t reach, std::uint32_t every = 1)
-        : left(x >= reach ? x - reach : 0),
-          top(y >= reach ? y - reach : 0),
-          right(std::min(mask.width, x + reach + 1)),
-          bottom(std::min(mask.height, y + reach + 1)),
-          step(every)
-    {
-    }
-};
-
 // True when the pixel of this mask value may be the subject's colour for an edge pixel near it.
 bool MayBeSubject(std::uint8_t value) { return !(value & (kBackground | kNearKey | kFade)); }
 
-// Finds the subject's colour that best explains an edge pixel as a mix with the key: of the
-// pixels of window that are neither background, key nor fade, the one whose colour lies
-// farthest from the key along the line from the key through the pixel, and nearest to that
-// line; its score goes to best, and thin is set when none of them lies beyond the edge band.
-// False when there is none.
-bool FindReference(const KeyWork& work, const Window& window, const ReferenceScore& scoring, ArgbValue& reference,
-                   double& best, bool& thin)
+// The search for the subject's colour that best explains the edge pixel (x, y) as a mix with
+// the key, among the pixels that are neither background, key nor fade; thin where none of
+// them lies beyond the edge band.
+NearOrAlong FindReference(const KeyWork& work, std::uint32_t x, std::uint32_t y, const ReferenceScore& scoring)
 {
-    best = 0.0;
-    thin = true;
-    bool found = false;
-    // A subject is mostly flat: a colour just scored needs no score again.
-    bool scored = false;
-    ArgbValue seen = 0;
-    for (std::uint32_t j = window.top; j < window.bottom; j += window.step) {
-        const std::uint8_t* row = work.mask.Row(j);
-        const ArgbValue* pixels = work.ImageRow(j);
-        for (std::uint32_t i = window.left; i < window.right; i += window.step) {
-            thin = thin && KeyMask::Distance(row[i]) <= kEdgeBand;
-            if (!MayBeSubject(row[i]) || (scored && pixels[i] == seen))
-                continue;
-            scored = true;
-            seen = pixels[i];
-            const double score = scoring.Above(pixels[i], best);
-            if (score > best) {
-                best = score;
-                reference = pixels[i];
-                found = true;
-            }
-        }
-    }
-    return found;
+    const KeyMask& mask = work.mask;
+    return FindNearOrAlong(
+        work.AreaRows(), work.AreaSize(), x, y, scoring,
+        [&mask](std::uint32_t i, std::uint32_t j) { return MayBeSubject(mask.Row(j)[i]); },
+        [&mask](std::uint32_t i, std::uint32_t j) { return KeyMask::Distance(mask.Row(j)[i]) > kEdgeBand; });
 }
 
 // In a noisy picture the best-scored colour, reference, is the subject's plus the noise that
 // took it farthest: the mean of the colours of window that score near its best is the
 // subject's.
-ArgbValue PlateauReference(const KeyWork& work, const Window& window, const ReferenceScore& scoring,
+ArgbValue PlateauReference(const KeyWork& work, const ReferenceWindow& window, const ReferenceScore& scoring,
                            ArgbValue reference, double best)
 {
     const double floor = kPlateauShare * best;
@@ -265,36 +223,15 @@ ArgbValue NoisyEdgePixel(const KeyWork& work, ArgbValue pixel, ArgbValue referen
 // give one, the alpha is the smallest, which takes the colour as far from the key as it goes.
 ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, bool rim)
 {
-    Window window(work.mask, x, y, kReferenceReach);
     const ReferenceScore scoring(pixel, work.key);
-    ArgbValue reference = 0;
-    double best = 0.0;
-    bool thin = false;
-    bool found = FindReference(work, window, scoring, reference, best, thin);
-    const bool thinNear = thin;
-    // A stroke thinner than the band may be nowhere near here as fully covered as it is
-    // farther along: the best of a wider window, where it is better.
-    if (thin) {
-        const Window wide(work.mask, x, y, kThinReach, kThinStep);
-        ArgbValue farther = 0;
-        double fartherBest = 0.0;
-        if (FindReference(work, wide, scoring, farther, fartherBest, thin) && fartherBest > best) {
-            window = wide;
-            reference = farther;
-            best = fartherBest;
-            found = true;
-        }
-    }
-    if (!found)
+    const NearOrAlong search = FindReference(work, x, y, scoring);
+    if (!search.best.found)
         return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
     if (work.Tolerance() > kCleanTolerance)
-        return NoisyEdgePixel(work, pixel, PlateauReference(work, window, scoring, reference, best));
-    if (!thinNear)
-        return Unmixed(pixel, work.key, AlphaAlong(pixel, work.key, reference));
-    // Such a stroke may cover no pixel fully, here or farther along.
-    const ArgbValue colour = StrokeColour(work.AreaRows(), ImageSize{work.area.width, work.area.height}, work.key, x, y,
-                                          reference);
-    return Unmixed(pixel, work.key, AlphaAlong(pixel, work.key, colour));
+        return NoisyEdgePixel(work, pixel,
+                              PlateauReference(work, WindowOf(search, work.AreaSize(), x, y), scoring,
+                                               search.best.colour, search.best.score));
+    return UnmixedAlong(work.AreaRows(), work.AreaSize(), x, y, pixel, work.key, search);
 }
 
 // The new value of a pixel of the background away from the subject: clear, but with soft

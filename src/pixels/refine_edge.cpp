@@ -7,18 +7,14 @@
 #include "alpha_distance.h"
 #include "edge_unmix.h"
 #include "pixel_result.h"
-#include "stroke_profile.h"
+#include "reference_search.h"
 
 namespace {
 
 constexpr ArgbValue kColourBits = 0x00FFFFFFu;
-constexpr int kReferenceReach = 3;  // how far an edge pixel looks for the subject's colour
 // Where no pixel near an edge pixel lies more than kThinDepth in from the shrunk edge, the
-// subject is a thin stroke: how far the edge pixel then looks for its colour, at every
-// kThinStep-th pixel of every kThinStep-th row.
+// subject is a thin stroke, and the edge pixel looks for its colour farther.
 constexpr std::uint8_t kThinDepth = 2;
-constexpr int kThinReach = 16;
-constexpr int kThinStep = 2;
 
 // What the work knows of the image, the area and the distances.
 struct RefineWork {
@@ -34,55 +30,18 @@ struct RefineWork {
     bool MayChange(std::uint8_t distance) const { return distance > 0 && distance <= reach; }
 };
 
-// The pixels, in the area, around an edge pixel where it looks for the subject's colour.
-struct Window {
-    std::uint32_t left, top, right, bottom;  // half-open
-    std::uint32_t step;                      // every step-th pixel of every step-th row is looked at
-
-    Window(const AlphaDistances& distances, std::uint32_t x, std::uint32_t y, std::uint32_t reach,
-           std::uint32_t every = 1)
-        : left(x >= reach ? x - reach : 0),
-          top(y >= reach ? y - reach : 0),
-          right(std::min(distances.width, x + reach + 1)),
-          bottom(std::min(distances.height, y + reach + 1)),
-          step(every)
-    {
-    }
-};
-
-// Finds the subject's colour that best explains an edge pixel as a mix with the matte: of the
-// pixels of window that stay, the one farthest from the matte along the line from the matte
-// through the pixel, and nearest to that line; its score goes to best, and thin is set when
-// none of them lies more than kThinDepth past the shrink. The pixel itself is one of them, so
-// a pixel that nothing near explains better stays as it is. False when none scores above 0.
-bool FindReference(const RefineWork& work, const Window& window, const ReferenceScore& scoring, ArgbValue& reference,
-                   double& best, bool& thin)
+// The search for the subject's colour that best explains the edge pixel (x, y) as a mix with
+// the matte, among the pixels that stay; thin where none of them lies more than kThinDepth
+// past the shrink. The pixel itself is one of them, so a pixel that nothing near explains
+// better stays as it is.
+NearOrAlong FindReference(const RefineWork& work, std::uint32_t x, std::uint32_t y, const ReferenceScore& scoring)
 {
     const AlphaDistances& distances = work.distances;
-    best = 0.0;
-    thin = true;
-    bool found = false;
-    // A subject is mostly flat: a colour just scored needs no score again.
-    bool scored = false;
-    ArgbValue seen = 0;
-    for (std::uint32_t j = window.top; j < window.bottom; j += window.step) {
-        const std::uint8_t* row = distances.Row(j);
-        const ArgbValue* pixels = work.ImageRow(j);
-        for (std::uint32_t i = window.left; i < window.right; i += window.step) {
-            thin = thin && row[i] <= work.shrink + kThinDepth;
-            if (row[i] <= work.shrink || (scored && pixels[i] == seen))
-                continue;
-            scored = true;
-            seen = pixels[i];
-            const double score = scoring.Above(pixels[i], best);
-            if (score > best) {
-                best = score;
-                reference = pixels[i];
-                found = true;
-            }
-        }
-    }
-    return found;
+    const std::uint8_t shrink = work.shrink;
+    return FindNearOrAlong(
+        work.AreaRows(), ImageSize{work.area.width, work.area.height}, x, y, scoring,
+        [&distances, shrink](std::uint32_t i, std::uint32_t j) { return distances.Row(j)[i] > shrink; },
+        [&distances, shrink](std::uint32_t i, std::uint32_t j) { return distances.Row(j)[i] > shrink + kThinDepth; });
 }
 
 // The new value of the area's pixel (x, y), one that may change.
@@ -91,32 +50,12 @@ ArgbValue NewPixel(const RefineWork& work, std::uint32_t x, std::uint32_t y, Arg
     if (distance <= work.shrink)
         return pixel & kColourBits;
     const ReferenceScore scoring(pixel, work.matte);
-    ArgbValue reference = 0;
-    double best = 0.0;
-    bool thin = false;
-    bool found = FindReference(work, Window(work.distances, x, y, kReferenceReach), scoring, reference, best, thin);
-    const bool thinNear = thin;
-    // A stroke that thin may be nowhere near here as fully covered as it is farther along:
-    // the best of a wider window, where it is better.
-    if (thin) {
-        const Window wide(work.distances, x, y, kThinReach, kThinStep);
-        ArgbValue farther = 0;
-        double fartherBest = 0.0;
-        if (FindReference(work, wide, scoring, farther, fartherBest, thin) && fartherBest > best) {
-            reference = farther;
-            found = true;
-        }
-    }
+    const NearOrAlong search = FindReference(work, x, y, scoring);
     // Where nothing near is farther from the matte, the pixel is as far from it as a colour
     // along that line goes.
-    if (!found)
+    if (!search.best.found)
         return Unmixed(pixel, work.matte, SmallestAlpha(pixel, work.matte));
-    if (!thinNear)
-        return Unmixed(pixel, work.matte, AlphaAlong(pixel, work.matte, reference));
-    // Such a stroke may cover no pixel fully, here or farther along.
-    const ArgbValue colour = StrokeColour(work.AreaRows(), ImageSize{work.area.width, work.area.height}, work.matte, x,
-                                          y, reference);
-    return Unmixed(pixel, work.matte, AlphaAlong(pixel, work.matte, colour));
+    return UnmixedAlong(work.AreaRows(), ImageSize{work.area.width, work.area.height}, x, y, pixel, work.matte, search);
 }
 
 // The bounds, in the area, of the pixels that may change; empty when there are none.
