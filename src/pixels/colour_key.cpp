@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <mutex>
 #include <new>
 
 #include "edge_unmix.h"
@@ -124,27 +123,9 @@ ImageRect MayChange(const KeyWork& work)
 {
     const KeyMask& mask = work.mask;
     const std::uint8_t band = EdgeBand(work);
-    ChangedBounds all;
-    std::mutex merging;
-    ForEachRowBand(mask.height, [&](std::uint32_t top, std::uint32_t bottom) {
-        ChangedBounds bounds;
-        for (std::uint32_t y = top; y < bottom; ++y) {
-            const std::uint8_t* row = mask.Row(y);
-            std::uint32_t first = 0;
-            while (first < mask.width && !MayChange(row[first], band))
-                ++first;
-            if (first == mask.width)
-                continue;
-            std::uint32_t last = mask.width - 1;
-            while (!MayChange(row[last], band))
-                --last;
-            bounds.Add(first, last, y);
-        }
-        const std::lock_guard<std::mutex> lock(merging);
-        all.Merge(bounds);
-        return true;
-    });
-    return all.Rect();
+    return BoundsWhere(
+        mask.width, mask.height, [&mask](std::uint32_t y) { return mask.Row(y); },
+        [band](std::uint8_t value) { return MayChange(value, band); });
 }
 
 // True when the pixel of this mask value may be the subject's colour for an edge pixel near it.
@@ -299,27 +280,18 @@ void NewRows(const KeyWork& work, const ImageRect& rect, std::uint32_t top, std:
     const std::uint8_t band = EdgeBand(work);
     for (std::uint32_t y = top; y < bottom; ++y) {
         const std::uint8_t* row = work.mask.Row(rect.y + y) + rect.x;
-        const ArgbValue* pixels = work.ImageRow(rect.y + y) + rect.x;
-        // The row is copied as it is, then the pixels that change are changed in place.
-        ArgbValue* written = out + std::size_t{y - top} * rect.width;
-        std::copy(pixels, pixels + rect.width, written);
-        std::uint32_t first = rect.width, last = 0;
-        for (std::uint32_t x = 0; x < rect.width; ++x) {
-            // Most pixels are the background or far from it: those need no look around.
-            const std::uint8_t value = row[x];
-            if ((value & (kBackground | kRim)) == kBackground)
-                written[x] = BackgroundPixel(work, written[x]);
-            else if (MayChange(value, band))
-                written[x] = NewPixel(work, rect.x + x, rect.y + y);
-            else
-                continue;
-            if (written[x] != pixels[x]) {
-                first = std::min(first, x);
-                last = x;
-            }
-        }
-        if (first < rect.width)
-            bounds.Add(first, last, y);
+        WriteNewRow(work.ImageRow(rect.y + y) + rect.x, rect.width, y, out + std::size_t{y - top} * rect.width, bounds,
+                    [&](std::uint32_t x, ArgbValue& value) {
+                        // Most pixels are the background or far from it: those need no look around.
+                        const std::uint8_t flags = row[x];
+                        if ((flags & (kBackground | kRim)) == kBackground)
+                            value = BackgroundPixel(work, value);
+                        else if (MayChange(flags, band))
+                            value = NewPixel(work, rect.x + x, rect.y + y);
+                        else
+                            return false;
+                        return true;
+                    });
     }
 }
 

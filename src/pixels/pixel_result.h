@@ -35,6 +35,53 @@ struct ChangedBounds {
     ImageRect Rect() const { return FromEdges(left, top, right, bottom); }
 };
 
+// The bounds of the bytes of a mask of width × height (row(y) gives row y) for which
+// mayChange(value) holds; empty when none does. Bands of rows are looked at at once.
+template <typename Row, typename MayChange>
+ImageRect BoundsWhere(std::uint32_t width, std::uint32_t height, Row row, MayChange mayChange)
+{
+    ChangedBounds all;
+    std::mutex merging;
+    ForEachRowBand(height, [&](std::uint32_t top, std::uint32_t bottom) {
+        ChangedBounds bounds;
+        for (std::uint32_t y = top; y < bottom; ++y) {
+            const std::uint8_t* values = row(y);
+            std::uint32_t first = 0;
+            while (first < width && !mayChange(values[first]))
+                ++first;
+            if (first == width)
+                continue;
+            std::uint32_t last = width - 1;
+            while (!mayChange(values[last]))
+                --last;
+            bounds.Add(first, last, y);
+        }
+        const std::lock_guard<std::mutex> lock(merging);
+        all.Merge(bounds);
+        return true;
+    });
+    return all.Rect();
+}
+
+// Writes row y of a result, width pixels: the image's pixels copied as they are, then those
+// that newValue(x, value) changes changed in place (it returns false for a pixel that cannot
+// change, and leaves it); adds those that differ from the image's to bounds.
+template <typename NewValue>
+void WriteNewRow(const ArgbValue* pixels, std::uint32_t width, std::uint32_t y, ArgbValue* written,
+                 ChangedBounds& bounds, NewValue newValue)
+{
+    std::copy(pixels, pixels + width, written);
+    std::uint32_t first = width, last = 0;
+    for (std::uint32_t x = 0; x < width; ++x) {
+        if (!newValue(x, written[x]) || written[x] == pixels[x])
+            continue;
+        first = std::min(first, x);
+        last = x;
+    }
+    if (first < width)
+        bounds.Add(first, last, y);
+}
+
 // Moves the pixels of inner (in the rectangle of width pixels per row that pixels hold) to
 // the front of pixels, row by row, and drops the rest. Every row moves towards the front, so
 // no row overwrites one still to be moved.

@@ -62,23 +62,9 @@ ArgbValue NewPixel(const RefineWork& work, std::uint32_t x, std::uint32_t y, Arg
 ImageRect MayChange(const RefineWork& work)
 {
     const AlphaDistances& distances = work.distances;
-    std::uint32_t left = distances.width, top = distances.height, right = 0, bottom = 0;
-    for (std::uint32_t y = 0; y < distances.height; ++y) {
-        const std::uint8_t* row = distances.Row(y);
-        std::uint32_t first = 0;
-        while (first < distances.width && !work.MayChange(row[first]))
-            ++first;
-        if (first == distances.width)
-            continue;
-        std::uint32_t last = distances.width;
-        while (!work.MayChange(row[last - 1]))
-            --last;
-        left = std::min(left, first);
-        right = std::max(right, last);
-        top = std::min(top, y);
-        bottom = y + 1;
-    }
-    return left < right ? ImageRect{left, top, right - left, bottom - top} : ImageRect{};
+    return BoundsWhere(
+        distances.width, distances.height, [&distances](std::uint32_t y) { return distances.Row(y); },
+        [&work](std::uint8_t distance) { return work.MayChange(distance); });
 }
 
 // Writes the new pixels of rect's rows [top, bottom) (rect in the area) to out, row by row, and
@@ -88,22 +74,13 @@ void NewRows(const RefineWork& work, const ImageRect& rect, std::uint32_t top, s
 {
     for (std::uint32_t y = top; y < bottom; ++y) {
         const std::uint8_t* row = work.distances.Row(rect.y + y) + rect.x;
-        const ArgbValue* pixels = work.ImageRow(rect.y + y) + rect.x;
-        // The row is copied as it is, then the pixels that change are changed in place.
-        ArgbValue* written = out + std::size_t{y - top} * rect.width;
-        std::copy(pixels, pixels + rect.width, written);
-        std::uint32_t first = rect.width, last = 0;
-        for (std::uint32_t x = 0; x < rect.width; ++x) {
-            if (!work.MayChange(row[x]))
-                continue;
-            written[x] = NewPixel(work, rect.x + x, rect.y + y, pixels[x], row[x]);
-            if (written[x] != pixels[x]) {
-                first = std::min(first, x);
-                last = x;
-            }
-        }
-        if (first < rect.width)
-            bounds.Add(first, last, y);
+        WriteNewRow(work.ImageRow(rect.y + y) + rect.x, rect.width, y, out + std::size_t{y - top} * rect.width, bounds,
+                    [&](std::uint32_t x, ArgbValue& value) {
+                        if (!work.MayChange(row[x]))
+                            return false;
+                        value = NewPixel(work, rect.x + x, rect.y + y, value, row[x]);
+                        return true;
+                    });
     }
 }
 
