@@ -253,12 +253,7 @@ void CloseDialog()
 
 void OpenAlphaBrushDialog(HWND mainWindow)
 {
-    if (!g_document.HasImage() || !g_document.Image() || g_document.GetImageSize().width == 0)
+    if (!BeginToolOnImage(Tool()))
         return;
-    BeginTool(Tool());
-    if (State().dialog) {
-        SetForegroundWindow(State().dialog);
-        return;
-    }
     CreateToolDialog(Tool(), IDD_ALPHA_BRUSH, AlphaBrushDialogProc, mainWindow);
 }

@@ -20,6 +20,7 @@ ColourKeyState& State()
 }
 
 void CloseDialog();
+void OnApply(HWND dialog);
 
 // The tolerance: a number past 255 counts as 255.
 constexpr NumberField kTolerance = {IDC_TOLERANCE, IDC_TOLERANCE_SLIDER, 0, 255, 3};
@@ -108,16 +109,6 @@ void OnToleranceTyped(HWND dialog)
     RequestPreview(dialog, State().previewPending);
 }
 
-// The result goes to the image once the dialog is closed, so that nothing follows it.
-void OnApply(HWND dialog)
-{
-    if (State().previewPending)
-        MakePreview(dialog);
-    ColourKeyResult result = TakePreviewResult();
-    CloseDialog();
-    ApplyPixelsWithUndo(result.changed, result.pixels);
-}
-
 // A preview made in the meantime (by a click, an edit, OK) leaves nothing to do.
 void OnPreviewRequested(HWND dialog)
 {
@@ -128,8 +119,7 @@ void OnPreviewRequested(HWND dialog)
 // The swatch's picture belongs to the dialog, and goes with it.
 void OnDestroy(HWND dialog)
 {
-    DeleteObject(reinterpret_cast<HGDIOBJ>(
-        SendDlgItemMessageA(dialog, IDC_KEY_SWATCH, STM_SETIMAGE, IMAGE_BITMAP, 0)));
+    DeleteSwatchPicture(dialog, IDC_KEY_SWATCH);
 }
 
 void OnToleranceField(HWND dialog, WORD notification)
@@ -228,6 +218,14 @@ ColourKeyTool& Tool()
 {
     static ColourKeyTool tool;
     return tool;
+}
+
+// The result goes to the image once the dialog is closed, so that nothing follows it.
+void OnApply(HWND dialog)
+{
+    if (State().previewPending)
+        MakePreview(dialog);
+    ApplyPreviewAndClose(Tool());
 }
 
 void CloseDialog()

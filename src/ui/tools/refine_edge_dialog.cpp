@@ -114,9 +114,7 @@ void OnApply(HWND dialog)
 {
     if (State().previewPending)
         MakePreview(dialog);
-    ColourKeyResult result = TakePreviewResult();
-    CloseDialog();
-    ApplyPixelsWithUndo(result.changed, result.pixels);
+    ApplyPreviewAndClose(Tool());
 }
 
 void OnCommand(HWND dialog, WORD id, WORD notification)
@@ -145,8 +143,7 @@ void OnCommand(HWND dialog, WORD id, WORD notification)
 // The swatch's picture belongs to the dialog, and goes with it.
 void OnDestroy(HWND dialog)
 {
-    DeleteObject(reinterpret_cast<HGDIOBJ>(
-        SendDlgItemMessageA(dialog, IDC_MATTE_SWATCH, STM_SETIMAGE, IMAGE_BITMAP, 0)));
+    DeleteSwatchPicture(dialog, IDC_MATTE_SWATCH);
 }
 
 INT_PTR CALLBACK RefineEdgeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -191,13 +188,8 @@ bool HasEdgeToRefine()
 
 void OpenRefineEdgeDialog(HWND mainWindow)
 {
-    if (!g_document.HasImage() || !g_document.Image() || g_document.GetImageSize().width == 0)
+    if (!BeginToolOnImage(Tool()))
         return;
-    BeginTool(Tool());
-    if (State().dialog) {
-        SetForegroundWindow(State().dialog);
-        return;
-    }
     State().matte = FoundMatte();
     if (HWND dialog = CreateToolDialog(Tool(), IDD_REFINE_EDGE, RefineEdgeDialogProc, mainWindow)) {
         ShowMatte(dialog);

@@ -8,6 +8,7 @@
 
 #include "app_state.h"
 #include "colour_swatch.h"
+#include "editing.h"
 #include "image_document.h"
 #include "scroll_view.h"
 #include "texts.h"
@@ -87,6 +88,18 @@ void PlaceBesideWindow(HWND dialog, HWND window)
     SetWindowPos(dialog, nullptr, best.x, best.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool BeginToolOnImage(ImageTool& tool)
+{
+    if (!g_document.HasImage() || !g_document.Image() || g_document.GetImageSize().width == 0)
+        return false;
+    BeginTool(tool);
+    if (HWND dialog = tool.Dialog()) {
+        SetForegroundWindow(dialog);
+        return false;
+    }
+    return true;
+}
+
 HWND CreateToolDialog(ImageTool& tool, int templateId, DLGPROC procedure, HWND mainWindow)
 {
     HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), mainWindow, procedure, 0);
@@ -139,6 +152,18 @@ void ShowColour(HWND dialog, int swatch, int text, ArgbValue colour)
                   colour & 0xFFu);
     SetDlgItemTextA(dialog, text, shown);
     ShowColourSwatch(GetDlgItem(dialog, swatch), colour);
+}
+
+void DeleteSwatchPicture(HWND dialog, int swatch)
+{
+    DeleteObject(reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(dialog, swatch, STM_SETIMAGE, IMAGE_BITMAP, 0)));
+}
+
+void ApplyPreviewAndClose(ImageTool& tool)
+{
+    ColourKeyResult result = TakePreviewResult();
+    tool.Close();
+    ApplyPixelsWithUndo(result.changed, result.pixels);
 }
 
 void RequestPreview(HWND dialog, bool& pending)

@@ -17,6 +17,10 @@ void PlaceAwayFrom(HWND dialog, POINT at);
 // when the work area has room there, else in the corner of the work area that covers least.
 void PlaceBesideWindow(HWND dialog, HWND window);
 
+// Begins tool on an image with pixels: true when its dialog is still to be made; false when
+// there is no such image, or when the dialog is open already, which is then brought forward.
+bool BeginToolOnImage(ImageTool& tool);
+
 // Creates a tool's modeless dialog from its template, owned by mainWindow, and shows it where
 // it covers the least of the image; the tool's door is closed again when it cannot be made.
 // The dialog, or null.
@@ -43,6 +47,12 @@ struct NumberField {
 
 // Shows colour's red, green and blue in the dialog's swatch and as "R, G, B" in its text field.
 void ShowColour(HWND dialog, int swatch, int text, ArgbValue colour);
+// Deletes the picture ShowColour gave the swatch, which belongs to the dialog: as it goes.
+void DeleteSwatchPicture(HWND dialog, int swatch);
+
+// Takes the tool's previewed result, closes its dialog (so that nothing follows the change)
+// and applies the result as one step of the edit history.
+void ApplyPreviewAndClose(ImageTool& tool);
 
 // The message a previewing tool's dialog posts itself, so that a burst of changes (the four
 // range fields written at once) makes one preview.
