@@ -441,8 +441,9 @@ double UndoShownMilliseconds(HWND window)
 }
 
 // A tool's menu item (open), to the preview shown: the first time on the image (the preview's
-// memory new), or again after a Cancel.
-double TimeOpenedAndShown(HWND window, const std::function<void()>& open, bool firstTime)
+// memory new), or again after a Cancel. pointedMs, when not negative, is how long the item was
+// pointed at before the click, the first time: the preview's memory is made meanwhile.
+double TimeOpenedAndShown(HWND window, const std::function<void()>& open, bool firstTime, int pointedMs = -1)
 {
     return MedianMilliseconds(
         [&](int) {
@@ -455,7 +456,23 @@ double TimeOpenedAndShown(HWND window, const std::function<void()>& open, bool f
                 ForgetPreviewMemory();
             Shown(window);
             HandlePendingMessages();
+            if (firstTime && pointedMs >= 0) {
+                PreparePreviewMemory();
+                Sleep(static_cast<DWORD>(pointedMs));
+            }
         });
+}
+
+// The first time, beside it when the item was pointed at for a user's moment before the click.
+void PrintFirstTimes(HWND window, const std::function<void()>& open, const char* what)
+{
+    char line[128];
+    std::snprintf(line, sizeof line, "  %s, the first time", what);
+    PrintLine(line, TimeOpenedAndShown(window, open, true));
+    for (const int pointedMs : {100, 250}) {
+        std::snprintf(line, sizeof line, "    the same, the item pointed at %d ms before the click", pointedMs);
+        PrintLine(line, TimeOpenedAndShown(window, open, true, pointedMs));
+    }
 }
 
 void PrintColourKeyOkAndUndo(HWND window)
@@ -537,14 +554,14 @@ void PrintColourKeyFigures(HWND window)
     const auto openColourKey = [window] { OpenColourKeyDialog(window, {0, 0}, ClientCentre(window)); };
     ZoomToActualSize(window);
     HandlePendingMessages();
-    PrintLine("  menu item to preview shown at 100%, the first time", TimeOpenedAndShown(window, openColourKey, true));
+    PrintFirstTimes(window, openColourKey, "menu item to preview shown at 100%");
     PrintLine("  menu item to preview shown at 100%, again", TimeOpenedAndShown(window, openColourKey, false));
     ZoomToFit(window);
     HandlePendingMessages();
     char what[96];
-    std::snprintf(what, sizeof what, "  menu item to preview shown at fit (%u/%u), the first time",
-                  ViewZoom().numerator, ViewZoom().denominator);
-    PrintLine(what, TimeOpenedAndShown(window, openColourKey, true));
+    std::snprintf(what, sizeof what, "menu item to preview shown at fit (%u/%u)", ViewZoom().numerator,
+                  ViewZoom().denominator);
+    PrintFirstTimes(window, openColourKey, what);
     PrintLine("  menu item to preview shown at fit, again", TimeOpenedAndShown(window, openColourKey, false));
     PrintLine("  tolerance change at fit, to preview shown", MedianMilliseconds([&](int run) {
                   SetDlgItemInt(g_ui.colourKey.dialog, IDC_TOLERANCE, 9 + static_cast<UINT>(run), FALSE);
@@ -618,11 +635,11 @@ void PrintToolFigures(HWND window)
             ZoomToActualSize(window);
         HandlePendingMessages();
         char what[96];
-        for (const bool firstTime : {true, false}) {
-            std::snprintf(what, sizeof what, "  edge cleaning: menu item to preview shown at %u/%u, %s",
-                          ViewZoom().numerator, ViewZoom().denominator, firstTime ? "the first time" : "again");
-            PrintLine(what, TimeOpenedAndShown(window, [window] { OpenRefineEdgeDialog(window); }, firstTime));
-        }
+        const auto open = [window] { OpenRefineEdgeDialog(window); };
+        std::snprintf(what, sizeof what, "edge cleaning: menu item to preview shown at %u/%u", ViewZoom().numerator,
+                      ViewZoom().denominator);
+        PrintFirstTimes(window, open, what);
+        PrintLine("  the same, again", TimeOpenedAndShown(window, open, false));
         CloseOpenTool();
         OpenAlphaBrushDialog(window);
         HandlePendingMessages();

@@ -78,12 +78,13 @@ protected:
 
     POINT At(POINT client) const { return ScreenPointOf(Main(), client); }
 
-    // A real right click at a client point, then the access key of the item.
-    HWND ChooseItemAt(POINT client, WORD key = 'K')
+    // A real right click at a client point, then the access key of the item (after pointing
+    // at an item, when one is given).
+    HWND ChooseItemAt(POINT client, WORD key = 'K', UINT pointAt = 0)
     {
         SetForegroundWindow(Main());
         PumpMessages();
-        MenuWatcher menu(key);
+        MenuWatcher menu(key, pointAt);
         const INPUT inputs[] = {MouseInputAt(At(client), MOUSEEVENTF_RIGHTDOWN),
                                 MouseInputAt(At(client), MOUSEEVENTF_RIGHTUP)};
         SendInput(2, const_cast<INPUT*>(inputs), sizeof(INPUT));
@@ -268,6 +269,26 @@ TEST_F(ColourKey, ThePreviewShowsTheCheckerboardAndCancelEscAndTheCloseBoxLeaveT
     PressKeys({VK_ESCAPE});
     PumpMessages(100);
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "Esc in the main window did not quit";
+}
+
+TEST_F(ColourKey, PointingAtTheItemReadiesThePreviewsMemoryAndThePreviewTakesIt)
+{
+    ShowLogo();
+    const std::size_t pixels = WholeOf(g_document.GetImageSize()).PixelCount();
+    // Pointed at, then the menu closed: the memory is being made, and nothing opens.
+    EXPECT_EQ(nullptr, ChooseItemAt(kBackground, VK_ESCAPE, IDM_COLOUR_KEY));
+    EXPECT_EQ(pixels, g_ui.view.previewMemory.PixelsStarted());
+    // Chosen, the preview takes it and shows.
+    HWND dialog = OpenOnBackground();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(0u, g_ui.view.previewMemory.PixelsStarted());
+    EXPECT_TRUE(g_ui.view.preview.HoldsMemoryFor(pixels));
+    EXPECT_EQ(kLightGrey, Shown(kBackground));
+    Click(dialog, IDCANCEL);
+    // The preview keeps it after Cancel, so pointing again makes none.
+    EXPECT_EQ(nullptr, ChooseItemAt(kBackground, VK_ESCAPE, IDM_COLOUR_KEY));
+    EXPECT_EQ(0u, g_ui.view.previewMemory.PixelsStarted());
+    EXPECT_TRUE(original_ == ReadAllPixels(*g_document.Image()));
 }
 
 TEST_F(ColourKey, EnterAppliesOneStepThatCtrlZAndCtrlYTakeBackAndMakeAgainExactly)

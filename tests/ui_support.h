@@ -149,10 +149,11 @@ std::vector<HWND> FindTopLevelWindows(const char* className, const std::string& 
 
 // A context menu seen from a helper thread, since the menu's own loop holds the test's: it
 // waits, up to a time limit, for the popup menu, records where it stood and its items'
-// states, then presses the key (an access key, or Esc to close it).
+// states, then presses the key (an access key, or Esc to close it). Given an item to point at,
+// it first moves the mouse onto that item, as a user on the way to a click does.
 class MenuWatcher {
 public:
-    explicit MenuWatcher(WORD key) : key_(key), thread_([this] { Run(); }) {}
+    explicit MenuWatcher(WORD key, UINT pointAt = 0) : key_(key), pointAt_(pointAt), thread_([this] { Run(); }) {}
     ~MenuWatcher()
     {
         if (thread_.joinable())
@@ -184,8 +185,10 @@ private:
     UINT States(UINT item) const;
     void Run();
     void Read(HWND popup);
+    void PointAt(HWND popup) const;
 
     WORD key_;
+    UINT pointAt_;
     std::atomic<bool> seen_{false};
     RECT where_ = {};
     std::vector<Item> items_;

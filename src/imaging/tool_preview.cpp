@@ -109,6 +109,20 @@ bool ToolPreview::MakeReducedBand(const PixelRows& imageRows, const ImageRect& b
     return AverageAreas({strip.data(), StrideOf(under.width)}, imageSize_, reducedScale_, band, target);
 }
 
+void ToolPreview::AdoptMemory(PreviewMemory memory) noexcept
+{
+    End();
+    const auto adopt = [](auto& mine, auto& made) {
+        if (made.capacity() > mine.capacity()) {
+            mine.swap(made);
+            mine.clear();
+        }
+    };
+    adopt(result_.pixels, memory.pixels);
+    adopt(result_.scratch, memory.scratch);
+    adopt(reduced_, memory.reduced);
+}
+
 void ToolPreview::Clear() noexcept
 {
     *this = ToolPreview{};

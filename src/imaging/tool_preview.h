@@ -5,6 +5,7 @@
 
 #include "colour_key.h"
 #include "image_handle.h"
+#include "memory_warmer.h"
 #include "view_scale.h"
 
 // A tool's work on the image's pixels (rows of an image of size, not to be changed): the new
@@ -33,6 +34,16 @@ public:
 
     // Makes the reduced view again for another zoom; empty at 100% and above.
     bool BuildReduced(const ImageHandle& image, ViewScale scale);
+
+    // Ends the preview and takes memory made ready for the next one, where it holds more than
+    // the preview's own.
+    void AdoptMemory(PreviewMemory memory) noexcept;
+
+    // Whether the memory kept holds a preview of pixels new pixels, from an earlier preview.
+    bool HoldsMemoryFor(std::size_t pixels) const noexcept
+    {
+        return result_.pixels.capacity() >= pixels && result_.scratch.capacity() >= pixels;
+    }
 
     // Ends the preview and gives back its memory.
     void Clear() noexcept;

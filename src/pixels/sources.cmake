@@ -5,6 +5,7 @@ set(TESSAREL_PIXELS_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/view_pixels.cpp
     ${CMAKE_CURRENT_LIST_DIR}/colour_key.cpp
     ${CMAKE_CURRENT_LIST_DIR}/row_bands.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/memory_warmer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/key_fill.cpp
     ${CMAKE_CURRENT_LIST_DIR}/key_fade.cpp
     ${CMAKE_CURRENT_LIST_DIR}/key_tolerance.cpp

@@ -15,6 +15,7 @@ void ReleaseAllImages()
     g_document.ReleaseImage();
     g_saver.ReleaseImages();
     g_ui.view.reduced.Clear();
+    g_ui.view.previewMemory.Forget();
     g_ui.view.preview.Clear();
 }
 

@@ -78,6 +78,9 @@ struct ViewState {
     // zooms, all through scroll_view.h; read by the paint, which then shows it over the
     // checkerboard.
     ToolPreview preview;
+    // Memory for the preview, made on a thread of its own from when a tool's menu item is
+    // pointed at, and taken by the preview it was made for.
+    MemoryWarmer previewMemory;
 
     // The zoom and the view pixel at the client area's top-left corner, for the mapping
     // between client points and image pixels (view_scale.h).

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app_state.h"
+#include "area_average.h"
 #include "image_document.h"
 #include "image_tools.h"
 #include "wait_cursor.h"
@@ -250,6 +251,7 @@ void ShowImageChange(HWND window, const ImageRect& changed)
 
 void ShowPreview(const ImageHandle& image, const PreviewWork& work)
 {
+    g_ui.view.preview.AdoptMemory(g_ui.view.previewMemory.Take());
     g_ui.view.preview.Make(image, work, g_ui.view.scale);
 }
 
@@ -285,8 +287,20 @@ void EndPreview()
     g_ui.view.preview.End();
 }
 
+void PreparePreviewMemory()
+{
+    const ImageSize size = g_document.GetImageSize();
+    const ViewScale scale = g_ui.view.scale;
+    const std::size_t pixels = WholeOf(size).PixelCount();
+    if (pixels == 0 || g_ui.view.preview.HoldsMemoryFor(pixels))
+        return;
+    const bool reduces = !scale.Enlarges() && !scale.IsActualSize();
+    g_ui.view.previewMemory.Start(pixels, reduces ? ViewPixelsCovering(WholeOf(size), size, scale).PixelCount() : 0);
+}
+
 void ForgetPreviewMemory()
 {
+    g_ui.view.previewMemory.Forget();
     g_ui.view.preview.Clear();
 }
 

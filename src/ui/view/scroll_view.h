@@ -70,6 +70,10 @@ ColourKeyResult TakePreviewResult();
 // for the next preview of the same image.
 void EndPreview();
 
+// Starts making the memory a preview of the whole image at the zoom keeps, on a thread of its
+// own, unless the preview already holds it: a tool's menu item is pointed at.
+void PreparePreviewMemory();
+
 // Gives back the memory the last preview kept: for another image it would be the wrong size.
 void ForgetPreviewMemory();
 

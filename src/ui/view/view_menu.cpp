@@ -47,6 +47,13 @@ void TrackViewMenu(HWND window, POINT screen, const CommandPlace& place)
 
 }  // namespace
 
+void FollowMenuSelection(UINT item, UINT flags)
+{
+    const bool tool = item == IDM_COLOUR_KEY || item == IDM_REFINE_EDGE;
+    if (tool && (flags & (MF_POPUP | MF_GRAYED | MF_DISABLED)) == 0)
+        PreparePreviewMemory();
+}
+
 void ShowViewMenu(HWND window, POINT screen)
 {
     POINT client = screen;
