@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -80,11 +81,11 @@ protected:
 
     // A real right click at a client point, then the access key of the item (after pointing
     // at an item, when one is given).
-    HWND ChooseItemAt(POINT client, WORD key = 'K', UINT pointAt = 0)
+    HWND ChooseItemAt(POINT client, WORD key = 'K', UINT pointAt = 0, std::function<void()> whilePointed = {})
     {
         SetForegroundWindow(Main());
         PumpMessages();
-        MenuWatcher menu(key, pointAt);
+        MenuWatcher menu(key, pointAt, std::move(whilePointed));
         const INPUT inputs[] = {MouseInputAt(At(client), MOUSEEVENTF_RIGHTDOWN),
                                 MouseInputAt(At(client), MOUSEEVENTF_RIGHTUP)};
         SendInput(2, const_cast<INPUT*>(inputs), sizeof(INPUT));
@@ -271,23 +272,30 @@ TEST_F(ColourKey, ThePreviewShowsTheCheckerboardAndCancelEscAndTheCloseBoxLeaveT
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "Esc in the main window did not quit";
 }
 
-TEST_F(ColourKey, PointingAtTheItemReadiesThePreviewsMemoryAndThePreviewTakesIt)
+TEST_F(ColourKey, PointingAtTheItemReadiesThePreviewsMemoryForTheClickAlone)
 {
     ShowLogo();
     const std::size_t pixels = WholeOf(g_document.GetImageSize()).PixelCount();
-    // Pointed at, then the menu closed: the memory is being made, and nothing opens.
-    EXPECT_EQ(nullptr, ChooseItemAt(kBackground, VK_ESCAPE, IDM_COLOUR_KEY));
-    EXPECT_EQ(pixels, g_ui.view.previewMemory.PixelsStarted());
-    // Chosen, the preview takes it and shows.
-    HWND dialog = OpenOnBackground();
-    ASSERT_NE(nullptr, dialog);
+    std::atomic<std::size_t> whilePointed{0};
+    const auto probe = [&whilePointed] { whilePointed = g_ui.view.previewMemory.PixelsStarted(); };
+    // Pointed at, then the menu closed: the memory is made meanwhile, and given back after.
+    EXPECT_EQ(nullptr, ChooseItemAt(kBackground, VK_ESCAPE, IDM_COLOUR_KEY, probe));
+    EXPECT_EQ(pixels, whilePointed.load());
     EXPECT_EQ(0u, g_ui.view.previewMemory.PixelsStarted());
+    EXPECT_FALSE(g_ui.view.preview.HoldsMemoryFor(pixels));
+    // Pointed at, then chosen: the preview takes it and shows.
+    whilePointed = 0;
+    HWND dialog = ChooseItemAt(kBackground, 'K', IDM_COLOUR_KEY, probe);
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(pixels, whilePointed.load());
     EXPECT_TRUE(g_ui.view.preview.HoldsMemoryFor(pixels));
     EXPECT_EQ(kLightGrey, Shown(kBackground));
     Click(dialog, IDCANCEL);
     // The preview keeps it after Cancel, so pointing again makes none.
-    EXPECT_EQ(nullptr, ChooseItemAt(kBackground, VK_ESCAPE, IDM_COLOUR_KEY));
-    EXPECT_EQ(0u, g_ui.view.previewMemory.PixelsStarted());
+    whilePointed = 1;
+    EXPECT_EQ(nullptr, ChooseItemAt(kBackground, VK_ESCAPE, IDM_COLOUR_KEY, probe));
+    EXPECT_EQ(0u, whilePointed.load());
+    EXPECT_TRUE(g_ui.view.preview.HoldsMemoryFor(pixels));
     EXPECT_TRUE(original_ == ReadAllPixels(*g_document.Image()));
 }
 

@@ -491,6 +491,8 @@ void MenuWatcher::PointAt(HWND popup) const
             INPUT move = MouseInputAt({(item.left + item.right) / 2, (item.top + item.bottom) / 2});
             SendInput(1, &move, sizeof(INPUT));
             Sleep(100);  // the menu highlights the item on its next message
+            if (whilePointed_)
+                whilePointed_();
         }
     }
 }

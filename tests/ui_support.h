@@ -150,10 +150,14 @@ std::vector<HWND> FindTopLevelWindows(const char* className, const std::string& 
 // A context menu seen from a helper thread, since the menu's own loop holds the test's: it
 // waits, up to a time limit, for the popup menu, records where it stood and its items'
 // states, then presses the key (an access key, or Esc to close it). Given an item to point at,
-// it first moves the mouse onto that item, as a user on the way to a click does.
+// it first moves the mouse onto that item, as a user on the way to a click does, and calls
+// whilePointed (on its own thread) once the menu has had time to follow.
 class MenuWatcher {
 public:
-    explicit MenuWatcher(WORD key, UINT pointAt = 0) : key_(key), pointAt_(pointAt), thread_([this] { Run(); }) {}
+    explicit MenuWatcher(WORD key, UINT pointAt = 0, std::function<void()> whilePointed = {})
+        : key_(key), pointAt_(pointAt), whilePointed_(std::move(whilePointed)), thread_([this] { Run(); })
+    {
+    }
     ~MenuWatcher()
     {
         if (thread_.joinable())
@@ -189,6 +193,7 @@ private:
 
     WORD key_;
     UINT pointAt_;
+    std::function<void()> whilePointed_;
     std::atomic<bool> seen_{false};
     RECT where_ = {};
     std::vector<Item> items_;

@@ -4,6 +4,7 @@
 // the work that fills it: a tool's first preview of a large image would pay it while the
 // user waits. Started while the user points at the tool's menu item, it is paid before the
 // click. Pure C++.
+#include <atomic>
 #include <cstddef>
 #include <thread>
 #include <utility>
@@ -30,17 +31,19 @@ public:
     // memory of other sizes is forgotten first. Without memory, or a thread, nothing is made.
     void Start(std::size_t pixels, std::size_t reduced) noexcept;
     // Whether memory is being made, or made and not yet taken: how many pixels it is for.
+    // Safe to ask from any thread.
     std::size_t PixelsStarted() const noexcept { return pixels_; }
     // Waits for the memory being made and hands it over; empty when none was started.
     PreviewMemory Take() noexcept;
-    // Waits for the memory being made and gives it back.
+    // Gives back the memory, made or being made (which then stops at once).
     void Forget() noexcept;
 
 private:
     void Wait() noexcept;
 
     std::thread thread_;
+    std::atomic<bool> stop_{false};
     PreviewMemory memory_;  // the thread's own until it is joined
-    std::size_t pixels_ = 0;
+    std::atomic<std::size_t> pixels_{0};
     std::size_t reduced_ = 0;
 };

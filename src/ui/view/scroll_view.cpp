@@ -298,6 +298,11 @@ void PreparePreviewMemory()
     g_ui.view.previewMemory.Start(pixels, reduces ? ViewPixelsCovering(WholeOf(size), size, scale).PixelCount() : 0);
 }
 
+void DropPreparedPreviewMemory()
+{
+    g_ui.view.previewMemory.Forget();
+}
+
 void ForgetPreviewMemory()
 {
     g_ui.view.previewMemory.Forget();

@@ -74,6 +74,9 @@ void EndPreview();
 // own, unless the preview already holds it: a tool's menu item is pointed at.
 void PreparePreviewMemory();
 
+// Gives back the memory PreparePreviewMemory made, or is making, unless a preview took it.
+void DropPreparedPreviewMemory();
+
 // Gives back the memory the last preview kept: for another image it would be the wrong size.
 void ForgetPreviewMemory();
 

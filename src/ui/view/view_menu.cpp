@@ -43,6 +43,9 @@ void TrackViewMenu(HWND window, POINT screen, const CommandPlace& place)
                                                                   TPM_RETURNCMD | TPM_NONOTIFY,
                                                        screen.x, screen.y, 0, window, nullptr));
     RunCommand(item, place);  // 0, closed without a choice, is no command
+    // Memory made while an item was pointed at and not taken by a preview goes back now: a
+    // large image's would be held for nothing.
+    DropPreparedPreviewMemory();
 }
 
 }  // namespace
