@@ -441,9 +441,9 @@ double UndoShownMilliseconds(HWND window)
 }
 
 // A tool's menu item (open), to the preview shown: the first time on the image (the preview's
-// memory new), or again after a Cancel. pointedMs, when not negative, is how long the item was
-// pointed at before the click, the first time: the preview's memory is made meanwhile.
-double TimeOpenedAndShown(HWND window, const std::function<void()>& open, bool firstTime, int pointedMs = -1)
+// memory new), or again after a Cancel. menuMs, when not negative, is how long the context menu
+// was open before the click, the first time: the preview's memory is made meanwhile.
+double TimeOpenedAndShown(HWND window, const std::function<void()>& open, bool firstTime, int menuMs = -1)
 {
     return MedianMilliseconds(
         [&](int) {
@@ -456,22 +456,22 @@ double TimeOpenedAndShown(HWND window, const std::function<void()>& open, bool f
                 ForgetPreviewMemory();
             Shown(window);
             HandlePendingMessages();
-            if (firstTime && pointedMs >= 0) {
+            if (firstTime && menuMs >= 0) {
                 PreparePreviewMemory();
-                Sleep(static_cast<DWORD>(pointedMs));
+                Sleep(static_cast<DWORD>(menuMs));
             }
         });
 }
 
-// The first time, beside it when the item was pointed at for a user's moment before the click.
+// The first time, beside it when the menu was open for a user's moment before the click.
 void PrintFirstTimes(HWND window, const std::function<void()>& open, const char* what)
 {
     char line[128];
     std::snprintf(line, sizeof line, "  %s, the first time", what);
     PrintLine(line, TimeOpenedAndShown(window, open, true));
-    for (const int pointedMs : {100, 250}) {
-        std::snprintf(line, sizeof line, "    the same, the item pointed at %d ms before the click", pointedMs);
-        PrintLine(line, TimeOpenedAndShown(window, open, true, pointedMs));
+    for (const int menuMs : {100, 250}) {
+        std::snprintf(line, sizeof line, "    the same, the menu open %d ms before the click", menuMs);
+        PrintLine(line, TimeOpenedAndShown(window, open, true, menuMs));
     }
 }
 

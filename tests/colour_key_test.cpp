@@ -79,13 +79,13 @@ protected:
 
     POINT At(POINT client) const { return ScreenPointOf(Main(), client); }
 
-    // A real right click at a client point, then the access key of the item (after pointing
-    // at an item, when one is given).
-    HWND ChooseItemAt(POINT client, WORD key = 'K', UINT pointAt = 0, std::function<void()> whilePointed = {})
+    // A real right click at a client point, then the access key of the item; whileOpen is
+    // called while the menu is open.
+    HWND ChooseItemAt(POINT client, WORD key = 'K', std::function<void()> whileOpen = {})
     {
         SetForegroundWindow(Main());
         PumpMessages();
-        MenuWatcher menu(key, pointAt, std::move(whilePointed));
+        MenuWatcher menu(key, std::move(whileOpen));
         const INPUT inputs[] = {MouseInputAt(At(client), MOUSEEVENTF_RIGHTDOWN),
                                 MouseInputAt(At(client), MOUSEEVENTF_RIGHTUP)};
         SendInput(2, const_cast<INPUT*>(inputs), sizeof(INPUT));
@@ -272,29 +272,29 @@ TEST_F(ColourKey, ThePreviewShowsTheCheckerboardAndCancelEscAndTheCloseBoxLeaveT
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "Esc in the main window did not quit";
 }
 
-TEST_F(ColourKey, PointingAtTheItemReadiesThePreviewsMemoryForTheClickAlone)
+TEST_F(ColourKey, TheOpenMenuReadiesThePreviewsMemoryForTheToolAlone)
 {
     ShowLogo();
     const std::size_t pixels = WholeOf(g_document.GetImageSize()).PixelCount();
-    std::atomic<std::size_t> whilePointed{0};
-    const auto probe = [&whilePointed] { whilePointed = g_ui.view.previewMemory.PixelsStarted(); };
-    // Pointed at, then the menu closed: the memory is made meanwhile, and given back after.
-    EXPECT_EQ(nullptr, ChooseItemAt(kBackground, VK_ESCAPE, IDM_COLOUR_KEY, probe));
-    EXPECT_EQ(pixels, whilePointed.load());
+    std::atomic<std::size_t> whileOpen{0};
+    const auto probe = [&whileOpen] { whileOpen = g_ui.view.previewMemory.PixelsStarted(); };
+    // Closed without a choice: the memory was made while the menu was open, and goes back.
+    EXPECT_EQ(nullptr, ChooseItemAt(kBackground, VK_ESCAPE, probe));
+    EXPECT_EQ(pixels, whileOpen.load());
     EXPECT_EQ(0u, g_ui.view.previewMemory.PixelsStarted());
     EXPECT_FALSE(g_ui.view.preview.HoldsMemoryFor(pixels));
-    // Pointed at, then chosen: the preview takes it and shows.
-    whilePointed = 0;
-    HWND dialog = ChooseItemAt(kBackground, 'K', IDM_COLOUR_KEY, probe);
+    // The tool chosen: its preview takes it and shows.
+    whileOpen = 0;
+    HWND dialog = ChooseItemAt(kBackground, 'K', probe);
     ASSERT_NE(nullptr, dialog);
-    EXPECT_EQ(pixels, whilePointed.load());
+    EXPECT_EQ(pixels, whileOpen.load());
     EXPECT_TRUE(g_ui.view.preview.HoldsMemoryFor(pixels));
     EXPECT_EQ(kLightGrey, Shown(kBackground));
     Click(dialog, IDCANCEL);
-    // The preview keeps it after Cancel, so pointing again makes none.
-    whilePointed = 1;
-    EXPECT_EQ(nullptr, ChooseItemAt(kBackground, VK_ESCAPE, IDM_COLOUR_KEY, probe));
-    EXPECT_EQ(0u, whilePointed.load());
+    // The preview keeps it after Cancel, so the menu makes none again.
+    whileOpen = 1;
+    EXPECT_EQ(nullptr, ChooseItemAt(kBackground, VK_ESCAPE, probe));
+    EXPECT_EQ(0u, whileOpen.load());
     EXPECT_TRUE(g_ui.view.preview.HoldsMemoryFor(pixels));
     EXPECT_TRUE(original_ == ReadAllPixels(*g_document.Image()));
 }

@@ -462,7 +462,8 @@ void MenuWatcher::Run()
         if (popup && IsWindowVisible(popup)) {
             Sleep(50);  // let it finish drawing before its items are read
             Read(popup);
-            PointAt(popup);
+            if (whileOpen_)
+                whileOpen_();
             seen_ = true;
         } else {
             Sleep(10);
@@ -479,21 +480,6 @@ void MenuWatcher::Read(HWND popup)
         wchar_t text[64] = {};
         GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
         items_.push_back({GetMenuItemID(menu, i), GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION), text});
-    }
-}
-
-void MenuWatcher::PointAt(HWND popup) const
-{
-    const auto menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
-    for (int i = 0; pointAt_ != 0 && i < GetMenuItemCount(menu); ++i) {
-        RECT item = {};
-        if (GetMenuItemID(menu, i) == pointAt_ && GetMenuItemRect(popup, menu, static_cast<UINT>(i), &item)) {
-            INPUT move = MouseInputAt({(item.left + item.right) / 2, (item.top + item.bottom) / 2});
-            SendInput(1, &move, sizeof(INPUT));
-            Sleep(100);  // the menu highlights the item on its next message
-            if (whilePointed_)
-                whilePointed_();
-        }
     }
 }
 

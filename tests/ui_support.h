@@ -149,13 +149,12 @@ std::vector<HWND> FindTopLevelWindows(const char* className, const std::string& 
 
 // A context menu seen from a helper thread, since the menu's own loop holds the test's: it
 // waits, up to a time limit, for the popup menu, records where it stood and its items'
-// states, then presses the key (an access key, or Esc to close it). Given an item to point at,
-// it first moves the mouse onto that item, as a user on the way to a click does, and calls
-// whilePointed (on its own thread) once the menu has had time to follow.
+// states, then presses the key (an access key, or Esc to close it). whileOpen, when given, is
+// called on its own thread before the key.
 class MenuWatcher {
 public:
-    explicit MenuWatcher(WORD key, UINT pointAt = 0, std::function<void()> whilePointed = {})
-        : key_(key), pointAt_(pointAt), whilePointed_(std::move(whilePointed)), thread_([this] { Run(); })
+    explicit MenuWatcher(WORD key, std::function<void()> whileOpen = {})
+        : key_(key), whileOpen_(std::move(whileOpen)), thread_([this] { Run(); })
     {
     }
     ~MenuWatcher()
@@ -189,11 +188,9 @@ private:
     UINT States(UINT item) const;
     void Run();
     void Read(HWND popup);
-    void PointAt(HWND popup) const;
 
     WORD key_;
-    UINT pointAt_;
-    std::function<void()> whilePointed_;
+    std::function<void()> whileOpen_;
     std::atomic<bool> seen_{false};
     RECT where_ = {};
     std::vector<Item> items_;

@@ -2,8 +2,8 @@
 // Memory made ready on a thread of its own before it is needed. Fresh memory costs a fault
 // for each page the first time it is written, and on some machines that costs as much as
 // the work that fills it: a tool's first preview of a large image would pay it while the
-// user waits. Started while the user points at the tool's menu item, it is paid before the
-// click. Pure C++.
+// user waits. Started while the user reads the menu that offers the tool, it is paid before
+// the click. Pure C++.
 #include <atomic>
 #include <cstddef>
 #include <thread>

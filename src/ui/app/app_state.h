@@ -78,8 +78,8 @@ struct ViewState {
     // zooms, all through scroll_view.h; read by the paint, which then shows it over the
     // checkerboard.
     ToolPreview preview;
-    // Memory for the preview, made on a thread of its own from when a tool's menu item is
-    // pointed at, and taken by the preview it was made for.
+    // Memory for the preview, made on a thread of its own while the context menu is open,
+    // and taken by the preview of the tool chosen there.
     MemoryWarmer previewMemory;
 
     // The zoom and the view pixel at the client area's top-left corner, for the mapping

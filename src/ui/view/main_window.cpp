@@ -173,12 +173,6 @@ LRESULT OnContextMenu(HWND window, WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-LRESULT OnMenuSelect(HWND window, WPARAM wParam, LPARAM lParam)
-{
-    FollowMenuSelection(LOWORD(wParam), HIWORD(wParam));
-    return DefWindowProcA(window, WM_MENUSELECT, wParam, lParam);
-}
-
 LRESULT OnScroll(HWND window, int bar, WORD request)
 {
     ScrollFromBar(window, bar, request);
@@ -298,7 +292,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SYSKEYDOWN:       return OnSysKeyDown(window, wParam, lParam);
     case WM_SYSKEYUP:         return OnSysKeyUp(window, wParam, lParam);
     case WM_CONTEXTMENU:      return OnContextMenu(window, wParam, lParam);
-    case WM_MENUSELECT:       return OnMenuSelect(window, wParam, lParam);
     case WM_MOUSEWHEEL:       return OnMouseWheel(window, wParam, lParam);
     case WM_MOUSEHWHEEL:      return OnMouseTiltWheel(window, GET_WHEEL_DELTA_WPARAM(wParam));
     case WM_SETFOCUS:         return OnSetFocus(window);

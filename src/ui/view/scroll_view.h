@@ -71,7 +71,7 @@ ColourKeyResult TakePreviewResult();
 void EndPreview();
 
 // Starts making the memory a preview of the whole image at the zoom keeps, on a thread of its
-// own, unless the preview already holds it: a tool's menu item is pointed at.
+// own, unless the preview already holds it: a menu that offers the tools is open.
 void PreparePreviewMemory();
 
 // Gives back the memory PreparePreviewMemory made, or is making, unless a preview took it.

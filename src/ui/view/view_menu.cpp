@@ -39,23 +39,19 @@ void TrackViewMenu(HWND window, POINT screen, const CommandPlace& place)
     if (!popup)
         return;
     ShowStates(popup);
+    // A tool's first preview of a large image would wait for fresh memory; made while the
+    // user reads the menu, it is ready by the click.
+    if (CanRunCommand(IDM_COLOUR_KEY) || CanRunCommand(IDM_REFINE_EDGE))
+        PreparePreviewMemory();
     const UINT item = static_cast<UINT>(TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON |
                                                                   TPM_RETURNCMD | TPM_NONOTIFY,
                                                        screen.x, screen.y, 0, window, nullptr));
     RunCommand(item, place);  // 0, closed without a choice, is no command
-    // Memory made while an item was pointed at and not taken by a preview goes back now: a
-    // large image's would be held for nothing.
+    // What no preview took goes back: a large image's would be held for nothing.
     DropPreparedPreviewMemory();
 }
 
 }  // namespace
-
-void FollowMenuSelection(UINT item, UINT flags)
-{
-    const bool tool = item == IDM_COLOUR_KEY || item == IDM_REFINE_EDGE;
-    if (tool && (flags & (MF_POPUP | MF_GRAYED | MF_DISABLED)) == 0)
-        PreparePreviewMemory();
-}
 
 void ShowViewMenu(HWND window, POINT screen)
 {

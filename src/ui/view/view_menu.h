@@ -17,6 +17,3 @@ void ShowViewMenuFromKeyboard(HWND window);
 // The point a menu opened from the keyboard stands at: the client area's top-left corner.
 POINT KeyboardMenuPoint(HWND window);
 
-// Follows the item the open menu's selection is on (WM_MENUSELECT's item and flags): pointing
-// at a tool that previews starts making its preview's memory, so that the click finds it.
-void FollowMenuSelection(UINT item, UINT flags);
