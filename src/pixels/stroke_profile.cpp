@@ -16,7 +16,8 @@ constexpr double kMostStretch = 1.15;     // the colour goes at most this much f
 constexpr double kNarrowest = 1.0;       // a stroke is taken to be at least this wide
 constexpr int kWidthSteps = 24;          // halvings when the width is sought
 constexpr double kOffLine = 2.0;         // levels a pixel of one stroke strays from its colour's line
-// The best-covered pixel of a stroke nearby has its centre up to this far off the stroke's.
+// The best-covered pixel of a stroke nearby (the reference) has its centre up to this far off
+// the stroke's.
 constexpr double kPeakOffset = 0.08;
 constexpr int kSlopeReach = 1;           // the normal is judged from the slopes this far around
 const double kUnbounded = std::numeric_limits<double>::infinity();
@@ -47,11 +48,30 @@ struct Along {
     bool OnLine(ArgbValue value, double length) const noexcept { return OffLine(value, length) <= kOffLine; }
 };
 
-// One cross-section's sum of lengths along, and its largest.
+// One cross-section's sum of lengths along, its largest, and how many steps across from the
+// lengths' centroid (where a straight stroke's centre line crosses it) the nearest of its
+// largest lies.
 struct Section {
     double sum = 0.0;
     double most = 0.0;
+    double peakOffset = 0.0;
 };
+
+// How many steps the nearest of the largest of lengths lies from their centroid: on a plateau
+// of fully covered pixels, the one nearest the centre.
+double PeakOffset(const double* lengths, int count, double sum, double most)
+{
+    double moment = 0.0;
+    for (int i = 0; i < count; ++i)
+        moment += i * lengths[i];
+    const double centroid = moment / sum;
+    double nearest = kUnbounded;
+    for (int i = 0; i < count; ++i) {
+        if (lengths[i] >= most - kFaintLevels)
+            nearest = std::min(nearest, std::abs(i - centroid));
+    }
+    return nearest;
+}
 
 // The lengths along from (x, y) on by (dx, dy) up to the first faint one, at most kRunReach of
 // them, into run; false when none is faint that near, the image ends first or a pixel strays
@@ -118,6 +138,7 @@ Section CrossSection(const PixelRows& rows, ImageSize size, const Along& along, 
         return section;
     section.sum = std::accumulate(lengths, lengths + count, 0.0);
     section.most = *std::max_element(lengths, lengths + count);
+    section.peakOffset = PeakOffset(lengths, count, section.sum, section.most);
     return section;
 }
 
@@ -150,20 +171,20 @@ bool StrokeNormal(const PixelRows& rows, ImageSize size, const Along& along, std
 
 // How far from the key a stroke's colour lies whose cross-section integrates to integral and
 // peaks at most, its normal at (normalX, normalY): that of the stroke at least kNarrowest wide
-// that covers a pixel kPeakOffset off its centre line just enough to give that peak.
-double StrokeReach(double integral, double most, double normalX, double normalY)
+// that covers a pixel peakOffset off its centre line just enough to give that peak.
+double StrokeReach(double integral, double most, double normalX, double normalY, double peakOffset)
 {
     const double ratio = integral / most;  // the width over the centre's coverage
     // From this width on a stroke covers that pixel fully.
-    const double widest = normalX + normalY + 2.0 * kPeakOffset;
+    const double widest = normalX + normalY + 2.0 * peakOffset;
     if (ratio >= widest)
         return most;
     double narrow = kNarrowest, wide = widest;
-    if (ratio <= narrow / Coverage(narrow, kPeakOffset, normalX, normalY))
+    if (ratio <= narrow / Coverage(narrow, peakOffset, normalX, normalY))
         return std::max(most, integral / narrow);
     for (int step = 0; step < kWidthSteps; ++step) {
         const double middle = 0.5 * (narrow + wide);
-        (middle / Coverage(middle, kPeakOffset, normalX, normalY) < ratio ? narrow : wide) = middle;
+        (middle / Coverage(middle, peakOffset, normalX, normalY) < ratio ? narrow : wide) = middle;
     }
     return integral / (0.5 * (narrow + wide));
 }
@@ -239,7 +260,18 @@ ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std
         integral = row.sum != kUnbounded ? row.sum * normalX : column.sum * normalY;
     }
     const double most = std::max({row.most, column.most, reach});
-    const double stroke = StrokeReach(integral, most, normalX, normalY);
+    double stroke = StrokeReach(integral, most, normalX, normalY, kPeakOffset);
+    // A stroke that narrow covers no pixel fully, so the reference is itself a mix, and one near
+    // the grid's diagonal may pass no pixel's centre for long, the reference's included. Where
+    // both cross-sections show where the centre line runs, each tells the colour from its own
+    // peak as far off that line as it lies, and the colour goes as far as both agree; not where
+    // one reaches the reference itself, which may be covered fully where the subject widens.
+    if (integral / stroke < normalX + normalY && row.sum != kUnbounded && column.sum != kUnbounded &&
+        std::max(row.most, column.most) < reach - kFaintLevels) {
+        const double byRow = StrokeReach(integral, row.most, normalX, normalY, row.peakOffset * normalX);
+        const double byColumn = StrokeReach(integral, column.most, normalX, normalY, column.peakOffset * normalY);
+        stroke = std::max(stroke, std::min(byRow, byColumn));
+    }
     const double stretched = std::min({stroke, kMostStretch * reach, CubeReach(along)});
     if (stretched <= reach)
         return reference;

@@ -6,7 +6,8 @@
 // reference moved along the line from key through it as far as a straight-edged stroke at
 // least a pixel wide, of that colour, explains the row and the column of rows (size pixels)
 // through (x, y): their sums of P − K along that line tell the stroke's width times its reach
-// from the key, their largest values how fully it covers its best pixel. At most 15% farther
+// from the key, their largest values how fully it covers its best pixel, their centroids where
+// its centre line runs. At most 15% farther
 // than reference and inside the RGB cube; reference itself where both cross-sections run on
 // (the subject is wider there), where one leaves the line (another colour), where they tell of
 // a wider stroke, or where reference lies too near the key to tell. A pure function of the
