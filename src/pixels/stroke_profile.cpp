@@ -19,6 +19,8 @@ constexpr double kOffLine = 2.0;         // levels a pixel of one stroke strays 
 // The best-covered pixel of a stroke nearby (the reference) has its centre up to this far off
 // the stroke's.
 constexpr double kPeakOffset = 0.08;
+constexpr int kBlockReach = 3;           // how far from a pixel a fully covered block's centre is looked for
+constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 constexpr int kSlopeReach = 1;           // the normal is judged from the slopes this far around
 const double kUnbounded = std::numeric_limits<double>::infinity();
 
@@ -202,6 +204,30 @@ double CubeReach(const Along& along)
     return reach;
 }
 
+// True when a 3 × 3 block of pixels of exactly colour has its centre within kBlockReach of
+// (x, y): no straight-edged stroke too thin to cover a pixel gives three rows and three
+// columns alike, so the subject there covers them fully and colour is its own.
+bool CoveredBlockNear(const PixelRows& rows, ImageSize size, std::uint32_t x, std::uint32_t y, ArgbValue colour)
+{
+    const std::int64_t left = std::max<std::int64_t>(1, std::int64_t{x} - kBlockReach);
+    const std::int64_t top = std::max<std::int64_t>(1, std::int64_t{y} - kBlockReach);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{size.width} - 1, std::int64_t{x} + kBlockReach + 1);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{size.height} - 1, std::int64_t{y} + kBlockReach + 1);
+    const auto same = [&](std::int64_t i, std::int64_t j) {
+        return ((rows.Row(static_cast<std::uint32_t>(j))[i] ^ colour) & kColourBits) == 0;
+    };
+    for (std::int64_t j = top; j < bottom; ++j) {
+        for (std::int64_t i = left; i < right; ++i) {
+            bool block = true;
+            for (int b = 0; b < 9 && block; ++b)
+                block = same(i - 1 + b % 3, j - 1 + b / 3);
+            if (block)
+                return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 double ProjectedShare(double t, double normalX, double normalY) noexcept
@@ -239,7 +265,7 @@ ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std
         reach += along.unit[c] * along.unit[c];
     }
     reach = std::sqrt(reach);
-    if (reach < kShortestReach)
+    if (reach < kShortestReach || CoveredBlockNear(rows, size, x, y, reference))
         return reference;
     for (double& u : along.unit)
         u /= reach;

@@ -140,3 +140,46 @@ TEST(StrokeProfile, StrokeBetweenPixelCentresFindsItsColourFromWhereItsLineRuns)
         EXPECT_LE(worst, LevelsApart(reference, kInk) / 2);
     }
 }
+
+// The round end of a stroke 4 pixels wide: its rows and columns there are short, as a thin
+// stroke's are, but it covers a block of pixels fully nearby, whose colour is the stroke's
+// own, and every pixel of the end keeps that colour, at any angle and on any key.
+TEST(StrokeProfile, RoundEndOfAWideStrokeKeepsTheColourItCoversFully)
+{
+    constexpr double kHalfWidth = 2.0;
+    const double startX = kSide / 2.0 + 0.3, startY = kSide / 2.0 + 0.1;  // off the pixel grid
+    for (const ArgbValue key : {kWhite, ArgbValue{0x00B140u}}) {
+        for (const double angle : {0.2, 1.4, 2.8}) {
+            SCOPED_TRACE(angle);
+            const double dx = std::cos(angle), dy = std::sin(angle);
+            // The stroke from the start on along (dx, dy), its end round.
+            std::vector<ArgbValue> pixels(kSide * kSide);
+            for (std::uint32_t y = 0; y < kSide; ++y) {
+                for (std::uint32_t x = 0; x < kSide; ++x) {
+                    double covered = 0.0;
+                    for (int s = 0; s < kSamples * kSamples; ++s) {
+                        const double px = x + (s % kSamples + 0.5) / kSamples - startX;
+                        const double py = y + (s / kSamples + 0.5) / kSamples - startY;
+                        const double t = std::max(0.0, px * dx + py * dy);
+                        covered += std::hypot(px - t * dx, py - t * dy) < kHalfWidth ? 1.0 : 0.0;
+                    }
+                    pixels[y * kSide + x] = StrokePicture::Mix(kInk, kInk, key, covered / (kSamples * kSamples), 0.0);
+                }
+            }
+            const PixelRows rows{pixels.data(), std::ptrdiff_t{kSide * sizeof(ArgbValue)}};
+            int ends = 0;
+            for (std::uint32_t y = kSide / 4; y < 3 * kSide / 4; ++y) {
+                for (std::uint32_t x = kSide / 4; x < 3 * kSide / 4; ++x) {
+                    const ArgbValue pixel = pixels[y * kSide + x];
+                    const bool behindStart = (x + 0.5 - startX) * dx + (y + 0.5 - startY) * dy < 0.5;
+                    if (!behindStart || (pixel & 0xFFFFFFu) == kInk || 2 * ChannelDistance(pixel, key) < ChannelDistance(kInk, key))
+                        continue;
+                    ++ends;
+                    const ArgbValue found = StrokeColour(rows, ImageSize{kSide, kSide}, key, x, y, kInk) & 0xFFFFFFu;
+                    EXPECT_LE(LevelsApart(found, kInk), 2) << x << ", " << y;
+                }
+            }
+            EXPECT_GT(ends, 0);
+        }
+    }
+}
