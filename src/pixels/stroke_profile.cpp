@@ -16,8 +16,11 @@ constexpr double kMostStretch = 1.15;     // the colour goes at most this much f
 constexpr double kNarrowest = 1.0;       // a stroke is taken to be at least this wide
 constexpr int kWidthSteps = 24;          // halvings when the width is sought
 constexpr double kOffLine = 2.0;         // levels a pixel of one stroke strays from its colour's line
-// The best-covered pixel of a stroke nearby has its centre up to this far off the stroke's.
+// The best-covered pixel of a stroke nearby (the reference) has its centre up to this far off
+// the stroke's.
 constexpr double kPeakOffset = 0.08;
+constexpr int kBlockReach = 3;           // how far from a pixel a fully covered block's centre is looked for
+constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 constexpr int kSlopeReach = 1;           // the normal is judged from the slopes this far around
 const double kUnbounded = std::numeric_limits<double>::infinity();
 
@@ -47,11 +50,30 @@ struct Along {
     bool OnLine(ArgbValue value, double length) const noexcept { return OffLine(value, length) <= kOffLine; }
 };
 
-// One cross-section's sum of lengths along, and its largest.
+// One cross-section's sum of lengths along, its largest, and how many steps across from the
+// lengths' centroid (where a straight stroke's centre line crosses it) the nearest of its
+// largest lies.
 struct Section {
     double sum = 0.0;
     double most = 0.0;
+    double peakOffset = 0.0;
 };
+
+// How many steps the nearest of the largest of lengths lies from their centroid: on a plateau
+// of fully covered pixels, the one nearest the centre.
+double PeakOffset(const double* lengths, int count, double sum, double most)
+{
+    double moment = 0.0;
+    for (int i = 0; i < count; ++i)
+        moment += i * lengths[i];
+    const double centroid = moment / sum;
+    double nearest = kUnbounded;
+    for (int i = 0; i < count; ++i) {
+        if (lengths[i] >= most - kFaintLevels)
+            nearest = std::min(nearest, std::abs(i - centroid));
+    }
+    return nearest;
+}
 
 // The lengths along from (x, y) on by (dx, dy) up to the first faint one, at most kRunReach of
 // them, into run; false when none is faint that near, the image ends first or a pixel strays
@@ -118,6 +140,7 @@ Section CrossSection(const PixelRows& rows, ImageSize size, const Along& along, 
         return section;
     section.sum = std::accumulate(lengths, lengths + count, 0.0);
     section.most = *std::max_element(lengths, lengths + count);
+    section.peakOffset = PeakOffset(lengths, count, section.sum, section.most);
     return section;
 }
 
@@ -150,20 +173,20 @@ bool StrokeNormal(const PixelRows& rows, ImageSize size, const Along& along, std
 
 // How far from the key a stroke's colour lies whose cross-section integrates to integral and
 // peaks at most, its normal at (normalX, normalY): that of the stroke at least kNarrowest wide
-// that covers a pixel kPeakOffset off its centre line just enough to give that peak.
-double StrokeReach(double integral, double most, double normalX, double normalY)
+// that covers a pixel peakOffset off its centre line just enough to give that peak.
+double StrokeReach(double integral, double most, double normalX, double normalY, double peakOffset)
 {
     const double ratio = integral / most;  // the width over the centre's coverage
     // From this width on a stroke covers that pixel fully.
-    const double widest = normalX + normalY + 2.0 * kPeakOffset;
+    const double widest = normalX + normalY + 2.0 * peakOffset;
     if (ratio >= widest)
         return most;
     double narrow = kNarrowest, wide = widest;
-    if (ratio <= narrow / Coverage(narrow, kPeakOffset, normalX, normalY))
+    if (ratio <= narrow / Coverage(narrow, peakOffset, normalX, normalY))
         return std::max(most, integral / narrow);
     for (int step = 0; step < kWidthSteps; ++step) {
         const double middle = 0.5 * (narrow + wide);
-        (middle / Coverage(middle, kPeakOffset, normalX, normalY) < ratio ? narrow : wide) = middle;
+        (middle / Coverage(middle, peakOffset, normalX, normalY) < ratio ? narrow : wide) = middle;
     }
     return integral / (0.5 * (narrow + wide));
 }
@@ -179,6 +202,30 @@ double CubeReach(const Along& along)
             reach = std::min(reach, -along.key[c] / along.unit[c]);
     }
     return reach;
+}
+
+// True when a 3 × 3 block of pixels of exactly colour has its centre within kBlockReach of
+// (x, y): no straight-edged stroke too thin to cover a pixel gives three rows and three
+// columns alike, so the subject there covers them fully and colour is its own.
+bool CoveredBlockNear(const PixelRows& rows, ImageSize size, std::uint32_t x, std::uint32_t y, ArgbValue colour)
+{
+    const std::int64_t left = std::max<std::int64_t>(1, std::int64_t{x} - kBlockReach);
+    const std::int64_t top = std::max<std::int64_t>(1, std::int64_t{y} - kBlockReach);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{size.width} - 1, std::int64_t{x} + kBlockReach + 1);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{size.height} - 1, std::int64_t{y} + kBlockReach + 1);
+    const auto same = [&](std::int64_t i, std::int64_t j) {
+        return ((rows.Row(static_cast<std::uint32_t>(j))[i] ^ colour) & kColourBits) == 0;
+    };
+    for (std::int64_t j = top; j < bottom; ++j) {
+        for (std::int64_t i = left; i < right; ++i) {
+            bool block = true;
+            for (int b = 0; b < 9 && block; ++b)
+                block = same(i - 1 + b % 3, j - 1 + b / 3);
+            if (block)
+                return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -218,7 +265,7 @@ ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std
         reach += along.unit[c] * along.unit[c];
     }
     reach = std::sqrt(reach);
-    if (reach < kShortestReach)
+    if (reach < kShortestReach || CoveredBlockNear(rows, size, x, y, reference))
         return reference;
     for (double& u : along.unit)
         u /= reach;
@@ -239,7 +286,18 @@ ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std
         integral = row.sum != kUnbounded ? row.sum * normalX : column.sum * normalY;
     }
     const double most = std::max({row.most, column.most, reach});
-    const double stroke = StrokeReach(integral, most, normalX, normalY);
+    double stroke = StrokeReach(integral, most, normalX, normalY, kPeakOffset);
+    // A stroke that narrow covers no pixel fully, so the reference is itself a mix, and one near
+    // the grid's diagonal may pass no pixel's centre for long, the reference's included. Where
+    // both cross-sections show where the centre line runs, each tells the colour from its own
+    // peak as far off that line as it lies, and the colour goes as far as both agree; not where
+    // one reaches the reference itself, which may be covered fully where the subject widens.
+    if (integral / stroke < normalX + normalY && row.sum != kUnbounded && column.sum != kUnbounded &&
+        std::max(row.most, column.most) < reach - kFaintLevels) {
+        const double byRow = StrokeReach(integral, row.most, normalX, normalY, row.peakOffset * normalX);
+        const double byColumn = StrokeReach(integral, column.most, normalX, normalY, column.peakOffset * normalY);
+        stroke = std::max(stroke, std::min(byRow, byColumn));
+    }
     const double stretched = std::min({stroke, kMostStretch * reach, CubeReach(along)});
     if (stretched <= reach)
         return reference;

@@ -6,11 +6,13 @@
 // reference moved along the line from key through it as far as a straight-edged stroke at
 // least a pixel wide, of that colour, explains the row and the column of rows (size pixels)
 // through (x, y): their sums of P − K along that line tell the stroke's width times its reach
-// from the key, their largest values how fully it covers its best pixel. At most 15% farther
-// than reference and inside the RGB cube; reference itself where both cross-sections run on
-// (the subject is wider there), where one leaves the line (another colour), where they tell of
-// a wider stroke, or where reference lies too near the key to tell. A pure function of the
-// pixels within 6 of (x, y) along its row and column and 2 around it.
+// from the key, their largest values how fully it covers its best pixel, their centroids where
+// its centre line runs. At most 15% farther than reference and inside the RGB cube; reference
+// itself where a 3 × 3 block of it is centred within 3 of (x, y) (the subject covers pixels
+// fully there), where both cross-sections run on (the subject is wider there), where one
+// leaves the line (another colour), where they tell of a wider stroke, or where reference lies
+// too near the key to tell. A pure function of the pixels within 6 of (x, y) along its row and
+// column and 4 around it.
 ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
                        ArgbValue reference) noexcept;
 

@@ -123,7 +123,7 @@ TEST(ColourKeyTruth, StrokesThinnerThanTheBandFindTheirColourFartherAlong)
         const TruthCase logo = Flattened(layer, key);
         SCOPED_TRACE(logo.name);
         const TruthMeasures m = Keyed(logo, kTolerance, true, false);
-        EXPECT_LE(m.halo, 130u);
+        EXPECT_LE(m.halo, 105u);
         EXPECT_EQ(m.farInsideChanged, 0u);
         EXPECT_EQ(m.backgroundAbove8, 0u);
     }
