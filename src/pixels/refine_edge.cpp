@@ -40,7 +40,9 @@ NearOrAlong FindReference(const RefineWork& work, std::uint32_t x, std::uint32_t
 {
     const AlphaDistances& distances = work.distances;
     const std::uint8_t shrink = work.shrink;
-    const auto subject = [&distances, shrink](std::uint32_t i, std::uint32_t j) { return distances.Row(j)[i] > shrink; };
+    const auto subject = [&distances, shrink](std::uint32_t i, std::uint32_t j) {
+        return distances.Row(j)[i] > shrink;
+    };
     const ImageSize size{work.area.width, work.area.height};
     NearOrAlong search = FindNearOrAlong(
         work.AreaRows(), size, x, y, scoring, subject,
