@@ -2,7 +2,8 @@
 // The search both edge tools make for the subject's colour near an edge pixel: of the pixels
 // around it that may be the subject, the one whose colour best explains the edge pixel as a
 // mix with the key (or matte); where the subject is thinner than the look, a wider, sparser
-// look too. Pure C++.
+// look too; and where the best is itself a mix, a look a little farther for a flat patch.
+// Pure C++.
 #include <algorithm>
 #include <cstdint>
 
@@ -16,6 +17,18 @@ constexpr std::uint32_t kReferenceReach = 3;  // how far an edge pixel looks for
 // along it, and a sparse look finds that as well as a whole one.
 constexpr std::uint32_t kThinReach = 16;
 constexpr std::uint32_t kThinStep = 2;
+// Where the near look's best is itself a mix, as on a soft edge with no fully covered pixel
+// near, how far an edge pixel looks for a colour of a flat patch.
+constexpr std::uint32_t kFlatReach = kReferenceReach + 2;
+// A pixel lies in a flat patch when at least kFlatNeighbours of its 8 neighbours lie within
+// kFlatLevels of it in every channel: a subject's own colour covers its pixels alike (a straight
+// side of a patch has 5 such neighbours, a corner 3), where a mix on a soft edge or a pixel of
+// texture stands apart.
+constexpr std::uint32_t kFlatLevels = 2;
+constexpr std::uint32_t kFlatNeighbours = 3;
+// A colour of a flat patch farther off explains an edge pixel when the pixel lies within this
+// many levels of a mix of it with the key.
+constexpr double kFlatLineLevels = 2.0;
 
 // The pixels, in an area of size, around an edge pixel where it looks for the subject's colour.
 struct ReferenceWindow {
@@ -38,6 +51,7 @@ struct FoundReference {
     double score = 0.0;    // colour's score; 0 when nothing scored above 0
     bool found = false;
     bool thin = true;      // no pixel looked at lay deep in the subject
+    std::uint32_t x = 0, y = 0;  // where colour was found
 };
 
 // Of the pixels (i, j) of window, in the area whose rows pixels holds, that subject(i, j) says
@@ -63,6 +77,8 @@ FoundReference FindReferenceIn(const PixelRows& pixels, const ReferenceWindow& w
                 best.score = score;
                 best.colour = row[i];
                 best.found = true;
+                best.x = i;
+                best.y = j;
             }
         }
     }
@@ -94,6 +110,61 @@ NearOrAlong FindNearOrAlong(const PixelRows& pixels, ImageSize size, std::uint32
         search.wide = true;
     }
     return search;
+}
+
+// True when the pixel (x, y) of an area of size, whose rows pixels holds, lies in a flat patch
+// of its own colour.
+inline bool InFlatPatch(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y)
+{
+    const ArgbValue colour = pixels.Row(y)[x];
+    const ReferenceWindow around(size, x, y, 1);
+    std::uint32_t alike = 0;  // the pixel itself is counted too
+    for (std::uint32_t j = around.top; j < around.bottom; ++j) {
+        const ArgbValue* row = pixels.Row(j);
+        for (std::uint32_t i = around.left; i < around.right; ++i) {
+            alike += row[i] == colour || ChannelDistance(row[i], colour) <= kFlatLevels;
+            if (alike > kFlatNeighbours)
+                return true;
+        }
+    }
+    return false;
+}
+
+// Where best, found near the edge pixel (x, y) of an area of size, does not lie in a flat
+// patch, it may itself be a mix: replaces it with the best scored colour within kFlatReach
+// that lies in a flat patch, may be the subject (subject(i, j)) and explains the pixel as a
+// mix with key within kFlatLineLevels. A lone pixel of texture farther off is no such colour.
+// The near look's pixels score no better than best, so only the ring around them is looked at.
+template <typename Subject>
+void FindFlatFarther(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y, ArgbValue key,
+                     const ReferenceScore& scoring, Subject subject, FoundReference& best)
+{
+    if (!best.found || InFlatPatch(pixels, size, best.x, best.y))
+        return;
+    const ArgbValue pixel = pixels.Row(y)[x];
+    const auto lookAt = [&](std::uint32_t j, std::uint32_t from, std::uint32_t to) {
+        const ArgbValue* row = pixels.Row(j);
+        for (std::uint32_t i = from; i < to; ++i) {
+            const double score = scoring.Above(row[i], best.score);
+            if (score <= best.score || !subject(i, j) ||
+                !OnLine(pixel, key, row[i], AlphaAlong(pixel, key, row[i]), kFlatLineLevels) ||
+                !InFlatPatch(pixels, size, i, j))
+                continue;
+            best.colour = row[i];
+            best.score = score;
+            best.x = i;
+            best.y = j;
+        }
+    };
+    const ReferenceWindow nearLook(size, x, y, kReferenceReach), farLook(size, x, y, kFlatReach);
+    for (std::uint32_t j = farLook.top; j < farLook.bottom; ++j) {
+        if (j < nearLook.top || j >= nearLook.bottom) {
+            lookAt(j, farLook.left, farLook.right);
+        } else {
+            lookAt(j, farLook.left, nearLook.left);
+            lookAt(j, nearLook.right, farLook.right);
+        }
+    }
 }
 
 // The window the search's best came from.

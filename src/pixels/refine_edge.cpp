@@ -33,15 +33,23 @@ struct RefineWork {
 // The search for the subject's colour that best explains the edge pixel (x, y) as a mix with
 // the matte, among the pixels that stay; thin where none of them lies more than kThinDepth
 // past the shrink. The pixel itself is one of them, so a pixel that nothing near explains
-// better stays as it is.
+// better stays as it is. Where the near look's best is itself a mix, a colour of a flat patch
+// a little farther may explain the pixel better: a soft edge is mixed over more pixels than a
+// crisp one.
 NearOrAlong FindReference(const RefineWork& work, std::uint32_t x, std::uint32_t y, const ReferenceScore& scoring)
 {
     const AlphaDistances& distances = work.distances;
     const std::uint8_t shrink = work.shrink;
-    return FindNearOrAlong(
-        work.AreaRows(), ImageSize{work.area.width, work.area.height}, x, y, scoring,
-        [&distances, shrink](std::uint32_t i, std::uint32_t j) { return distances.Row(j)[i] > shrink; },
+    const auto subject = [&distances, shrink](std::uint32_t i, std::uint32_t j) {
+        return distances.Row(j)[i] > shrink;
+    };
+    const ImageSize size{work.area.width, work.area.height};
+    NearOrAlong search = FindNearOrAlong(
+        work.AreaRows(), size, x, y, scoring, subject,
         [&distances, shrink](std::uint32_t i, std::uint32_t j) { return distances.Row(j)[i] > shrink + kThinDepth; });
+    if (!search.wide)
+        FindFlatFarther(work.AreaRows(), size, x, y, work.matte, scoring, subject, search.best);
+    return search;
 }
 
 // The new value of the area's pixel (x, y), one that may change.
