@@ -16,4 +16,3 @@ void ShowViewMenuFromKeyboard(HWND window);
 
 // The point a menu opened from the keyboard stands at: the client area's top-left corner.
 POINT KeyboardMenuPoint(HWND window);
-
