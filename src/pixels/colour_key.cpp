@@ -128,6 +128,12 @@ ImageRect MayChange(const KeyWork& work)
         [band](std::uint8_t value) { return MayChange(value, band); });
 }
 
+// Says whether a pixel of the mask lies deep in the subject: beyond the edge band.
+auto DeepIn(const KeyMask& mask)
+{
+    return [&mask](std::uint32_t i, std::uint32_t j) { return KeyMask::Distance(mask.Row(j)[i]) > kEdgeBand; };
+}
+
 // True when the pixel of this mask value may be the subject's colour for an edge pixel near it.
 bool MayBeSubject(std::uint8_t value) { return !(value & (kBackground | kNearKey | kFade)); }
 
@@ -139,8 +145,7 @@ NearOrAlong FindReference(const KeyWork& work, std::uint32_t x, std::uint32_t y,
     const KeyMask& mask = work.mask;
     return FindNearOrAlong(
         work.AreaRows(), work.AreaSize(), x, y, scoring,
-        [&mask](std::uint32_t i, std::uint32_t j) { return MayBeSubject(mask.Row(j)[i]); },
-        [&mask](std::uint32_t i, std::uint32_t j) { return KeyMask::Distance(mask.Row(j)[i]) > kEdgeBand; });
+        [&mask](std::uint32_t i, std::uint32_t j) { return MayBeSubject(mask.Row(j)[i]); }, DeepIn(mask));
 }
 
 // In a noisy picture the best-scored colour, reference, is the subject's plus the noise that
@@ -212,7 +217,8 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
         return NoisyEdgePixel(work, pixel,
                               PlateauReference(work, WindowOf(search, work.AreaSize(), x, y), scoring,
                                                search.best.colour, search.best.score));
-    return UnmixedAlong(work.AreaRows(), work.AreaSize(), x, y, pixel, work.key, search);
+    const bool outermost = rim || KeyMask::Distance(work.mask.Row(y)[x]) <= 1;
+    return UnmixedAlong(work.AreaRows(), work.AreaSize(), x, y, pixel, work.key, search, outermost, DeepIn(work.mask));
 }
 
 // The new value of a pixel of the background away from the subject: clear, but with soft

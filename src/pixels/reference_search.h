@@ -29,6 +29,14 @@ constexpr std::uint32_t kFlatNeighbours = 3;
 // A colour of a flat patch farther off explains an edge pixel when the pixel lies within this
 // many levels of a mix of it with the key.
 constexpr double kFlatLineLevels = 2.0;
+// A subject is textured near an edge pixel when at least this many pixels within
+// kReferenceReach lie deep in it and none in a flat patch. There, a pixel in from the outermost
+// ring that a mix explains as at least kLitRimAlpha opaque, while lying more than
+// kLitRimOffLine levels off that mix (a drawing's soft edge lies on it), is the subject's own
+// lighter rim.
+constexpr std::uint32_t kTexturedDeep = 8;
+constexpr double kLitRimAlpha = 200.0 / 255.0;
+constexpr double kLitRimOffLine = 1.0;
 
 // The pixels, in an area of size, around an edge pixel where it looks for the subject's colour.
 struct ReferenceWindow {
@@ -173,12 +181,41 @@ inline ReferenceWindow WindowOf(const NearOrAlong& search, ImageSize size, std::
     return search.wide ? ReferenceWindow(size, x, y, kThinReach, kThinStep) : ReferenceWindow(size, x, y, kReferenceReach);
 }
 
+// True when the subject around the pixel (x, y) of an area of size is textured, as a
+// photograph's is: at least kTexturedDeep of the pixels within kReferenceReach lie deep in it
+// (deep(i, j)), and none of them lies in a flat patch.
+template <typename Deep>
+bool TexturedAround(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y, Deep deep)
+{
+    const ReferenceWindow window(size, x, y, kReferenceReach);
+    std::uint32_t deepCount = 0;
+    for (std::uint32_t j = window.top; j < window.bottom; ++j) {
+        for (std::uint32_t i = window.left; i < window.right; ++i) {
+            if (!deep(i, j))
+                continue;
+            if (InFlatPatch(pixels, size, i, j))
+                return false;
+            ++deepCount;
+        }
+    }
+    return deepCount >= kTexturedDeep;
+}
+
 // pixel with key taken out along the line to the search's colour; near a thin stroke, which
 // may cover no pixel fully, that colour is first moved as the stroke's cross-sections say.
-inline ArgbValue UnmixedAlong(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y,
-                              ArgbValue pixel, ArgbValue key, const NearOrAlong& search)
+// A photograph's colour varies, and its rim is often lit lighter than its inside: where the
+// subject is textured, a pixel not on the outermost ring (outermost false) that is such a rim
+// (see kLitRimAlpha) is taken as the subject as it is. deep(i, j) says whether a pixel lies
+// deep inside the subject.
+template <typename Deep>
+ArgbValue UnmixedAlong(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y, ArgbValue pixel,
+                       ArgbValue key, const NearOrAlong& search, bool outermost, Deep deep)
 {
     const ArgbValue colour =
         search.thinNear ? StrokeColour(pixels, size, key, x, y, search.best.colour) : search.best.colour;
-    return Unmixed(pixel, key, AlphaAlong(pixel, key, colour));
+    const double alpha = AlphaAlong(pixel, key, colour);
+    if (!outermost && !search.thinNear && alpha >= kLitRimAlpha && !OnLine(pixel, key, colour, alpha, kLitRimOffLine) &&
+        TexturedAround(pixels, size, x, y, deep))
+        return pixel;
+    return Unmixed(pixel, key, alpha);
 }

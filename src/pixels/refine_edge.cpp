@@ -30,6 +30,14 @@ struct RefineWork {
     bool MayChange(std::uint8_t distance) const { return distance > 0 && distance <= reach; }
 };
 
+// Says whether a pixel lies deep in the subject: more than kThinDepth past the shrink.
+auto DeepIn(const RefineWork& work)
+{
+    const AlphaDistances& distances = work.distances;
+    const std::uint8_t depth = static_cast<std::uint8_t>(work.shrink + kThinDepth);
+    return [&distances, depth](std::uint32_t i, std::uint32_t j) { return distances.Row(j)[i] > depth; };
+}
+
 // The search for the subject's colour that best explains the edge pixel (x, y) as a mix with
 // the matte, among the pixels that stay; thin where none of them lies more than kThinDepth
 // past the shrink. The pixel itself is one of them, so a pixel that nothing near explains
@@ -44,9 +52,7 @@ NearOrAlong FindReference(const RefineWork& work, std::uint32_t x, std::uint32_t
         return distances.Row(j)[i] > shrink;
     };
     const ImageSize size{work.area.width, work.area.height};
-    NearOrAlong search = FindNearOrAlong(
-        work.AreaRows(), size, x, y, scoring, subject,
-        [&distances, shrink](std::uint32_t i, std::uint32_t j) { return distances.Row(j)[i] > shrink + kThinDepth; });
+    NearOrAlong search = FindNearOrAlong(work.AreaRows(), size, x, y, scoring, subject, DeepIn(work));
     if (!search.wide)
         FindFlatFarther(work.AreaRows(), size, x, y, work.matte, scoring, subject, search.best);
     return search;
@@ -63,7 +69,9 @@ ArgbValue NewPixel(const RefineWork& work, std::uint32_t x, std::uint32_t y, Arg
     // along that line goes.
     if (!search.best.found)
         return Unmixed(pixel, work.matte, SmallestAlpha(pixel, work.matte));
-    return UnmixedAlong(work.AreaRows(), ImageSize{work.area.width, work.area.height}, x, y, pixel, work.matte, search);
+    const bool outermost = distance <= work.shrink + 1;
+    return UnmixedAlong(work.AreaRows(), ImageSize{work.area.width, work.area.height}, x, y, pixel, work.matte, search,
+                        outermost, DeepIn(work));
 }
 
 // The bounds, in the area, of the pixels that may change; empty when there are none.

@@ -113,6 +113,22 @@ TEST(RealKey, DrawnCutoutsLeaveATenthOfTheFloodFillsHalo)
     }
 }
 
+// The photographs cut out, on every key, with clean edges: less halo than the plain flood
+// fill leaves. Their rim is lit lighter than their inside, which reads as a mix with a light key;
+// taking it out would darken the rim past what the fill leaves.
+TEST(RealKey, PhotographsLeaveLessHaloThanTheFloodFill)
+{
+    std::size_t measured = 0;
+    for (const TruthCase& c : Cases()) {
+        if (!NamedOneOf(c, {"kiwi_photo", "ginger_photo"}))
+            continue;
+        SCOPED_TRACE(c.name);
+        EXPECT_LT(Keyed(c, kTolerance, false).halo, FillHalo(c, kTolerance));
+        ++measured;
+    }
+    EXPECT_EQ(measured, 6u);
+}
+
 // A glow with no opaque pixel, over grey and green, stays a glow with soft fades: a tenth of
 // the flood fill's halo. (Over white its white core cannot be told from the key.)
 TEST(RealKey, AGlowStaysAGlowWithSoftFades)
