@@ -180,14 +180,16 @@ ArgbValue PlateauReference(const KeyWork& work, const ReferenceWindow& window, c
 // JPEG that halves its colour bleeds it a pixel or two into the background but keeps luma
 // sharp, so the alpha is measured on luma where it can be, and the colour is the reference's.
 // Within the noise of the subject's colour the pixel is the subject, within it of the key the
-// background.
-ArgbValue NoisyEdgePixel(const KeyWork& work, ArgbValue pixel, ArgbValue reference)
+// background. referenceDeep says whether the best-scored colour lay deep in the subject.
+ArgbValue NoisyEdgePixel(const KeyWork& work, ArgbValue pixel, ArgbValue reference, bool referenceDeep)
 {
     const double tolerance = work.Tolerance();
     // The background's noise strays beyond the tolerance next to the subject, where a JPEG
     // rings and bleeds its colour: where nothing near lies farther from the key than that,
-    // there is no subject near to mix with.
-    if (ChannelDistance(reference, work.key) <= kRingingReach * tolerance)
+    // there is no subject near to mix with. Nor is there where the best colour near is only the
+    // bleed, found on the edge with the key's luma: a subject that pale lies deep as well.
+    if (ChannelDistance(reference, work.key) <= kRingingReach * tolerance ||
+        (!referenceDeep && std::abs(LumaOf(reference) - LumaOf(work.key)) <= tolerance))
         return pixel & kColourBits;
     double alpha = 0.0, reach = 0.0;
     const bool byLuma = LumaAlpha(pixel, work.key, reference, alpha, reach);
@@ -216,7 +218,8 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
     if (work.Tolerance() > kCleanTolerance)
         return NoisyEdgePixel(work, pixel,
                               PlateauReference(work, WindowOf(search, work.AreaSize(), x, y), scoring,
-                                               search.best.colour, search.best.score));
+                                               search.best.colour, search.best.score),
+                              DeepIn(work.mask)(search.best.x, search.best.y));
     const bool outermost = rim || KeyMask::Distance(work.mask.Row(y)[x]) <= 1;
     return UnmixedAlong(work.AreaRows(), work.AreaSize(), x, y, pixel, work.key, search, outermost, DeepIn(work.mask));
 }
