@@ -214,8 +214,8 @@ ArgbValue UnmixedAlong(const PixelRows& pixels, ImageSize size, std::uint32_t x,
     const ArgbValue colour =
         search.thinNear ? StrokeColour(pixels, size, key, x, y, search.best.colour) : search.best.colour;
     const double alpha = AlphaAlong(pixel, key, colour);
-    if (!outermost && !search.thinNear && alpha >= kLitRimAlpha && !OnLine(pixel, key, colour, alpha, kLitRimOffLine) &&
-        TexturedAround(pixels, size, x, y, deep))
+    if (!outermost && !search.thinNear && alpha >= kLitRimAlpha && alpha < 1.0 &&
+        !OnLine(pixel, key, colour, alpha, kLitRimOffLine) && TexturedAround(pixels, size, x, y, deep))
         return pixel;
     return Unmixed(pixel, key, alpha);
 }
