@@ -18,6 +18,13 @@ namespace {
 
 constexpr std::uint32_t kLargestTolerance = 255;
 constexpr std::uint8_t kEdgeBand = 2;       // pixels this near the background are un-mixed
+// One ring farther, which a soft edge or the wedge between thin strokes reaches, a pixel of a
+// clean picture is un-mixed only where it plainly is a mix: more key than subject, or within
+// kPlainMixLevels of a mix of a flat colour with the key. Elsewhere there it is the subject's
+// own shading or texture.
+constexpr std::uint8_t kPlainMixBand = kEdgeBand + 1;
+constexpr double kPlainMixAlpha = 0.5;
+constexpr double kPlainMixLevels = 1.0;
 constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a picture without noise
 
 // In a noisy picture: colours scoring this share of the best are the subject's as a reference;
@@ -107,8 +114,14 @@ bool FindBackground(KeyWork& work)
 }
 
 // The band of pixels near the background that may change besides it: none without clean edges
-// (and then the mask holds no distances).
-std::uint8_t EdgeBand(const KeyWork& work) { return work.options.cleanEdges ? kEdgeBand : 0; }
+// (and then the mask holds no distances), and in a clean picture one ring more where a pixel
+// plainly is a mix.
+std::uint8_t EdgeBand(const KeyWork& work)
+{
+    if (!work.options.cleanEdges)
+        return 0;
+    return work.Tolerance() <= kCleanTolerance ? kPlainMixBand : kEdgeBand;
+}
 
 // True when the pixel of this mask value may change.
 bool MayChange(std::uint8_t value, std::uint8_t band)
@@ -206,13 +219,29 @@ ArgbValue NoisyEdgePixel(const KeyWork& work, ArgbValue pixel, ArgbValue referen
     return Unmixed(pixel, work.key, alpha);
 }
 
+// True when pixel, beyond the edge band, plainly is a mix of the key with best, the colour
+// found near it (see kPlainMixBand).
+bool PlainMix(const KeyWork& work, ArgbValue pixel, const FoundReference& best)
+{
+    if (!best.found)
+        return false;
+    const double alpha = AlphaAlong(pixel, work.key, best.colour);
+    return alpha < kPlainMixAlpha || (OnLine(pixel, work.key, best.colour, alpha, kPlainMixLevels) &&
+                                      InFlatPatch(work.AreaRows(), work.AreaSize(), best.x, best.y));
+}
+
 // The new value of a pixel at the edge: with rim, one of the background next to the subject.
 // The subject's colour is taken from a reference near it; where the subject is too thin to
 // give one, the alpha is the smallest, which takes the colour as far from the key as it goes.
 ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, bool rim)
 {
+    const bool beyondBand = !rim && KeyMask::Distance(work.mask.Row(y)[x]) > kEdgeBand;
+    if (beyondBand && InFlatPatch(work.AreaRows(), work.AreaSize(), x, y))
+        return pixel;
     const ReferenceScore scoring(pixel, work.key);
     const NearOrAlong search = FindReference(work, x, y, scoring);
+    if (beyondBand && !PlainMix(work, pixel, search.best))
+        return pixel;
     if (!search.best.found)
         return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
     if (work.Tolerance() > kCleanTolerance)
@@ -245,7 +274,7 @@ ArgbValue NewPixel(const KeyWork& work, std::uint32_t x, std::uint32_t y)
                                                                    : BackgroundPixel(work, pixel);
     if (value & kFade)
         return Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
-    if (!work.options.cleanEdges || (value & kNearKey) || KeyMask::Distance(value) > kEdgeBand)
+    if (!work.options.cleanEdges || (value & kNearKey) || KeyMask::Distance(value) > EdgeBand(work))
         return pixel;
     return EdgePixel(work, x, y, pixel, false);
 }
@@ -319,7 +348,7 @@ bool MarkMask(KeyWork& work)
         return false;
     if (!work.options.cleanEdges && !work.options.softShadows)
         return true;
-    if (!MeasureDistances(work.mask, kEdgeBand + 1))
+    if (!MeasureDistances(work.mask, kPlainMixBand + 1))
         return false;
     const PixelRows areaRows{work.image.Row(work.area.y), work.image.stride};
     if (work.options.softShadows && !FindFades(work.mask, areaRows, work.area.x, work.key))
