@@ -250,7 +250,12 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
                                                search.best.colour, search.best.score),
                               DeepIn(work.mask)(search.best.x, search.best.y));
     const bool outermost = rim || KeyMask::Distance(work.mask.Row(y)[x]) <= 1;
-    return UnmixedAlong(work.AreaRows(), work.AreaSize(), x, y, pixel, work.key, search, outermost, DeepIn(work.mask));
+    const KeyMask& mask = work.mask;
+    const auto inner = [&mask](std::uint32_t i, std::uint32_t j) {
+        const std::uint8_t value = mask.Row(j)[i];
+        return MayBeSubject(value) && KeyMask::Distance(value) > 1;
+    };
+    return UnmixedAlong(work.AreaRows(), work.AreaSize(), x, y, pixel, work.key, search, outermost, DeepIn(mask), inner);
 }
 
 // The new value of a pixel of the background away from the subject: clear, but with soft

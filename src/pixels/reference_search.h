@@ -33,10 +33,15 @@ constexpr double kFlatLineLevels = 2.0;
 // kReferenceReach lie deep in it and none in a flat patch. There, a pixel in from the outermost
 // ring that a mix explains as at least kLitRimAlpha opaque, while lying more than
 // kLitRimOffLine levels off that mix (a drawing's soft edge lies on it), is the subject's own
-// lighter rim.
+// lighter rim. A pixel of the outermost ring, off its mix's line too, is lit as the ring inside
+// it: where the mean of its neighbours one ring in is such a rim, at least kLitInsideAlpha
+// opaque as a mix and off that mix's line, and explains the pixel as a more opaque mix, the
+// pixel is that mix.
 constexpr std::uint32_t kTexturedDeep = 8;
 constexpr double kLitRimAlpha = 200.0 / 255.0;
 constexpr double kLitRimOffLine = 1.0;
+constexpr double kLitInsideAlpha = 230.0 / 255.0;
+constexpr int kChannelShifts[3] = {16, 8, 0};
 
 // The pixels, in an area of size, around an edge pixel where it looks for the subject's colour.
 struct ReferenceWindow {
@@ -201,21 +206,76 @@ bool TexturedAround(const PixelRows& pixels, ImageSize size, std::uint32_t x, st
     return deepCount >= kTexturedDeep;
 }
 
+// The mean colour of the pixels next to (x, y), in an area of size whose rows pixels holds,
+// that inner(i, j) says lie one ring in from the outermost; false when none does.
+template <typename Inner>
+bool InnerNeighbourMean(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y, Inner inner,
+                        ArgbValue& mean)
+{
+    const ReferenceWindow around(size, x, y, 1);
+    std::uint32_t sums[3] = {0, 0, 0}, count = 0;
+    for (std::uint32_t j = around.top; j < around.bottom; ++j) {
+        const ArgbValue* row = pixels.Row(j);
+        for (std::uint32_t i = around.left; i < around.right; ++i) {
+            if (!inner(i, j))
+                continue;
+            for (int c = 0; c < 3; ++c)
+                sums[c] += ChannelOf(row[i], kChannelShifts[c]);
+            ++count;
+        }
+    }
+    if (count == 0)
+        return false;
+    mean = kOpaqueBlack;
+    for (int c = 0; c < 3; ++c)
+        mean |= ((sums[c] + count / 2) / count) << kChannelShifts[c];
+    return true;
+}
+
+// True when pixel lies off the line of key's mix with colour at alpha, as a photograph's
+// lighter rim does; a drawing's soft edge lies on it.
+inline bool OffTheMix(ArgbValue pixel, ArgbValue key, ArgbValue colour, double alpha)
+{
+    return !OnLine(pixel, key, colour, alpha, kLitRimOffLine);
+}
+
+// The alpha of a pixel of the outermost ring, (x, y), that a mix of key with colour explains at
+// alpha: where the subject is textured, that of the mix with the ring inside it when that ring
+// is the subject's lighter rim (see kLitInsideAlpha).
+template <typename Deep, typename Inner>
+double OutermostAlpha(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y, ArgbValue pixel,
+                      ArgbValue key, ArgbValue colour, double alpha, Deep deep, Inner inner)
+{
+    ArgbValue inside = 0;
+    if (!OffTheMix(pixel, key, colour, alpha) || !InnerNeighbourMean(pixels, size, x, y, inner, inside))
+        return alpha;
+    const double insideAlpha = AlphaAlong(pixel, key, inside);
+    const double insideMix = AlphaAlong(inside, key, colour);
+    const bool insideIsLitRim = insideMix >= kLitInsideAlpha && OffTheMix(inside, key, colour, insideMix);
+    if (insideAlpha > alpha && insideAlpha < 1.0 && insideIsLitRim && TexturedAround(pixels, size, x, y, deep))
+        return insideAlpha;
+    return alpha;
+}
+
 // pixel with key taken out along the line to the search's colour; near a thin stroke, which
 // may cover no pixel fully, that colour is first moved as the stroke's cross-sections say.
 // A photograph's colour varies, and its rim is often lit lighter than its inside: where the
 // subject is textured, a pixel not on the outermost ring (outermost false) that is such a rim
-// (see kLitRimAlpha) is taken as the subject as it is. deep(i, j) says whether a pixel lies
-// deep inside the subject.
-template <typename Deep>
+// (see kLitRimAlpha) is taken as the subject as it is, and one of the outermost ring is lit as
+// the ring inside it. deep(i, j) says whether a pixel lies deep inside the subject, inner(i, j)
+// whether it lies one ring in from the outermost.
+template <typename Deep, typename Inner>
 ArgbValue UnmixedAlong(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y, ArgbValue pixel,
-                       ArgbValue key, const NearOrAlong& search, bool outermost, Deep deep)
+                       ArgbValue key, const NearOrAlong& search, bool outermost, Deep deep, Inner inner)
 {
     const ArgbValue colour =
         search.thinNear ? StrokeColour(pixels, size, key, x, y, search.best.colour) : search.best.colour;
     const double alpha = AlphaAlong(pixel, key, colour);
-    if (!outermost && !search.thinNear && alpha >= kLitRimAlpha && alpha < 1.0 &&
-        !OnLine(pixel, key, colour, alpha, kLitRimOffLine) && TexturedAround(pixels, size, x, y, deep))
+    if (search.thinNear || alpha >= 1.0)
+        return Unmixed(pixel, key, alpha);
+    if (outermost)
+        return Unmixed(pixel, key, OutermostAlpha(pixels, size, x, y, pixel, key, colour, alpha, deep, inner));
+    if (alpha >= kLitRimAlpha && OffTheMix(pixel, key, colour, alpha) && TexturedAround(pixels, size, x, y, deep))
         return pixel;
     return Unmixed(pixel, key, alpha);
 }

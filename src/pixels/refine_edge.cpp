@@ -69,9 +69,13 @@ ArgbValue NewPixel(const RefineWork& work, std::uint32_t x, std::uint32_t y, Arg
     // along that line goes.
     if (!search.best.found)
         return Unmixed(pixel, work.matte, SmallestAlpha(pixel, work.matte));
-    const bool outermost = distance <= work.shrink + 1;
+    const std::uint8_t outermostRing = static_cast<std::uint8_t>(work.shrink + 1);
+    const AlphaDistances& distances = work.distances;
+    const auto inner = [&distances, outermostRing](std::uint32_t i, std::uint32_t j) {
+        return distances.Row(j)[i] > outermostRing;
+    };
     return UnmixedAlong(work.AreaRows(), ImageSize{work.area.width, work.area.height}, x, y, pixel, work.matte, search,
-                        outermost, DeepIn(work));
+                        distance <= outermostRing, DeepIn(work), inner);
 }
 
 // The bounds, in the area, of the pixels that may change; empty when there are none.

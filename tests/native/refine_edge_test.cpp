@@ -20,6 +20,7 @@ namespace {
 constexpr ArgbValue kInk = 0xFF203040u;
 constexpr ArgbValue kClear = 0x00FFFFFFu;  // transparent, the white it was cut from kept
 constexpr double kHaloShare = 0.10;        // of the fringe's halo, at most this is left
+constexpr double kPhotographShare = 0.85;  // of the fringe's halo, on a photograph cut out
 
 PixelRows RowsOf(std::vector<ArgbValue>& pixels, std::uint32_t width)
 {
@@ -190,8 +191,9 @@ TEST(RefineEdgeSoftEdge, AlphaComesFromAFlatPatchPastTheNearLookNotFromALonePixe
 // The real cut-outs, flattened on each key and cut out by a flood fill: the matte found is the
 // key, nothing farther in than the edge changes and nothing transparent gains alpha, on every
 // case. The drawings with anti-aliased outlines, soft ones too, keep at most a tenth of the
-// fringe's halo; the photographs keep less than the fringe's, a lighter rim of their own staying
-// as it is; the soft sprite, the glow and the chalk do not yet (the benchmark prints them all).
+// fringe's halo; the photographs keep at most 85% of it, a lighter rim of their own staying as
+// it is and their outermost ring lit as the ring inside it; the soft sprite, the glow and the
+// chalk do not yet (the benchmark prints them all).
 TEST(RefineEdgeTruth, RealCutoutsFindTheKeyAndKeepTheirInside)
 {
     const std::set<std::string> drawings = {"penguin_icon on FFFFFF",     "penguin_icon on 808080",
@@ -215,7 +217,7 @@ TEST(RefineEdgeTruth, RealCutoutsFindTheKeyAndKeepTheirInside)
             ++measured;
         }
         if (real.name.rfind("kiwi_photo", 0) == 0 || real.name.rfind("ginger_photo", 0) == 0) {
-            EXPECT_LT(after.halo, fringe);
+            EXPECT_LE(after.halo, kPhotographShare * fringe);
             ++photographs;
         }
     }
