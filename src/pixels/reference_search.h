@@ -29,15 +29,17 @@ constexpr std::uint32_t kFlatNeighbours = 3;
 // A colour of a flat patch farther off explains an edge pixel when the pixel lies within this
 // many levels of a mix of it with the key.
 constexpr double kFlatLineLevels = 2.0;
-// A subject is textured near an edge pixel when at least this many pixels within
-// kReferenceReach lie deep in it and none in a flat patch. There, a pixel in from the outermost
-// ring that a mix explains as at least kLitRimAlpha opaque, while lying more than
-// kLitRimOffLine levels off that mix (a drawing's soft edge lies on it), is the subject's own
-// lighter rim. A pixel of the outermost ring, off its mix's line too, is lit as the ring inside
-// it: where the mean of its neighbours one ring in is such a rim, at least kLitInsideAlpha
-// opaque as a mix and off that mix's line, and explains the pixel as a more opaque mix, the
-// pixel is that mix.
+// A subject is textured near an edge pixel when at least kTexturedDeep pixels within
+// kReferenceReach lie deep in it and at most kTexturedFlatMost of them in a flat patch (a
+// photograph's texture makes one now and then; a drawing has many). There, a pixel in from
+// the outermost ring that a mix explains as at least kLitRimAlpha opaque, while lying more
+// than kLitRimOffLine levels off that mix (a drawing's soft edge lies on it), is the subject's
+// own lighter rim. A pixel of the outermost ring, off its mix's line too, is lit as the ring
+// inside it: where the mean of its neighbours one ring in is such a rim, at least
+// kLitInsideAlpha opaque as a mix and off that mix's line, and explains the pixel as a more
+// opaque mix, the pixel is that mix.
 constexpr std::uint32_t kTexturedDeep = 8;
+constexpr std::uint32_t kTexturedFlatMost = 1;
 constexpr double kLitRimAlpha = 200.0 / 255.0;
 constexpr double kLitRimOffLine = 1.0;
 constexpr double kLitInsideAlpha = 230.0 / 255.0;
@@ -188,17 +190,17 @@ inline ReferenceWindow WindowOf(const NearOrAlong& search, ImageSize size, std::
 
 // True when the subject around the pixel (x, y) of an area of size is textured, as a
 // photograph's is: at least kTexturedDeep of the pixels within kReferenceReach lie deep in it
-// (deep(i, j)), and none of them lies in a flat patch.
+// (deep(i, j)), and at most kTexturedFlatMost of them lie in a flat patch.
 template <typename Deep>
 bool TexturedAround(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y, Deep deep)
 {
     const ReferenceWindow window(size, x, y, kReferenceReach);
-    std::uint32_t deepCount = 0;
+    std::uint32_t deepCount = 0, flatCount = 0;
     for (std::uint32_t j = window.top; j < window.bottom; ++j) {
         for (std::uint32_t i = window.left; i < window.right; ++i) {
             if (!deep(i, j))
                 continue;
-            if (InFlatPatch(pixels, size, i, j))
+            if (InFlatPatch(pixels, size, i, j) && ++flatCount > kTexturedFlatMost)
                 return false;
             ++deepCount;
         }
