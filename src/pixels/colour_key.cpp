@@ -232,7 +232,8 @@ bool PlainMix(const KeyWork& work, ArgbValue pixel, const FoundReference& best)
 
 // The new value of a pixel at the edge: with rim, one of the background next to the subject.
 // The subject's colour is taken from a reference near it; where the subject is too thin to
-// give one, the alpha is the smallest, which takes the colour as far from the key as it goes.
+// give one, or where the pixel lies in a soft shadow or glow, the alpha is the smallest, which
+// takes the colour as far from the key as it goes (and a pixel of the background is clear).
 ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, bool rim)
 {
     const bool beyondBand = !rim && KeyMask::Distance(work.mask.Row(y)[x]) > kEdgeBand;
@@ -242,7 +243,8 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
     const NearOrAlong search = FindReference(work, x, y, scoring);
     if (beyondBand && !PlainMix(work, pixel, search.best))
         return pixel;
-    if (!search.best.found)
+    if (!search.best.found ||
+        (work.Tolerance() <= kCleanTolerance && FadeNear(work.AreaRows(), work.AreaSize(), work.key, search)))
         return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
     if (work.Tolerance() > kCleanTolerance)
         return NoisyEdgePixel(work, pixel,

@@ -35,6 +35,7 @@ constexpr double kCubeSnap = 16.0;                 // a palest end this near the
 constexpr double kChannelMax = 255.0;
 constexpr double kFaceSnap = 1.5;                  // a channel this near 0 or 255 is taken as on it
 constexpr ArgbValue kNoMatte = kOpaqueWhite;
+constexpr ArgbValue kColourMask = 0x00FFFFFFu;
 constexpr std::size_t kSeeds = 64;                 // rim pixels tried as the start of a candidate
 constexpr std::size_t kScoredLines = 8192;         // lines a candidate is scored on, evenly spread
 constexpr double kSeedReach = 24.0;                // levels a seed may lie from the lines it gathers
@@ -113,16 +114,22 @@ private:
     std::size_t stride_ = 1;
 };
 
-// Per channel, how many of the transparent pixels looked at hold each level.
+// Per channel, how many of the transparent pixels looked at hold each level, and whether
+// they all hold one colour, as they do when a writer wiped them.
 struct KeptColours {
     std::array<std::array<std::size_t, 256>, 3> counts{};
     std::size_t total = 0;
+    ArgbValue first = 0;
+    bool uniform = true;
 
     void Add(ArgbValue value)
     {
         const Vec c = ColourOf(value);
         for (int i = 0; i < 3; ++i)
             ++counts[i][static_cast<int>(c[i])];
+        if (total == 0)
+            first = value;
+        uniform = uniform && ((value ^ first) & kColourMask) == 0;
         ++total;
     }
     Vec Median() const
@@ -466,9 +473,10 @@ ArgbValue FindMatte(const PixelRows& image, ImageSize size, const ImageRect& are
             return rim.kept.total && keptValue != kOpaqueBlack ? keptValue : kNoMatte;
         // The colour the transparent pixels kept, where the rim leads to it, is the colour they
         // were cut from, exactly.
-        // Black and white are what most writers wipe the transparent pixels to: they are
-        // only candidates, scored as the others are.
-        const bool wiped = keptValue == kOpaqueBlack || keptValue == kOpaqueWhite;
+        // Black and white are what most writers wipe the transparent pixels to: there, they
+        // are only candidates, scored as the others are. Transparent pixels of more than one
+        // colour were not wiped: a cut-out kept the faint background it cleared.
+        const bool wiped = rim.kept.uniform && (keptValue == kOpaqueBlack || keptValue == kOpaqueWhite);
         if (rim.kept.total && !wiped && RimLeadsTo(lines, kept))
             return keptValue;
         return Opaque(BestCandidate(lines, MeetingPoint(lines, PalestEnd(lines)), rim.kept.total ? &kept : nullptr));

@@ -44,6 +44,9 @@ constexpr double kLitRimAlpha = 200.0 / 255.0;
 constexpr double kLitRimOffLine = 1.0;
 constexpr double kLitInsideAlpha = 230.0 / 255.0;
 constexpr int kChannelShifts[3] = {16, 8, 0};
+// A colour nearer the key than this, in no flat patch, is a soft shadow's or glow's: itself a
+// faint mix with the key, not the subject's colour.
+constexpr std::uint32_t kFaintReach = 32;
 
 // The pixels, in an area of size, around an edge pixel where it looks for the subject's colour.
 struct ReferenceWindow {
@@ -180,6 +183,16 @@ void FindFlatFarther(const PixelRows& pixels, ImageSize size, std::uint32_t x, s
             lookAt(j, nearLook.right, farLook.right);
         }
     }
+}
+
+// True when the best colour the search found near an edge pixel, in an area of size, is itself
+// a faint mix with key (see kFaintReach): the pixel is a fainter part of the same shadow or
+// glow, whose colour lies as far from the key as a colour can. Not near a thin stroke, whose
+// best-covered pixel may be faint too.
+inline bool FadeNear(const PixelRows& pixels, ImageSize size, ArgbValue key, const NearOrAlong& search)
+{
+    return !search.thinNear && ChannelDistance(search.best.colour, key) < kFaintReach &&
+           !InFlatPatch(pixels, size, search.best.x, search.best.y);
 }
 
 // The window the search's best came from.

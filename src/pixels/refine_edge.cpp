@@ -65,17 +65,18 @@ ArgbValue NewPixel(const RefineWork& work, std::uint32_t x, std::uint32_t y, Arg
         return pixel & kColourBits;
     const ReferenceScore scoring(pixel, work.matte);
     const NearOrAlong search = FindReference(work, x, y, scoring);
-    // Where nothing near is farther from the matte, the pixel is as far from it as a colour
-    // along that line goes.
-    if (!search.best.found)
+    // Where nothing near is farther from the matte, or where the pixel lies in a soft shadow or
+    // glow, the pixel is as far from the matte as a colour along that line goes.
+    const ImageSize size{work.area.width, work.area.height};
+    if (!search.best.found || FadeNear(work.AreaRows(), size, work.matte, search))
         return Unmixed(pixel, work.matte, SmallestAlpha(pixel, work.matte));
     const std::uint8_t outermostRing = static_cast<std::uint8_t>(work.shrink + 1);
     const AlphaDistances& distances = work.distances;
     const auto inner = [&distances, outermostRing](std::uint32_t i, std::uint32_t j) {
         return distances.Row(j)[i] > outermostRing;
     };
-    return UnmixedAlong(work.AreaRows(), ImageSize{work.area.width, work.area.height}, x, y, pixel, work.matte, search,
-                        distance <= outermostRing, DeepIn(work), inner);
+    return UnmixedAlong(work.AreaRows(), size, x, y, pixel, work.matte, search, distance <= outermostRing, DeepIn(work),
+                        inner);
 }
 
 // The bounds, in the area, of the pixels that may change; empty when there are none.

@@ -26,6 +26,7 @@ const std::vector<std::string>& CutoutFiles()
     static const std::vector<std::string> files = {
         "penguin_icon.png",  "penguin_outlined.png", "kiwi_photo.png", "ginger_photo.png",
         "ladybird_legs.png", "mushroom_sprite.png",  "sun_glow.png",   "chalk_strokes.png",
+        "folder_shadow.png",
     };
     return files;
 }

@@ -15,6 +15,7 @@ constexpr std::uint32_t kTolerance = 8;
 constexpr double kHaloShareGoal = 0.10;  // of the plain flood fill's halo, on a clean picture
 constexpr double kJpegHaloShare = 0.72;  // of the plain flood fill's halo, on a JPEG
 constexpr double kPhotographShare = 0.8;  // of the plain flood fill's halo, on a photograph cut out
+constexpr double kShadowShare = 0.6;      // of the plain flood fill's halo, on an icon with a soft shadow
 constexpr ArgbValue kWhite = 0xFFFFFFFFu;
 constexpr ArgbValue kInk = 0xFF202020u;
 constexpr ArgbValue kClear = 0x00FFFFFFu;
@@ -128,6 +129,22 @@ TEST(RealKey, PhotographsLeaveLessHaloThanTheFloodFill)
         ++measured;
     }
     EXPECT_EQ(measured, 6u);
+}
+
+// An icon with a soft drop shadow, with clean edges and without soft fades: the shadow's faint
+// pixels next to the subject are a fainter part of the shadow, not a light mix of the subject,
+// so they do not turn into a light rim. At most 60% of the plain fill's halo on every key.
+TEST(RealKey, AFaintShadowDoesNotTurnIntoALightRim)
+{
+    std::size_t measured = 0;
+    for (const TruthCase& c : Cases()) {
+        if (!NamedOneOf(c, {"folder_shadow"}))
+            continue;
+        SCOPED_TRACE(c.name);
+        EXPECT_LE(double(Keyed(c, kTolerance, false).halo), kShadowShare * double(FillHalo(c, kTolerance)));
+        ++measured;
+    }
+    EXPECT_EQ(measured, 3u);
 }
 
 // A glow with no opaque pixel, over grey and green, stays a glow with soft fades: a tenth of
