@@ -25,7 +25,10 @@ constexpr std::uint8_t kEdgeBand = 2;       // pixels this near the background a
 constexpr std::uint8_t kPlainMixBand = kEdgeBand + 1;
 constexpr double kPlainMixAlpha = 0.5;
 constexpr double kPlainMixLevels = 1.0;
-constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a picture without noise
+// A tolerance up to this means a picture without noise: the starting tolerance of a clean
+// picture. A JPEG starts above it even where it is nearly clean away from the subject, and it
+// rings next to the subject all the same.
+constexpr std::uint32_t kCleanTolerance = kDefaultTolerance;
 
 // In a noisy picture: colours scoring this share of the best are the subject's as a reference;
 // an edge pixel whose alpha is within this many tolerances (over the reference's reach) of 1

@@ -179,6 +179,27 @@ TEST(RealKey, JpegsAtTheirStartingToleranceBeatTheFloodFill)
     }
 }
 
+// A JPEG of an icon over white is nearly clean away from the subject, so its starting tolerance
+// is low (above 8, at most 16); it is still a JPEG next to the subject, where it rings: no
+// background is left above alpha 8, at quality 90 and 75.
+TEST(RealKey, AJpegWithLittleNoiseLeavesNoBackground)
+{
+    std::size_t measured = 0;
+    for (const TruthCase& c : Cases()) {
+        if (!NamedOneOf(c, {"folder_shadow"}) || c.key != kWhiteKey)
+            continue;
+        for (const int quality : {90, 75}) {
+            const TruthCase jpeg = WithDecodedInside(AsJpeg(c, quality, true));
+            SCOPED_TRACE(jpeg.name);
+            const std::uint32_t tolerance = StartingToleranceOf(jpeg);
+            EXPECT_GT(tolerance, kDefaultTolerance);
+            EXPECT_EQ(Keyed(jpeg, tolerance, false).backgroundAbove8, 0u);
+            ++measured;
+        }
+    }
+    EXPECT_EQ(measured, 2u);
+}
+
 // The starting tolerance: 8 for a clean picture, whatever the key; more for the same
 // picture as a JPEG, the more the lower its quality.
 TEST(RealKey, StartingToleranceFollowsTheNoise)
