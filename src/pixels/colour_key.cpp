@@ -209,6 +209,11 @@ ArgbValue NoisyEdgePixel(const KeyWork& work, ArgbValue pixel, ArgbValue referen
         return pixel & kColourBits;
     double alpha = 0.0, reach = 0.0;
     const bool byLuma = LumaAlpha(pixel, work.key, reference, alpha, reach);
+    // Where luma cannot tell the subject from the key, the colour is all that differs from
+    // the key, and that is what a JPEG smears into the background next to the subject: a
+    // pixel with the key's luma (within the tolerance) is background.
+    if (!byLuma && std::abs(LumaOf(pixel) - LumaOf(work.key)) <= tolerance)
+        return pixel & kColourBits;
     if (!byLuma) {
         alpha = AlphaAlong(pixel, work.key, reference);
         reach = std::max<double>(1.0, ChannelDistance(reference, work.key));
