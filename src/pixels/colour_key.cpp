@@ -196,8 +196,9 @@ ArgbValue PlateauReference(const KeyWork& work, const ReferenceWindow& window, c
 // JPEG that halves its colour bleeds it a pixel or two into the background but keeps luma
 // sharp, so the alpha is measured on luma where it can be, and the colour is the reference's.
 // Within the noise of the subject's colour the pixel is the subject, within it of the key the
-// background. referenceDeep says whether the best-scored colour lay deep in the subject.
-ArgbValue NoisyEdgePixel(const KeyWork& work, ArgbValue pixel, ArgbValue reference, bool referenceDeep)
+// background. referenceDeep says whether the best-scored colour lay deep in the subject, and
+// outermost whether the pixel lies on the outermost ring of the edge.
+ArgbValue NoisyEdgePixel(const KeyWork& work, ArgbValue pixel, ArgbValue reference, bool referenceDeep, bool outermost)
 {
     const double tolerance = work.Tolerance();
     // The background's noise strays beyond the tolerance next to the subject, where a JPEG
@@ -211,8 +212,9 @@ ArgbValue NoisyEdgePixel(const KeyWork& work, ArgbValue pixel, ArgbValue referen
     const bool byLuma = LumaAlpha(pixel, work.key, reference, alpha, reach);
     // Where luma cannot tell the subject from the key, the colour is all that differs from
     // the key, and that is what a JPEG smears into the background next to the subject: a
-    // pixel with the key's luma (within the tolerance) is background.
-    if (!byLuma && std::abs(LumaOf(pixel) - LumaOf(work.key)) <= tolerance)
+    // pixel of the outermost ring with the key's luma (within the tolerance) is background.
+    // Farther in, such a pixel is the subject's own.
+    if (outermost && !byLuma && std::abs(LumaOf(pixel) - LumaOf(work.key)) <= tolerance)
         return pixel & kColourBits;
     if (!byLuma) {
         alpha = AlphaAlong(pixel, work.key, reference);
@@ -258,7 +260,8 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
         return NoisyEdgePixel(work, pixel,
                               PlateauReference(work, WindowOf(search, work.AreaSize(), x, y), scoring,
                                                search.best.colour, search.best.score),
-                              DeepIn(work.mask)(search.best.x, search.best.y));
+                              DeepIn(work.mask)(search.best.x, search.best.y),
+                              rim || KeyMask::Distance(work.mask.Row(y)[x]) <= 1);
     const bool outermost = rim || KeyMask::Distance(work.mask.Row(y)[x]) <= 1;
     const KeyMask& mask = work.mask;
     const auto inner = [&mask](std::uint32_t i, std::uint32_t j) {
