@@ -43,6 +43,21 @@ bool NamedOneOf(const TruthCase& c, std::initializer_list<const char*> names)
     return std::any_of(names.begin(), names.end(), [&](const char* name) { return c.name.rfind(name, 0) == 0; });
 }
 
+// Expects each case named one of names to leave, with clean edges, at most share of the plain
+// flood fill's halo; returns how many cases it measured.
+std::size_t ExpectShareOfFillHalo(std::initializer_list<const char*> names, double share)
+{
+    std::size_t measured = 0;
+    for (const TruthCase& c : Cases()) {
+        if (!NamedOneOf(c, names))
+            continue;
+        SCOPED_TRACE(c.name);
+        EXPECT_LE(double(Keyed(c, kTolerance, false).halo), share * double(FillHalo(c, kTolerance)));
+        ++measured;
+    }
+    return measured;
+}
+
 std::uint32_t StartingToleranceOf(const TruthCase& c)
 {
     const PixelRows rows{const_cast<ArgbValue*>(c.input.data()), static_cast<std::ptrdiff_t>(c.size.width * sizeof(ArgbValue))};
@@ -120,15 +135,7 @@ TEST(RealKey, DrawnCutoutsLeaveATenthOfTheFloodFillsHalo)
 // a light key: taken out as such, it would be darker than the fill leaves it.
 TEST(RealKey, PhotographsLeaveLessHaloThanTheFloodFill)
 {
-    std::size_t measured = 0;
-    for (const TruthCase& c : Cases()) {
-        if (!NamedOneOf(c, {"kiwi_photo", "ginger_photo"}))
-            continue;
-        SCOPED_TRACE(c.name);
-        EXPECT_LE(double(Keyed(c, kTolerance, false).halo), kPhotographShare * double(FillHalo(c, kTolerance)));
-        ++measured;
-    }
-    EXPECT_EQ(measured, 6u);
+    EXPECT_EQ(ExpectShareOfFillHalo({"kiwi_photo", "ginger_photo"}, kPhotographShare), 6u);
 }
 
 // An icon with a soft drop shadow, with clean edges and without soft fades: the shadow's faint
@@ -136,15 +143,7 @@ TEST(RealKey, PhotographsLeaveLessHaloThanTheFloodFill)
 // so they do not turn into a light rim. At most 60% of the plain fill's halo on every key.
 TEST(RealKey, AFaintShadowDoesNotTurnIntoALightRim)
 {
-    std::size_t measured = 0;
-    for (const TruthCase& c : Cases()) {
-        if (!NamedOneOf(c, {"folder_shadow"}))
-            continue;
-        SCOPED_TRACE(c.name);
-        EXPECT_LE(double(Keyed(c, kTolerance, false).halo), kShadowShare * double(FillHalo(c, kTolerance)));
-        ++measured;
-    }
-    EXPECT_EQ(measured, 3u);
+    EXPECT_EQ(ExpectShareOfFillHalo({"folder_shadow"}, kShadowShare), 3u);
 }
 
 // A glow with no opaque pixel, over grey and green, stays a glow with soft fades: a tenth of
