@@ -256,13 +256,12 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
     if (!search.best.found ||
         (work.Tolerance() <= kCleanTolerance && FadeNear(work.AreaRows(), work.AreaSize(), work.key, search)))
         return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
+    const bool outermost = rim || KeyMask::Distance(work.mask.Row(y)[x]) <= 1;
     if (work.Tolerance() > kCleanTolerance)
         return NoisyEdgePixel(work, pixel,
                               PlateauReference(work, WindowOf(search, work.AreaSize(), x, y), scoring,
                                                search.best.colour, search.best.score),
-                              DeepIn(work.mask)(search.best.x, search.best.y),
-                              rim || KeyMask::Distance(work.mask.Row(y)[x]) <= 1);
-    const bool outermost = rim || KeyMask::Distance(work.mask.Row(y)[x]) <= 1;
+                              DeepIn(work.mask)(search.best.x, search.best.y), outermost);
     const KeyMask& mask = work.mask;
     const auto inner = [&mask](std::uint32_t i, std::uint32_t j) {
         const std::uint8_t value = mask.Row(j)[i];
