@@ -25,10 +25,7 @@ constexpr std::uint8_t kEdgeBand = 2;       // pixels this near the background a
 constexpr std::uint8_t kPlainMixBand = kEdgeBand + 1;
 constexpr double kPlainMixAlpha = 0.5;
 constexpr double kPlainMixLevels = 1.0;
-// A tolerance up to this means a picture without noise: the starting tolerance of a clean
-// picture. A JPEG starts above it even where it is nearly clean away from the subject, and it
-// rings next to the subject all the same.
-constexpr std::uint32_t kCleanTolerance = kDefaultTolerance;
+constexpr std::uint32_t kCleanTolerance = 16;  // a tolerance up to this means a picture without noise
 
 // In a noisy picture: colours scoring this share of the best are the subject's as a reference;
 // an edge pixel whose alpha is within this many tolerances (over the reference's reach) of 1
@@ -53,6 +50,8 @@ struct KeyWork {
     PixelRows AreaRows() const { return PixelRows{image.Row(area.y) + area.x, image.stride}; }
     ImageSize AreaSize() const { return ImageSize{area.width, area.height}; }
     std::uint32_t Tolerance() const { return std::min(options.tolerance, kLargestTolerance); }
+    // True for a picture without noise: not a JPEG, and a tolerance that asks for no more.
+    bool Clean() const { return !options.noisyPicture && Tolerance() <= kCleanTolerance; }
 };
 
 // Per channel, which of its 256 levels lie within the tolerance of the key's: a pixel is
@@ -123,7 +122,7 @@ std::uint8_t EdgeBand(const KeyWork& work)
 {
     if (!work.options.cleanEdges)
         return 0;
-    return work.Tolerance() <= kCleanTolerance ? kPlainMixBand : kEdgeBand;
+    return work.Clean() ? kPlainMixBand : kEdgeBand;
 }
 
 // True when the pixel of this mask value may change.
@@ -254,10 +253,10 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
     if (beyondBand && !PlainMix(work, pixel, search.best))
         return pixel;
     if (!search.best.found ||
-        (work.Tolerance() <= kCleanTolerance && FadeNear(work.AreaRows(), work.AreaSize(), work.key, search)))
+        (work.Clean() && FadeNear(work.AreaRows(), work.AreaSize(), work.key, search)))
         return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
     const bool outermost = rim || KeyMask::Distance(work.mask.Row(y)[x]) <= 1;
-    if (work.Tolerance() > kCleanTolerance)
+    if (!work.Clean())
         return NoisyEdgePixel(work, pixel,
                               PlateauReference(work, WindowOf(search, work.AreaSize(), x, y), scoring,
                                                search.best.colour, search.best.score),
@@ -275,7 +274,7 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
 // faint alpha.
 ArgbValue BackgroundPixel(const KeyWork& work, ArgbValue pixel)
 {
-    if (!work.options.softShadows || work.Tolerance() > kCleanTolerance || (pixel & kColourBits) == work.key)
+    if (!work.options.softShadows || !work.Clean() || (pixel & kColourBits) == work.key)
         return pixel & kColourBits;
     return Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
 }
@@ -372,7 +371,7 @@ bool MarkMask(KeyWork& work)
         return false;
     // With a small tolerance the picture is clean, and the background's pixels next to the
     // subject are the faintest part of its edge; with a large one they are noise, and cleared.
-    if (work.options.cleanEdges && work.Tolerance() <= kCleanTolerance)
+    if (work.options.cleanEdges && work.Clean())
         MarkRim(work.mask);
     return true;
 }

@@ -29,6 +29,10 @@ struct ColourKeyOptions {
     ImageRect area;
     bool cleanEdges = true;    // take K out of the pixels near the background
     bool softShadows = false;  // keep a fade into the background as semi-transparent darkening
+    // The picture is noisy, as a JPEG is, whatever the tolerance: its starting tolerance
+    // (StartingTolerance, measured where the key was chosen) is above kDefaultTolerance. A
+    // JPEG can be nearly clean away from the subject and still ring next to it.
+    bool noisyPicture = false;
 };
 
 // What the colour work makes: the new pixels of the smallest rectangle that holds every pixel

@@ -470,6 +470,16 @@ ColourKeyOptions TruthOptions(const TruthCase& truthCase, std::uint32_t toleranc
     return options;
 }
 
+ColourKeyOptions OpeningOptions(const TruthCase& truthCase, bool connected, bool softShadows)
+{
+    ColourKeyOptions options = TruthOptions(truthCase, kDefaultTolerance, connected, softShadows);
+    const PixelRows rows{const_cast<ArgbValue*>(truthCase.input.data()),
+                         static_cast<std::ptrdiff_t>(truthCase.size.width * sizeof(ArgbValue))};
+    options.tolerance = StartingTolerance(rows, truthCase.size, truthCase.key, options.startX, options.startY);
+    options.noisyPicture = options.tolerance > kDefaultTolerance;
+    return options;
+}
+
 bool KeyedImage(const TruthCase& truthCase, const ColourKeyOptions& options, std::vector<ArgbValue>& keyed)
 {
     keyed = truthCase.input;

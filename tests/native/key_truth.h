@@ -66,6 +66,10 @@ TruthCase AsJpeg(const TruthCase& truthCase, int quality, bool halfColour);
 ColourKeyOptions TruthOptions(const TruthCase& truthCase, std::uint32_t tolerance, bool connected,
                               bool softShadows);
 
+// The options the dialog opens with on a case: the starting tolerance measured at the first
+// start, and the picture taken as noisy when that is above kDefaultTolerance.
+ColourKeyOptions OpeningOptions(const TruthCase& truthCase, bool connected, bool softShadows);
+
 // The case's input with the colour work's result put in. False when the work failed.
 bool KeyedImage(const TruthCase& truthCase, const ColourKeyOptions& options, std::vector<ArgbValue>& keyed);
 

@@ -110,6 +110,9 @@ struct ColourKeyState {
     // More starting pixels for a background the subject cuts in parts: added by Shift+click,
     // emptied when the colour is chosen again; read by the colour work.
     std::vector<ImagePoint> moreStarts;
+    // The picture is noisy (a JPEG): its starting tolerance, measured when the dialog opens, is
+    // above the clean picture's; read by the colour work.
+    bool noisyPicture = false;
     // A preview asked for and not yet made: set and cleared by the dialog, which makes one
     // preview for a burst of changes (the four range fields written at once).
     bool previewPending = false;

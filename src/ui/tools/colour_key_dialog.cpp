@@ -37,6 +37,7 @@ ColourKeyOptions ReadOptions(HWND dialog)
     options.area = IsChecked(dialog, IDC_IN_RANGE) ? AlphaEditArea(g_document) : WholeOf(g_document.GetImageSize());
     options.cleanEdges = IsChecked(dialog, IDC_CLEAN_EDGES);
     options.softShadows = IsChecked(dialog, IDC_SOFT_SHADOWS);
+    options.noisyPicture = State().noisyPicture;
     return options;
 }
 
@@ -98,7 +99,9 @@ void OnInitDialog(HWND dialog)
     CheckDlgButton(dialog, IDC_CLEAN_EDGES, BST_CHECKED);
     ForwardShortcutsFromControls(dialog);  // undo, redo and the zooms work from here too
     State().dialog = dialog;
-    kTolerance.Start(dialog, MeasuredTolerance());
+    const std::uint32_t measured = MeasuredTolerance();
+    State().noisyPicture = measured > kDefaultTolerance;
+    kTolerance.Start(dialog, measured);
     SetFocus(GetDlgItem(dialog, IDC_TOLERANCE));
 }
 
