@@ -11,6 +11,10 @@ namespace {
 
 constexpr std::uint32_t kNoiseReach = 512;     // the noise is measured this far around the start, each way
 constexpr std::uint32_t kAwayFromSubject = 3;  // pixels this near a pixel far from the key may be its edge
+// A pixel this far from the key is the subject's: a JPEG's noise stays nearer away from the
+// subject's edge, while a pale subject (a light grey disc, chalk on white) lies farther, and
+// its own anti-aliased edge is no noise of the background.
+constexpr std::uint32_t kSubjectLevels = 32;
 constexpr double kQuietShare = 0.9999;         // the share of the background the tolerance takes in
 constexpr double kNoiseMargin = 3.0;          // the tolerance over the noise measured
 
@@ -54,7 +58,7 @@ ImageRect AroundStart(ImageSize size, std::uint32_t x, std::uint32_t y)
 }
 
 // Marks in near (one byte per pixel of rect) the pixels within kAwayFromSubject of a pixel
-// farther from key than the largest starting tolerance: the subject and its edge.
+// farther from key than kSubjectLevels: the subject and its edge.
 void MarkSubject(const PixelRows& image, const ImageRect& rect, ArgbValue key, std::vector<std::uint8_t>& near)
 {
     // Grown along the rows, then along the columns: a square of kAwayFromSubject each way,
@@ -64,7 +68,7 @@ void MarkSubject(const PixelRows& image, const ImageRect& rect, ArgbValue key, s
     std::vector<std::uint8_t> along(rect.PixelCount());
     for (int y = 0; y < height; ++y) {
         const ArgbValue* pixels = image.Row(rect.y + static_cast<std::uint32_t>(y)) + rect.x;
-        auto far = [&](int x) { return x >= 0 && x < width && ChannelDistance(pixels[x], key) > kLargestStartingTolerance; };
+        auto far = [&](int x) { return x >= 0 && x < width && ChannelDistance(pixels[x], key) > kSubjectLevels; };
         std::uint8_t* row = along.data() + std::size_t(y) * rect.width;
         int count = 0;
         for (int x = 0; x < reach; ++x)
