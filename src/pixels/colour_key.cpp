@@ -34,7 +34,6 @@ constexpr double kPlateauShare = 0.8;
 constexpr double kOpaqueNoise = 0.35;
 constexpr double kClearNoise = 1.0;
 constexpr double kRingingReach = 2.0;  // a JPEG's ringing strays this many tolerances from the key
-constexpr int kColourShifts[3] = {16, 8, 0};
 constexpr std::uint8_t kRim = kPending;  // after the fills: background next to the subject
 constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 
@@ -170,24 +169,17 @@ ArgbValue PlateauReference(const KeyWork& work, const ReferenceWindow& window, c
                            ArgbValue reference, double best)
 {
     const double floor = kPlateauShare * best;
-    double sums[3] = {0.0, 0.0, 0.0};
-    int count = 0;
+    ColourMean colours;
     for (std::uint32_t j = window.top; j < window.bottom; j += window.step) {
         const std::uint8_t* row = work.mask.Row(j);
         const ArgbValue* pixels = work.ImageRow(j);
         for (std::uint32_t i = window.left; i < window.right; i += window.step) {
-            if (!MayBeSubject(row[i]) || scoring.Of(pixels[i]) < floor)
-                continue;
-            for (int c = 0; c < 3; ++c)
-                sums[c] += ChannelOf(pixels[i], kColourShifts[c]);
-            ++count;
+            if (MayBeSubject(row[i]) && scoring.Of(pixels[i]) >= floor)
+                colours.Add(pixels[i]);
         }
     }
-    if (count == 0)
-        return reference;
-    ArgbValue mean = kOpaqueBlack;
-    for (int c = 0; c < 3; ++c)
-        mean |= static_cast<ArgbValue>(std::lround(sums[c] / count)) << kColourShifts[c];
+    ArgbValue mean = reference;
+    colours.Mean(mean);
     return mean;
 }
 

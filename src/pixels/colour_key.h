@@ -61,8 +61,9 @@ bool InClearedBackground(const ColourKeyResult& result, const PixelRows& image, 
 
 // The tolerance a picture needs for the background around (x, y) to be taken whole: the
 // noise of the pixels near key there (within kLargestStartingTolerance of it, and away from
-// anything farther than 32 levels, a pale subject included), rounded up with a margin, from kDefaultTolerance for a clean picture to
-// kLargestStartingTolerance for a noisy JPEG. Looks at most 1025 × 1025 pixels; kDefaultTolerance
-// when (x, y) lies outside the image or there is no memory.
+// anything farther than 32 levels, a pale subject included), rounded up with a margin, from
+// kDefaultTolerance for a clean picture to kLargestStartingTolerance for a noisy JPEG. Looks
+// at most 1025 × 1025 pixels; kDefaultTolerance when (x, y) lies outside the image or there
+// is no memory.
 std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValue key, std::uint32_t x,
                                 std::uint32_t y);

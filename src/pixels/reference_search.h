@@ -221,6 +221,31 @@ bool TexturedAround(const PixelRows& pixels, ImageSize size, std::uint32_t x, st
     return deepCount >= kTexturedDeep;
 }
 
+// The mean of the colours added, each channel rounded to the nearest level.
+class ColourMean {
+public:
+    void Add(ArgbValue colour)
+    {
+        for (int c = 0; c < 3; ++c)
+            sums_[c] += ChannelOf(colour, kChannelShifts[c]);
+        ++count_;
+    }
+    // False, with mean untouched, when nothing was added.
+    bool Mean(ArgbValue& mean) const
+    {
+        if (count_ == 0)
+            return false;
+        mean = kOpaqueBlack;
+        for (int c = 0; c < 3; ++c)
+            mean |= ((sums_[c] + count_ / 2) / count_) << kChannelShifts[c];
+        return true;
+    }
+
+private:
+    std::uint32_t sums_[3] = {0, 0, 0};
+    std::uint32_t count_ = 0;
+};
+
 // The mean colour of the pixels next to (x, y), in an area of size whose rows pixels holds,
 // that inner(i, j) says lie one ring in from the outermost; false when none does.
 template <typename Inner>
@@ -228,23 +253,15 @@ bool InnerNeighbourMean(const PixelRows& pixels, ImageSize size, std::uint32_t x
                         ArgbValue& mean)
 {
     const ReferenceWindow around(size, x, y, 1);
-    std::uint32_t sums[3] = {0, 0, 0}, count = 0;
+    ColourMean colours;
     for (std::uint32_t j = around.top; j < around.bottom; ++j) {
         const ArgbValue* row = pixels.Row(j);
         for (std::uint32_t i = around.left; i < around.right; ++i) {
-            if (!inner(i, j))
-                continue;
-            for (int c = 0; c < 3; ++c)
-                sums[c] += ChannelOf(row[i], kChannelShifts[c]);
-            ++count;
+            if (inner(i, j))
+                colours.Add(row[i]);
         }
     }
-    if (count == 0)
-        return false;
-    mean = kOpaqueBlack;
-    for (int c = 0; c < 3; ++c)
-        mean |= ((sums[c] + count / 2) / count) << kChannelShifts[c];
-    return true;
+    return colours.Mean(mean);
 }
 
 // True when pixel lies off the line of key's mix with colour at alpha, as a photograph's
