@@ -114,14 +114,16 @@ void PrintCases()
         PrintCase(row);
 }
 
-// One real case: the colour work with clean edges, and with soft fades, beside the plain
-// flood fill with the same tolerance.
-void PrintRealCase(const TruthCase& c, std::uint32_t tolerance)
+// One real case as the dialog opens on it: the colour work with clean edges, and with soft
+// fades, beside the plain flood fill with the same tolerance.
+void PrintRealCase(const TruthCase& c)
 {
+    const ColourKeyOptions options = OpeningOptions(c, true, false);
+    const std::uint32_t tolerance = options.tolerance;
     std::vector<ArgbValue> keyed;
-    KeyedImage(c, TruthOptions(c, tolerance, true, false), keyed);
+    KeyedImage(c, options, keyed);
     const TruthMeasures clean = MeasureTruth(c, keyed, true);
-    KeyedImage(c, TruthOptions(c, tolerance, true, true), keyed);
+    KeyedImage(c, OpeningOptions(c, true, true), keyed);
     const TruthMeasures soft = MeasureTruth(c, keyed, true);
     const TruthMeasures fill = MeasureTruth(c, PlainFloodFill(c, tolerance), true);
     const double share = fill.halo ? 100.0 * double(clean.halo) / double(fill.halo) : 0.0;
@@ -134,17 +136,13 @@ void PrintRealCase(const TruthCase& c, std::uint32_t tolerance)
 
 void PrintRealCases()
 {
-    std::printf("Real cut-outs, connected from every part's start: halo with clean edges (share of the plain "
-                "fill's), with soft fades; background above alpha 8 (clean/soft/fill); changed far inside "
-                "(clean/soft)\n");
+    std::printf("Real cut-outs as the dialog opens on them (its starting tolerance), connected from every "
+                "part's start: halo with clean edges (share of the plain fill's), with soft fades; background "
+                "above alpha 8 (clean/soft/fill); changed far inside (clean/soft)\n");
     for (const TruthCase& c : RealCases())
-        PrintRealCase(c, kTolerance);
-    // A JPEG at the tolerance the dialog starts it at.
-    for (const TruthCase& c : RealJpegCases()) {
-        const PixelRows rows{const_cast<ArgbValue*>(c.input.data()),
-                             static_cast<std::ptrdiff_t>(c.size.width * sizeof(ArgbValue))};
-        PrintRealCase(c, StartingTolerance(rows, c.size, c.key, c.starts.front().x, c.starts.front().y));
-    }
+        PrintRealCase(c);
+    for (const TruthCase& c : RealJpegCases())
+        PrintRealCase(c);
 }
 
 // A 4000 × 3000 image: the logo on white, repeated, so that it has many edges.

@@ -17,6 +17,11 @@ constexpr std::uint32_t kAwayFromSubject = 3;  // pixels this near a pixel far f
 constexpr std::uint32_t kSubjectLevels = 32;
 constexpr double kQuietShare = 0.9999;         // the share of the background the tolerance takes in
 constexpr double kNoiseMargin = 3.0;          // the tolerance over the noise measured
+// A ridge strays from its 4-neighbours' mean by half its height above them: the roughness is
+// kept where the pixel stands out on some line by half that or more.
+constexpr std::uint32_t kPeakWeight = 2;
+// Noise up to this starts the tolerance at kDefaultTolerance, whatever makes it.
+constexpr auto kQuietNoise = static_cast<std::uint32_t>(kDefaultTolerance / kNoiseMargin);
 
 // How far pixel (i, j) of rect strays from the mean of its 4-neighbours in rect, the largest
 // over red, green and blue: a JPEG's noise is rough, a glow or a fade is smooth.
@@ -34,6 +39,61 @@ std::uint32_t Roughness(const PixelRows& image, const ImageRect& rect, std::uint
         worst = std::max(worst, std::abs(4 * ChannelOf(row[x], shift) - sum));
     }
     return static_cast<std::uint32_t>((worst + 3) / 4);
+}
+
+// The 3 × 3 pixels around a pixel, row by row, the pixel itself in the middle; beyond the
+// rectangle measured, the pixel stands in for its missing neighbours.
+using Around = std::array<ArgbValue, 9>;
+constexpr int kMiddle = 4;
+
+Around AroundPixel(const PixelRows& image, const ImageRect& rect, std::uint32_t i, std::uint32_t j)
+{
+    const std::uint32_t x = rect.x + i, y = rect.y + j;
+    const std::uint32_t columns[] = {i > 0 ? x - 1 : x, x, i + 1 < rect.width ? x + 1 : x};
+    const ArgbValue* rows[] = {image.Row(j > 0 ? y - 1 : y), image.Row(y), image.Row(j + 1 < rect.height ? y + 1 : y)};
+    Around around{};
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c)
+            around[3 * r + c] = rows[r][columns[c]];
+    }
+    return around;
+}
+
+// How far the middle pixel stands out beyond both its neighbours on some line through it
+// (across, down or either diagonal), the largest over red, green and blue; the search stops
+// at enough.
+std::uint32_t Peak(const Around& around, std::uint32_t enough)
+{
+    constexpr int lines[][2] = {{3, 5}, {1, 7}, {0, 8}, {2, 6}};
+    int worst = 0;
+    for (const int shift : {16, 8, 0}) {
+        const int level = ChannelOf(around[kMiddle], shift);
+        for (const auto& line : lines) {
+            const int a = ChannelOf(around[line[0]], shift), b = ChannelOf(around[line[1]], shift);
+            worst = std::max({worst, std::min(level - a, level - b), std::min(a - level, b - level)});
+        }
+        if (worst >= static_cast<int>(enough))
+            break;
+    }
+    return static_cast<std::uint32_t>(worst);
+}
+
+// The background's noise at pixel (i, j) of rect: its roughness, where it is a peak or a
+// trough (no more than kPeakWeight times how far it stands out on a line) and lies near the
+// key (it or a neighbour within that roughness of key). A JPEG's noise and ringing go up and
+// down around the key; a pixel on an edge lies between its neighbours on every line, and the
+// steps of a glow or a fade, aliased rays or its own grain, lie off the key all around.
+std::uint32_t Noise(const PixelRows& image, const ImageRect& rect, ArgbValue key, std::uint32_t i, std::uint32_t j)
+{
+    std::uint32_t noise = Roughness(image, rect, i, j);
+    if (noise <= kQuietNoise)
+        return noise;
+    const Around around = AroundPixel(image, rect, i, j);
+    noise = std::min(noise, kPeakWeight * Peak(around, (noise + kPeakWeight - 1) / kPeakWeight));
+    std::uint32_t nearest = ChannelDistance(around[kMiddle], key);
+    for (const ArgbValue value : around)
+        nearest = std::min(nearest, ChannelDistance(value, key));
+    return nearest <= noise ? noise : 0;
 }
 
 // How many pixels have each level of a measure, 0 to kLargestStartingTolerance.
@@ -139,7 +199,7 @@ std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValu
             if (!(row[i] & kBackground) || subject[i])
                 continue;
             ++offKey[ChannelDistance(pixels[i], key)];
-            ++rough[std::min(Roughness(image, rect, i, j), kLargestStartingTolerance)];
+            ++rough[std::min(Noise(image, rect, key, i, j), kLargestStartingTolerance)];
             ++total;
         }
     }
