@@ -231,10 +231,22 @@ bool PlainMix(const KeyWork& work, ArgbValue pixel, const FoundReference& best)
                                       InFlatPatch(work.AreaRows(), work.AreaSize(), best.x, best.y));
 }
 
+// The new value of a pixel of the background away from the subject: clear, but with soft
+// fades in a clean picture the faint tail of a fade, which the tolerance took, keeps its
+// faint alpha.
+ArgbValue BackgroundPixel(const KeyWork& work, ArgbValue pixel)
+{
+    if (!work.options.softShadows || !work.Clean() || (pixel & kColourBits) == work.key)
+        return pixel & kColourBits;
+    return Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
+}
+
 // The new value of a pixel at the edge: with rim, one of the background next to the subject.
 // The subject's colour is taken from a reference near it; where the subject is too thin to
 // give one, or where the pixel lies in a soft shadow or glow, the alpha is the smallest, which
-// takes the colour as far from the key as it goes (and a pixel of the background is clear).
+// takes the colour as far from the key as it goes (and a pixel of the background is as the
+// background away from the subject: with soft fades, a shadow's faintest pixels next to the
+// subject, which the tolerance takes, are the same shadow's).
 ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, bool rim)
 {
     const bool beyondBand = !rim && KeyMask::Distance(work.mask.Row(y)[x]) > kEdgeBand;
@@ -246,7 +258,7 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
         return pixel;
     if (!search.best.found ||
         (work.Clean() && FadeNear(work.AreaRows(), work.AreaSize(), work.key, search)))
-        return rim ? pixel & kColourBits : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
+        return rim ? BackgroundPixel(work, pixel) : Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
     const bool outermost = rim || KeyMask::Distance(work.mask.Row(y)[x]) <= 1;
     if (!work.Clean())
         return NoisyEdgePixel(work, pixel,
@@ -259,16 +271,6 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
         return MayBeSubject(value) && KeyMask::Distance(value) > 1;
     };
     return UnmixedAlong(work.AreaRows(), work.AreaSize(), x, y, pixel, work.key, search, outermost, DeepIn(mask), inner);
-}
-
-// The new value of a pixel of the background away from the subject: clear, but with soft
-// fades in a clean picture the faint tail of a fade, which the tolerance took, keeps its
-// faint alpha.
-ArgbValue BackgroundPixel(const KeyWork& work, ArgbValue pixel)
-{
-    if (!work.options.softShadows || !work.Clean() || (pixel & kColourBits) == work.key)
-        return pixel & kColourBits;
-    return Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
 }
 
 // The new value of the area's pixel (x, y).
