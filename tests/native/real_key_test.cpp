@@ -311,3 +311,32 @@ TEST(RealKey, ASoftFadeStopsAtTheOutline)
     options.softShadows = false;
     EXPECT_EQ(canvas.Keyed(options).At(kCentre + kRing + kInkWidth + kFade / 2, kCentre) >> 24, 255u);
 }
+
+// A light subject without an outline whose colour nears the key inwards, as an icon's white
+// body shaded towards white, is no fade: a fade grows more opaque away from the background.
+// Soft fades leave all but the subject's outer rim as it was.
+TEST(RealKey, ASoftFadeStopsWhereTheSubjectGrowsFainter)
+{
+    constexpr std::uint32_t kSize = 200, kCentre = 100, kRadius = 60, kKeptRadius = 30;
+    constexpr double kRimLevel = 235, kCentreLevel = 250;  // 20 and 5 levels off white
+    Canvas canvas(kSize, kSize);
+    for (std::uint32_t y = 0; y < kSize; ++y) {
+        for (std::uint32_t x = 0; x < kSize; ++x) {
+            const double r = std::hypot(double(x) - kCentre, double(y) - kCentre);
+            if (r < kRadius) {
+                const auto level = static_cast<ArgbValue>(kRimLevel + (kCentreLevel - kRimLevel) * (1 - r / kRadius));
+                canvas.At(x, y) = 0xFF000000u | level << 16 | level << 8 | level;
+            }
+        }
+    }
+    ColourKeyOptions options = WhiteFrom(canvas, 0, 0);
+    options.softShadows = true;
+    const Canvas keyed = canvas.Keyed(options);
+    std::size_t changed = 0;
+    for (std::uint32_t y = 0; y < kSize; ++y) {
+        for (std::uint32_t x = 0; x < kSize; ++x)
+            changed += std::hypot(double(x) - kCentre, double(y) - kCentre) < kKeptRadius &&
+                       keyed.At(x, y) != canvas.At(x, y);
+    }
+    EXPECT_EQ(changed, 0u);
+}
