@@ -18,10 +18,9 @@ constexpr int kFadeOpaque = 247;   // a pixel of this alpha or more is the subje
 // light subject without an outline, whose colour nears the key inwards, is no fade.
 constexpr int kFadeSlack = 4;
 constexpr int kFadeSlackShare = 8;
-// A fade goes at most kPatchDepth pixels into a faint patch of one colour: a drop shadow's
-// faint band of one alpha is that narrow, while a light subject's body, as light as a faint
-// shadow, is wider.
-constexpr int kFaintFlat = 64;
+// A fade goes at most kPatchDepth pixels into a patch of one colour: a drop shadow's band of
+// one alpha beside its subject is that narrow, while a light subject's body, as light as a
+// faint shadow, or a coloured one whose edge a JPEG has blurred into a ramp, is wider.
 constexpr std::size_t kPatchDepth = 3;
 constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 
@@ -51,7 +50,7 @@ private:
 
 bool Near(std::uint8_t a, std::uint8_t b) { return std::abs(int{a} - int{b}) <= kFadeStep; }
 
-// What a pixel is to a fade: none of it, a way on, or in a faint patch of one colour.
+// What a pixel is to a fade: none of it, a way on, or in a patch of one colour.
 enum class FadePart { kNone, kWay, kPatch };
 
 // Tells which pixels may be part of a fade, looking at the image only where asked: a fade
@@ -64,7 +63,7 @@ public:
     }
 
     // What pixel (x, y) is to a fade: none of it when it is opaque, the key, or its alpha is
-    // far from one of its 8 neighbours'; in a faint patch when it and they are all of one colour.
+    // far from one of its 8 neighbours'; in a patch when it and they are all of one colour.
     FadePart PartOf(std::uint32_t x, std::uint32_t y) const
     {
         const std::uint8_t alpha = AlphaAt(x, y);
@@ -82,7 +81,7 @@ public:
                 flat = flat && (value & kColourBits) == colour;
             }
         }
-        return flat && alpha < kFaintFlat ? FadePart::kPatch : FadePart::kWay;
+        return flat ? FadePart::kPatch : FadePart::kWay;
     }
 
     std::uint8_t AlphaAt(std::uint32_t x, std::uint32_t y) const { return levels_.Of(image_.Row(y)[left_ + x]); }
@@ -95,14 +94,15 @@ private:
 };
 
 // The pixels of a fade waiting to be looked around, by the most alpha on their way in: each
-// its index, and in the top bits how many faint patches of one colour it lies into.
+// its index, and in the top bits how far into a patch of one colour it lies.
 using Waiting = std::array<std::vector<std::size_t>, kLevels>;
 constexpr unsigned kPatchShift = sizeof(std::size_t) * 8 - 2;
 constexpr std::size_t kIndexBits = (std::size_t{1} << kPatchShift) - 1;
+static_assert(kPatchDepth < 4, "the depth into a patch is kept in two bits");
 
 // Adds pixel (x, y) to the fade when it is open and smooth, and not fainter (beyond the slack)
-// than the most alpha on the way to it, most; patch says how far the way has gone into a faint
-// patch of one colour.
+// than the most alpha on the way to it, most; patch says how far the way has gone into a patch
+// of one colour.
 void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y, int most, std::size_t patch,
           Waiting& waiting)
 {

@@ -21,6 +21,7 @@ constexpr ArgbValue kWhite = 0xFFFFFFFFu;
 constexpr ArgbValue kInk = 0xFF202020u;
 constexpr ArgbValue kClear = 0x00FFFFFFu;
 constexpr ArgbValue kPaleBox = 0xFF9A9996u;  // 26 levels off mid grey at most
+constexpr ArgbValue kColourMask = 0x00FFFFFFu;
 
 const std::vector<TruthCase>& Cases()
 {
@@ -312,37 +313,50 @@ TEST(RealKey, ASoftFadeStopsAtTheOutline)
     EXPECT_EQ(canvas.Keyed(options).At(kCentre + kRing + kInkWidth + kFade / 2, kCentre) >> 24, 255u);
 }
 
-// A light subject without an outline, as an icon's light body, is no fade: a fade grows more
-// opaque away from the background, and goes no more than three pixels into a faint patch of
-// one colour. Soft fades leave all but the subject's outer rim as it was, whether its colour
-// nears the key inwards or stays the same.
-TEST(RealKey, ASoftFadeStopsAtALightSubjectWithoutAnOutline)
+// A subject without an outline is no fade: a fade grows more opaque away from the background,
+// and goes no more than three pixels into a patch of one colour. Soft fades leave all but the
+// subject's rim as it was: an icon's light body, whether its colour nears the key inwards or
+// stays one, and a coloured body whose edge a JPEG or a resampling has blurred into a ramp.
+TEST(RealKey, ASoftFadeStopsAtASubjectWithoutAnOutline)
 {
     constexpr std::uint32_t kSize = 200, kCentre = 100, kRadius = 60;
-    const auto changedWithin = [&](double rimLevel, double centreLevel, double keptRadius) {
+    // The disc of colour(r) at each distance r from the centre, over key, with soft fades:
+    // how many pixels nearer the centre than kept change.
+    const auto changedWithin = [&](ArgbValue key, auto colour, double kept) {
         Canvas canvas(kSize, kSize);
         for (std::uint32_t y = 0; y < kSize; ++y) {
             for (std::uint32_t x = 0; x < kSize; ++x) {
                 const double r = std::hypot(double(x) - kCentre, double(y) - kCentre);
-                if (r < kRadius) {
-                    const auto level = static_cast<ArgbValue>(rimLevel + (centreLevel - rimLevel) * (1 - r / kRadius));
-                    canvas.At(x, y) = 0xFF000000u | level << 16 | level << 8 | level;
-                }
+                canvas.At(x, y) = 0xFF000000u | (r < kRadius ? colour(r) : key);
             }
         }
         ColourKeyOptions options = WhiteFrom(canvas, 0, 0);
+        options.key = key;
         options.softShadows = true;
         const Canvas keyed = canvas.Keyed(options);
         std::size_t changed = 0;
         for (std::uint32_t y = 0; y < kSize; ++y) {
             for (std::uint32_t x = 0; x < kSize; ++x)
-                changed += std::hypot(double(x) - kCentre, double(y) - kCentre) < keptRadius &&
-                           keyed.At(x, y) != canvas.At(x, y);
+                changed += std::hypot(double(x) - kCentre, double(y) - kCentre) < kept && keyed.At(x, y) != canvas.At(x, y);
         }
         return changed;
     };
+    const auto grey = [](double level) {
+        const auto value = static_cast<ArgbValue>(level);
+        return value << 16 | value << 8 | value;
+    };
     // Shaded from 20 levels off white at the rim to 5 at the centre.
-    EXPECT_EQ(changedWithin(235, 250, kRadius / 2), 0u);
+    EXPECT_EQ(changedWithin(kWhite & kColourMask, [&](double r) { return grey(235 + 15 * (1 - r / kRadius)); },
+                            kRadius / 2),
+              0u);
     // One light grey, 20 levels off white.
-    EXPECT_EQ(changedWithin(235, 235, kRadius - 5), 0u);
+    EXPECT_EQ(changedWithin(kWhite & kColourMask, [&](double) { return grey(235); }, kRadius - 5), 0u);
+    // A saturated blue over mid grey, its edge a ramp of 8 pixels.
+    constexpr double kRamp = 8;
+    const auto blue = [&](double r) {
+        const double share = std::min(1.0, (kRadius - r) / kRamp);
+        const auto mix = [share](int from, int to) { return static_cast<ArgbValue>(from + share * (to - from) + 0.5); };
+        return mix(128, 40) << 16 | mix(128, 90) << 8 | mix(128, 210);
+    };
+    EXPECT_EQ(changedWithin(kGreyKey, blue, kRadius - kRamp - 5), 0u);
 }
