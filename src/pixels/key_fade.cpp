@@ -18,11 +18,6 @@ constexpr int kFadeOpaque = 247;   // a pixel of this alpha or more is the subje
 // light subject without an outline, whose colour nears the key inwards, is no fade.
 constexpr int kFadeSlack = 4;
 constexpr int kFadeSlackShare = 8;
-// A fade goes at most kPatchDepth pixels into a patch of one colour: a drop shadow's band of
-// one alpha beside its subject is that narrow, while a light subject's body, as light as a
-// faint shadow, or a coloured one whose edge a JPEG has blurred into a ramp, is wider.
-constexpr std::size_t kPatchDepth = 3;
-constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 
 // The smallest alpha that explains each level of a channel as a mix with the key's level,
 // in 8-bit levels, rounded up: the pixel's alpha is the largest of its three channels'.
@@ -50,9 +45,6 @@ private:
 
 bool Near(std::uint8_t a, std::uint8_t b) { return std::abs(int{a} - int{b}) <= kFadeStep; }
 
-// What a pixel is to a fade: none of it, a way on, or in a patch of one colour.
-enum class FadePart { kNone, kWay, kPatch };
-
 // Tells which pixels may be part of a fade, looking at the image only where asked: a fade
 // is found from the background's rim outwards, and most of an image is never asked about.
 class FadeTest {
@@ -62,26 +54,22 @@ public:
     {
     }
 
-    // What pixel (x, y) is to a fade: none of it when it is opaque, the key, or its alpha is
-    // far from one of its 8 neighbours'; in a patch when it and they are all of one colour.
-    FadePart PartOf(std::uint32_t x, std::uint32_t y) const
+    // True when pixel (x, y) is not opaque, not the key, and its alpha is near each of its 8
+    // neighbours'.
+    bool Smooth(std::uint32_t x, std::uint32_t y) const
     {
         const std::uint8_t alpha = AlphaAt(x, y);
         if (alpha == 0 || alpha >= kFadeOpaque)
-            return FadePart::kNone;
+            return false;
         const std::uint32_t firstX = x > 0 ? x - 1 : 0, lastX = x + 1 < mask_.width ? x + 1 : x;
         const std::uint32_t firstY = y > 0 ? y - 1 : 0, lastY = y + 1 < mask_.height ? y + 1 : y;
-        const ArgbValue colour = image_.Row(y)[left_ + x] & kColourBits;
-        bool flat = true;
         for (std::uint32_t j = firstY; j <= lastY; ++j) {
             for (std::uint32_t i = firstX; i <= lastX; ++i) {
-                const ArgbValue value = image_.Row(j)[left_ + i];
-                if (!Near(alpha, levels_.Of(value)))
-                    return FadePart::kNone;
-                flat = flat && (value & kColourBits) == colour;
+                if (!Near(alpha, AlphaAt(i, j)))
+                    return false;
             }
         }
-        return flat ? FadePart::kPatch : FadePart::kWay;
+        return true;
     }
 
     std::uint8_t AlphaAt(std::uint32_t x, std::uint32_t y) const { return levels_.Of(image_.Row(y)[left_ + x]); }
@@ -93,32 +81,21 @@ private:
     AlphaLevels levels_;
 };
 
-// The pixels of a fade waiting to be looked around, by the most alpha on their way in: each
-// its index, and in the top bits how far into a patch of one colour it lies.
+// The pixels of a fade waiting to be looked around, by the most alpha on their way in.
 using Waiting = std::array<std::vector<std::size_t>, kLevels>;
-constexpr unsigned kPatchShift = sizeof(std::size_t) * 8 - 2;
-constexpr std::size_t kIndexBits = (std::size_t{1} << kPatchShift) - 1;
-static_assert(kPatchDepth < 4, "the depth into a patch is kept in two bits");
 
 // Adds pixel (x, y) to the fade when it is open and smooth, and not fainter (beyond the slack)
-// than the most alpha on the way to it, most; patch says how far the way has gone into a patch
-// of one colour.
-void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y, int most, std::size_t patch,
-          Waiting& waiting)
+// than the most alpha on the way to it, most.
+void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y, int most, Waiting& waiting)
 {
     std::uint8_t& value = mask.Row(y)[x];
     if (value & (kBackground | kFade))
         return;
     const int alpha = test.AlphaAt(x, y);
-    if (alpha < most - kFadeSlack - most / kFadeSlackShare)
-        return;
-    const FadePart part = test.PartOf(x, y);
-    if (part == FadePart::kNone)
+    if (alpha < most - kFadeSlack - most / kFadeSlackShare || !test.Smooth(x, y))
         return;
     value |= kFade;
-    patch = part == FadePart::kPatch ? patch + 1 : 0;
-    if (patch < kPatchDepth)
-        waiting[std::max(most, alpha)].push_back((std::size_t{y} * mask.width + x) | patch << kPatchShift);
+    waiting[std::max(most, alpha)].push_back(std::size_t{y} * mask.width + x);
 }
 
 }  // namespace
@@ -133,24 +110,24 @@ bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbVa
             const std::uint8_t* row = mask.Row(y);
             for (std::uint32_t x = 0; x < mask.width; ++x) {
                 if (KeyMask::Distance(row[x]) == 1)
-                    Join(mask, test, x, y, 0, 0, waiting);
+                    Join(mask, test, x, y, 0, waiting);
             }
         }
         // Taken faintest way first, each pixel joins by the way in whose most alpha is least.
         for (int most = 0; most < kLevels; ++most) {
             std::vector<std::size_t>& level = waiting[most];
             while (!level.empty()) {
-                const std::size_t at = level.back() & kIndexBits, patch = level.back() >> kPatchShift;
+                const std::size_t at = level.back();
                 level.pop_back();
                 const auto x = static_cast<std::uint32_t>(at % mask.width), y = static_cast<std::uint32_t>(at / mask.width);
                 if (x > 0)
-                    Join(mask, test, x - 1, y, most, patch, waiting);
+                    Join(mask, test, x - 1, y, most, waiting);
                 if (x + 1 < mask.width)
-                    Join(mask, test, x + 1, y, most, patch, waiting);
+                    Join(mask, test, x + 1, y, most, waiting);
                 if (y > 0)
-                    Join(mask, test, x, y - 1, most, patch, waiting);
+                    Join(mask, test, x, y - 1, most, waiting);
                 if (y + 1 < mask.height)
-                    Join(mask, test, x, y + 1, most, patch, waiting);
+                    Join(mask, test, x, y + 1, most, waiting);
             }
             level.shrink_to_fit();
         }

@@ -313,50 +313,74 @@ TEST(RealKey, ASoftFadeStopsAtTheOutline)
     EXPECT_EQ(canvas.Keyed(options).At(kCentre + kRing + kInkWidth + kFade / 2, kCentre) >> 24, 255u);
 }
 
-// A subject without an outline is no fade: a fade grows more opaque away from the background,
-// and goes no more than three pixels into a patch of one colour. Soft fades leave all but the
-// subject's rim as it was: an icon's light body, whether its colour nears the key inwards or
-// stays one, and a coloured body whose edge a JPEG or a resampling has blurred into a ramp.
-TEST(RealKey, ASoftFadeStopsAtASubjectWithoutAnOutline)
+// A fade grows more opaque away from the background: a light subject without an outline whose
+// colour nears the key inwards, as an icon's body shaded towards white, is no fade, and soft
+// fades leave all but its rim as it was. A drop shadow with a wide band of one alpha beside
+// its subject stays a fade all through, as does a glow so wide that its levels step once
+// every few pixels.
+TEST(RealKey, ASoftFadeGrowsMoreOpaqueAwayFromTheBackground)
 {
     constexpr std::uint32_t kSize = 200, kCentre = 100, kRadius = 60;
-    // The disc of colour(r) at each distance r from the centre, over key, with soft fades:
-    // how many pixels nearer the centre than kept change.
-    const auto changedWithin = [&](ArgbValue key, auto colour, double kept) {
+    const auto grey = [](double level) {
+        const auto value = static_cast<ArgbValue>(level + 0.5);
+        return 0xFF000000u | value << 16 | value << 8 | value;
+    };
+    // The picture of level(x, y) over white, and what soft fades make of it.
+    const auto keyed = [&](auto level) {
         Canvas canvas(kSize, kSize);
         for (std::uint32_t y = 0; y < kSize; ++y) {
-            for (std::uint32_t x = 0; x < kSize; ++x) {
-                const double r = std::hypot(double(x) - kCentre, double(y) - kCentre);
-                canvas.At(x, y) = 0xFF000000u | (r < kRadius ? colour(r) : key);
-            }
+            for (std::uint32_t x = 0; x < kSize; ++x)
+                canvas.At(x, y) = grey(level(x, y));
         }
         ColourKeyOptions options = WhiteFrom(canvas, 0, 0);
-        options.key = key;
         options.softShadows = true;
-        const Canvas keyed = canvas.Keyed(options);
-        std::size_t changed = 0;
-        for (std::uint32_t y = 0; y < kSize; ++y) {
-            for (std::uint32_t x = 0; x < kSize; ++x)
-                changed += std::hypot(double(x) - kCentre, double(y) - kCentre) < kept && keyed.At(x, y) != canvas.At(x, y);
+        return std::make_pair(canvas, canvas.Keyed(options));
+    };
+    // A disc shaded from 20 levels off white at its rim to 5 at its centre.
+    const auto shaded = keyed([&](std::uint32_t x, std::uint32_t y) {
+        const double r = std::hypot(double(x) - kCentre, double(y) - kCentre);
+        return r < kRadius ? 235 + 15 * (1 - r / kRadius) : 255;
+    });
+    std::size_t changed = 0;
+    for (std::uint32_t y = 0; y < kSize; ++y) {
+        for (std::uint32_t x = 0; x < kSize; ++x)
+            changed += std::hypot(double(x) - kCentre, double(y) - kCentre) < kRadius / 2 &&
+                       shaded.second.At(x, y) != shaded.first.At(x, y);
+    }
+    EXPECT_EQ(changed, 0u);
+    // A black box whose shadow, a quarter black, lies 30 pixels down and right with an edge 4
+    // pixels soft: the band of one alpha between them is 22 pixels wide.
+    constexpr double kBox = 40, kBoxEnd = 120, kOffset = 30, kSoft = 4;
+    const auto cover = [](double v, double from, double to) {
+        return std::clamp((v - from) / kSoft + 0.5, 0.0, 1.0) * std::clamp((to - v) / kSoft + 0.5, 0.0, 1.0);
+    };
+    const auto dropped = keyed([&](std::uint32_t x, std::uint32_t y) {
+        if (x >= kBox && x < kBoxEnd && y >= kBox && y < kBoxEnd)
+            return 0.0;
+        return 255 * (1 - 0.25 * cover(x, kBox + kOffset, kBoxEnd + kOffset) * cover(y, kBox + kOffset, kBoxEnd + kOffset));
+    });
+    const ArgbValue band = dropped.second.At(static_cast<std::uint32_t>(kBoxEnd + kOffset / 2), static_cast<std::uint32_t>(kBoxEnd - 10));
+    EXPECT_NEAR(double(band >> 24), 64.0, 2.0);
+    EXPECT_LE(band & kColourMask, 0x00020202u);
+
+    // A yellow glow 300 pixels wide, a sixth opaque at its middle: its blue steps a level once
+    // every eight pixels or so, and every pixel of it beyond the tolerance stays a fade.
+    constexpr std::uint32_t kWide = 600, kMiddle = 300;
+    Canvas glow(kWide, kWide);
+    for (std::uint32_t y = 0; y < kWide; ++y) {
+        for (std::uint32_t x = 0; x < kWide; ++x) {
+            const double r = std::hypot(double(x) - kMiddle, double(y) - kMiddle) / kMiddle;
+            const auto blue = static_cast<ArgbValue>(255 - 255 * std::max(0.0, 1 - r) / 6 + 0.5);
+            glow.At(x, y) = 0xFFFFFF00u | blue;
         }
-        return changed;
-    };
-    const auto grey = [](double level) {
-        const auto value = static_cast<ArgbValue>(level);
-        return value << 16 | value << 8 | value;
-    };
-    // Shaded from 20 levels off white at the rim to 5 at the centre.
-    EXPECT_EQ(changedWithin(kWhite & kColourMask, [&](double r) { return grey(235 + 15 * (1 - r / kRadius)); },
-                            kRadius / 2),
-              0u);
-    // One light grey, 20 levels off white.
-    EXPECT_EQ(changedWithin(kWhite & kColourMask, [&](double) { return grey(235); }, kRadius - 5), 0u);
-    // A saturated blue over mid grey, its edge a ramp of 8 pixels.
-    constexpr double kRamp = 8;
-    const auto blue = [&](double r) {
-        const double share = std::min(1.0, (kRadius - r) / kRamp);
-        const auto mix = [share](int from, int to) { return static_cast<ArgbValue>(from + share * (to - from) + 0.5); };
-        return mix(128, 40) << 16 | mix(128, 90) << 8 | mix(128, 210);
-    };
-    EXPECT_EQ(changedWithin(kGreyKey, blue, kRadius - kRamp - 5), 0u);
+    }
+    ColourKeyOptions options = WhiteFrom(glow, 0, 0);
+    options.softShadows = true;
+    const Canvas glowKeyed = glow.Keyed(options);
+    std::size_t opaque = 0;
+    for (std::uint32_t y = 0; y < kWide; ++y) {
+        for (std::uint32_t x = 0; x < kWide; ++x)
+            opaque += (glow.At(x, y) & 0xFFu) < 255 - kTolerance && glowKeyed.At(x, y) >> 24 == 255;
+    }
+    EXPECT_EQ(opaque, 0u);
 }
