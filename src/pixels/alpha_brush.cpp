@@ -12,7 +12,6 @@ constexpr double kDabsPerRadius = 4.0;  // dabs at most a quarter of the radius 
 // than any image is wide, at the closest spacing.
 constexpr double kMostDabsPerMove = 16.0 * 1024 * 1024;
 constexpr ArgbValue kChannelMask = 0xFFu;
-constexpr ArgbValue kColourMask = 0x00FFFFFFu;
 constexpr unsigned kAlphaShift = 24;
 constexpr unsigned kChannelBits = 8;
 constexpr unsigned kChannels = 4;
@@ -74,7 +73,7 @@ ArgbValue BrushedPixel(ArgbValue before, ArgbValue original, double coverage, co
 {
     if (settings.mode == BrushMode::PaintAlpha) {
         const std::uint32_t alpha = Mix(before >> kAlphaShift, std::min(settings.alpha, kMaxBrushAlpha), coverage);
-        return (alpha << kAlphaShift) | (before & kColourMask);
+        return (alpha << kAlphaShift) | (before & kColourBits);
     }
     ArgbValue result = 0;
     for (unsigned channel = 0; channel < kChannels; ++channel) {
@@ -222,7 +221,7 @@ void BrushStroke::PaintRun(std::uint32_t y, std::uint32_t left, std::uint32_t ri
             if (c < 1.0f)
                 row[x] = BrushedPixel(was, restore ? originalRow[x] : 0, c, settings_);
             else
-                row[x] = restore ? originalRow[x] : fullAlpha | (was & kColourMask);
+                row[x] = restore ? originalRow[x] : fullAlpha | (was & kColourBits);
             first = std::min(first, x);
             last = x;
         }

@@ -35,7 +35,6 @@ constexpr double kOpaqueNoise = 0.35;
 constexpr double kClearNoise = 1.0;
 constexpr double kRingingReach = 2.0;  // a JPEG's ringing strays this many tolerances from the key
 constexpr std::uint8_t kRim = kPending;  // after the fills: background next to the subject
-constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 
 // What the work knows of the image, the area and its mask.
 struct KeyWork {

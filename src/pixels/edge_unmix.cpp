@@ -126,5 +126,5 @@ bool LumaAlpha(ArgbValue pixel, ArgbValue key, ArgbValue reference, double& alph
 ArgbValue Coloured(ArgbValue pixel, ArgbValue reference, double alpha) noexcept
 {
     const int level = std::clamp(static_cast<int>(std::lround(alpha * kChannelMax)), 0, kChannelMax);
-    return ScaledAlpha(pixel, level) | (reference & 0x00FFFFFFu);
+    return ScaledAlpha(pixel, level) | (reference & kColourBits);
 }

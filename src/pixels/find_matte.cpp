@@ -35,7 +35,6 @@ constexpr double kCubeSnap = 16.0;                 // a palest end this near the
 constexpr double kChannelMax = 255.0;
 constexpr double kFaceSnap = 1.5;                  // a channel this near 0 or 255 is taken as on it
 constexpr ArgbValue kNoMatte = kOpaqueWhite;
-constexpr ArgbValue kColourMask = 0x00FFFFFFu;
 constexpr std::size_t kSeeds = 64;                 // rim pixels tried as the start of a candidate
 constexpr std::size_t kScoredLines = 8192;         // lines a candidate is scored on, evenly spread
 constexpr double kSeedReach = 24.0;                // levels a seed may lie from the lines it gathers
@@ -129,7 +128,7 @@ struct KeptColours {
             ++counts[i][static_cast<int>(c[i])];
         if (total == 0)
             first = value;
-        uniform = uniform && ((value ^ first) & kColourMask) == 0;
+        uniform = uniform && ((value ^ first) & kColourBits) == 0;
         ++total;
     }
     Vec Median() const

@@ -8,6 +8,7 @@
 using ArgbValue = std::uint32_t;
 constexpr ArgbValue kOpaqueBlack = 0xFF000000u;
 constexpr ArgbValue kOpaqueWhite = 0xFFFFFFFFu;
+constexpr ArgbValue kColourBits = 0x00FFFFFFu;  // red, green and blue without alpha
 
 // The level, 0 to 255, of the channel of value that starts at bit shift (24, 16, 8 or 0).
 inline int ChannelOf(ArgbValue value, int shift) noexcept

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 // Where no pixel near an edge pixel lies more than kThinDepth in from the shrunk edge, the
 // subject is a thin stroke, and the edge pixel looks for its colour farther.
 constexpr std::uint8_t kThinDepth = 2;

@@ -20,7 +20,6 @@ constexpr double kOffLine = 2.0;         // levels a pixel of one stroke strays 
 // the stroke's.
 constexpr double kPeakOffset = 0.08;
 constexpr int kBlockReach = 3;           // how far from a pixel a fully covered block's centre is looked for
-constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 constexpr int kSlopeReach = 1;           // the normal is judged from the slopes this far around
 const double kUnbounded = std::numeric_limits<double>::infinity();
 

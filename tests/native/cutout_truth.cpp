@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 constexpr int kChannelMax = 255;
 
 int Channel(ArgbValue value, int shift) { return static_cast<int>((value >> shift) & 0xFFu); }

@@ -11,7 +11,6 @@ constexpr int kHighQuality = 90;
 constexpr int kLowQuality = 75;
 constexpr double kChannelMax = 255.0;
 constexpr ArgbValue kAlphaBits = 0xFF000000u;
-constexpr ArgbValue kColourBits = 0x00FFFFFFu;
 
 // The cut-outs kept as JPEGs as well: a mascot drawn with an outline, and a drawing with
 // thin legs.

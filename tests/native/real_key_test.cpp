@@ -21,7 +21,6 @@ constexpr ArgbValue kWhite = 0xFFFFFFFFu;
 constexpr ArgbValue kInk = 0xFF202020u;
 constexpr ArgbValue kClear = 0x00FFFFFFu;
 constexpr ArgbValue kPaleBox = 0xFF9A9996u;  // 26 levels off mid grey at most
-constexpr ArgbValue kColourMask = 0x00FFFFFFu;
 
 const std::vector<TruthCase>& Cases()
 {
@@ -361,7 +360,7 @@ TEST(RealKey, ASoftFadeGrowsMoreOpaqueAwayFromTheBackground)
     });
     const ArgbValue band = dropped.second.At(static_cast<std::uint32_t>(kBoxEnd + kOffset / 2), static_cast<std::uint32_t>(kBoxEnd - 10));
     EXPECT_NEAR(double(band >> 24), 64.0, 2.0);
-    EXPECT_LE(band & kColourMask, 0x00020202u);
+    EXPECT_LE(band & kColourBits, 0x00020202u);
 
     // A yellow glow 300 pixels wide, a sixth opaque at its middle: its blue steps a level once
     // every eight pixels or so, and every pixel of it beyond the tolerance stays a fade.
