@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <new>
 #include <vector>
+
+#include "reference_search.h"
 
 namespace {
 
@@ -18,6 +21,18 @@ constexpr int kFadeOpaque = 247;   // a pixel of this alpha or more is the subje
 // light subject without an outline, whose colour nears the key inwards, is no fade.
 constexpr int kFadeSlack = 4;
 constexpr int kFadeSlackShare = 8;
+// A fade rises from the background over several pixels, and the background next to it is its
+// own faint tail. A patch of one colour within kSharpReach of the background and more than
+// kSharpStep levels off it has risen in a pixel or two: the light body of a subject without an
+// outline (a page, a pale case), which a fade does not enter. But such a patch of the key
+// darkened (within kShadowLevels) that gives way, within kBandReach of a row or column, to a
+// colour more than kBandEdge levels off it and farther from the key is a hard-edged shadow
+// beside its subject, and stays a fade.
+constexpr std::uint32_t kSharpReach = 2;
+constexpr std::uint32_t kSharpStep = 8;
+constexpr std::uint32_t kBandReach = 8;
+constexpr std::uint32_t kBandEdge = 8;
+constexpr double kShadowLevels = 2.0;
 
 // The smallest alpha that explains each level of a channel as a mix with the key's level,
 // in 8-bit levels, rounded up: the pixel's alpha is the largest of its three channels'.
@@ -50,7 +65,7 @@ bool Near(std::uint8_t a, std::uint8_t b) { return std::abs(int{a} - int{b}) <= 
 class FadeTest {
 public:
     FadeTest(const KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbValue key)
-        : mask_(mask), image_(image), left_(left), levels_(key)
+        : mask_(mask), image_(image), left_(left), key_(key), levels_(key)
     {
     }
 
@@ -74,10 +89,83 @@ public:
 
     std::uint8_t AlphaAt(std::uint32_t x, std::uint32_t y) const { return levels_.Of(image_.Row(y)[left_ + x]); }
 
+    // True when pixel (x, y) lies in a patch of one colour that rises sharply from the
+    // background (see kSharpStep), and is no hard-edged shadow.
+    bool RisesSharply(std::uint32_t x, std::uint32_t y) const
+    {
+        if (KeyMask::Distance(mask_.Row(y)[x]) > kSharpReach)
+            return false;
+        const PixelRows area{image_.Row(0) + left_, image_.stride};
+        const ImageSize size{mask_.width, mask_.height};
+        const ArgbValue colour = area.Row(y)[x];
+        return StepFromBackground(area, size, x, y, colour) > kSharpStep && InFlatPatch(area, size, x, y) &&
+               !(KeyDarkened(colour) && BandBesideSubject(area, size, x, y, colour));
+    }
+
 private:
+    // How far colour, at (x, y), lies from the nearest colour of the background within
+    // kSharpReach.
+    std::uint32_t StepFromBackground(const PixelRows& area, ImageSize size, std::uint32_t x, std::uint32_t y,
+                                     ArgbValue colour) const
+    {
+        std::uint32_t step = ChannelDistance(colour, key_);
+        const ReferenceWindow window(size, x, y, kSharpReach);
+        for (std::uint32_t j = window.top; j < window.bottom; ++j) {
+            for (std::uint32_t i = window.left; i < window.right; ++i) {
+                if (mask_.Row(j)[i] & kBackground)
+                    step = std::min(step, ChannelDistance(colour, area.Row(j)[i]));
+            }
+        }
+        return step;
+    }
+
+    // True when colour is the key darkened, as under a shadow: each of its levels the key's
+    // times one share, within kShadowLevels.
+    bool KeyDarkened(ArgbValue colour) const
+    {
+        double along = 0.0, reach = 0.0;
+        for (const int shift : kChannelShifts) {
+            along += static_cast<double>(ChannelOf(colour, shift)) * ChannelOf(key_, shift);
+            reach += static_cast<double>(ChannelOf(key_, shift)) * ChannelOf(key_, shift);
+        }
+        const double share = reach > 0.0 ? along / reach : 0.0;
+        for (const int shift : kChannelShifts) {
+            if (std::abs(ChannelOf(colour, shift) - share * ChannelOf(key_, shift)) > kShadowLevels)
+                return false;
+        }
+        return true;
+    }
+
+    // True when, along a row or a column from (x, y), the patch of colour gives way within
+    // kBandReach to a colour farther from the key (see kBandEdge) before the background.
+    bool BandBesideSubject(const PixelRows& area, ImageSize size, std::uint32_t x, std::uint32_t y,
+                           ArgbValue colour) const
+    {
+        constexpr int kWays[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+        const std::uint32_t fromKey = ChannelDistance(colour, key_);
+        for (const auto& way : kWays) {
+            for (std::int64_t k = 1; k <= std::int64_t{kBandReach}; ++k) {
+                const std::int64_t i = std::int64_t{x} + way[0] * k, j = std::int64_t{y} + way[1] * k;
+                if (i < 0 || j < 0 || i >= std::int64_t{size.width} || j >= std::int64_t{size.height})
+                    break;
+                const auto column = static_cast<std::uint32_t>(i), row = static_cast<std::uint32_t>(j);
+                if (mask_.Row(row)[column] & kBackground)
+                    break;
+                const ArgbValue other = area.Row(row)[column];
+                if (ChannelDistance(other, colour) > kBandEdge) {
+                    if (ChannelDistance(other, key_) > fromKey)
+                        return true;
+                    break;
+                }
+            }
+        }
+        return false;
+    }
+
     const KeyMask& mask_;
     const PixelRows& image_;
     std::uint32_t left_;
+    ArgbValue key_;
     AlphaLevels levels_;
 };
 
@@ -92,7 +180,7 @@ void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y,
     if (value & (kBackground | kFade))
         return;
     const int alpha = test.AlphaAt(x, y);
-    if (alpha < most - kFadeSlack - most / kFadeSlackShare || !test.Smooth(x, y))
+    if (alpha < most - kFadeSlack - most / kFadeSlackShare || !test.Smooth(x, y) || test.RisesSharply(x, y))
         return;
     value |= kFade;
     waiting[std::max(most, alpha)].push_back(std::size_t{y} * mask.width + x);

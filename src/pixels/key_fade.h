@@ -8,8 +8,9 @@
 // smallest that explains it) differs from each of its 8 neighbours' by a small step at most, and
 // stays below nearly opaque, joined to the background through such pixels, each no fainter
 // (but for a slack) than the most opaque on its way in. An outline, an anti-aliased edge or the
-// inside of a subject changes alpha faster, so a fade stops there, and a light subject whose
-// colour nears the key inwards grows fainter, so it stops there too.
+// inside of a subject changes alpha faster, so a fade stops there; a light subject whose
+// colour nears the key inwards grows fainter, and a light subject of one colour rises from the
+// background in a pixel or two, so it stops at those too.
 // image holds the mask's pixels (its row 0 at the mask's row 0); the mask's distances must be
 // measured (a pixel at distance 1 starts a fade). False when there is no memory for it.
 bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbValue key);

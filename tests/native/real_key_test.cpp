@@ -17,6 +17,7 @@ constexpr double kJpegHaloShare = 0.72;  // of the plain flood fill's halo, on a
 constexpr double kPhotographShare = 0.8;  // of the plain flood fill's halo, on a photograph cut out
 constexpr double kShadowShare = 0.6;      // of the plain flood fill's halo, on an icon with a soft shadow
 constexpr double kSoftShadowShare = 0.2;  // the same, with soft fades
+constexpr double kCornerShare = 0.05;     // of a light page icon's opaque pixels: its folded corner
 constexpr ArgbValue kWhite = 0xFFFFFFFFu;
 constexpr ArgbValue kInk = 0xFF202020u;
 constexpr ArgbValue kClear = 0x00FFFFFFu;
@@ -382,4 +383,49 @@ TEST(RealKey, ASoftFadeGrowsMoreOpaqueAwayFromTheBackground)
             opaque += (glow.At(x, y) & 0xFFu) < 255 - kTolerance && glowKeyed.At(x, y) >> 24 == 255;
     }
     EXPECT_EQ(opaque, 0u);
+}
+
+// A light subject without an outline rises from the background in a pixel or two, so soft
+// fades leave it opaque: a page about ten levels off white (the real icon, all but its folded
+// corner, which is shaded towards the key; before, 97% of its inside went), and a drawn light
+// box with a hard edge. A hard-edged band of the key darkened, under a dark bar, is a shadow
+// beside its subject and stays a fade.
+TEST(RealKey, ALightSubjectThatRisesSharplyIsNoFade)
+{
+    TruthLayer layer;
+    ASSERT_TRUE(LoadCutout("page_light.png", layer));
+    for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
+        const TruthCase c = Flattened(layer, key);
+        SCOPED_TRACE(c.name);
+        std::vector<ArgbValue> keyed;
+        ASSERT_TRUE(KeyedImage(c, OpeningOptions(c, true, true), keyed));
+        const auto opaque = std::count_if(c.truth.begin(), c.truth.end(), [](ArgbValue v) { return v >> 24 == 255; });
+        EXPECT_LE(double(MeasureTruth(c, keyed, true).farInsideChanged), kCornerShare * double(opaque));
+    }
+
+    constexpr ArgbValue kLightBox = 0xFFF0F0F0u, kBar = 0xFF282828u, kShadowBand = 0xFFE5E5E5u;
+    constexpr std::uint32_t kBoxFrom = 20, kBoxTo = 100, kBarLeft = 120, kBarRight = 180, kBarTop = 30,
+                            kBarBottom = 60, kBandBottom = 66;
+    Canvas canvas(200, 120);
+    for (std::uint32_t y = kBoxFrom; y < kBoxTo; ++y) {
+        for (std::uint32_t x = kBoxFrom; x < kBoxTo; ++x)
+            canvas.At(x, y) = kLightBox;
+    }
+    for (std::uint32_t y = kBarTop; y < kBandBottom; ++y) {
+        for (std::uint32_t x = kBarLeft; x < kBarRight; ++x)
+            canvas.At(x, y) = y < kBarBottom ? kBar : kShadowBand;
+    }
+    ColourKeyOptions options = WhiteFrom(canvas, 0, 0);
+    options.softShadows = true;
+    const Canvas keyed = canvas.Keyed(options);
+    std::size_t changed = 0;
+    for (std::uint32_t y = kBoxFrom + 3; y < kBoxTo - 3; ++y) {
+        for (std::uint32_t x = kBoxFrom + 3; x < kBoxTo - 3; ++x)
+            changed += keyed.At(x, y) != kLightBox;
+    }
+    EXPECT_EQ(changed, 0u);
+    // A tenth black: 26 levels of alpha.
+    const ArgbValue band = keyed.At((kBarLeft + kBarRight) / 2, kBandBottom - 3);
+    EXPECT_NEAR(double(band >> 24), 26.0, 2.0);
+    EXPECT_LE(band & kColourBits, 0x00020202u);
 }
