@@ -32,9 +32,17 @@ const std::vector<std::string>& CutoutFiles()
 
 bool LoadCutout(const std::string& file, TruthLayer& layer)
 {
+    if (!LoadLayer(CutoutPath(file), layer))
+        return false;
+    layer.name = file.substr(0, file.find('.'));
+    return true;
+}
+
+bool LoadLayer(const std::string& path, TruthLayer& layer)
+{
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, CutoutPath(file).c_str()))
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
         return false;
     image.format = PNG_FORMAT_RGBA;
     std::vector<png_byte> bytes(PNG_IMAGE_SIZE(image));
@@ -42,7 +50,7 @@ bool LoadCutout(const std::string& file, TruthLayer& layer)
         png_image_free(&image);
         return false;
     }
-    layer.name = file.substr(0, file.find('.'));
+    layer.name = path;
     layer.size = ImageSize{image.width, image.height};
     layer.premultiplied.clear();
     for (std::size_t i = 0; i + 3 < bytes.size(); i += 4) {

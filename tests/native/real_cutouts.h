@@ -16,6 +16,9 @@ const std::vector<std::string>& CutoutFiles();
 // the file cannot be read.
 bool LoadCutout(const std::string& file, TruthLayer& layer);
 
+// Reads any PNG as a layer named after its path. False when the file cannot be read.
+bool LoadLayer(const std::string& path, TruthLayer& layer);
+
 // Every cut-out flattened over white, mid grey and green, in that order per cut-out.
 std::vector<TruthCase> RealCases();
 
