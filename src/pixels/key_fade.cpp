@@ -33,6 +33,13 @@ constexpr std::uint32_t kSharpStep = 8;
 constexpr std::uint32_t kBandReach = 8;
 constexpr std::uint32_t kBandEdge = 8;
 constexpr double kShadowLevels = 2.0;
+// A fade keeps its colour as its alpha grows: each of its pixels lies on the line from the key
+// through the pixel before it, within the levels' rounding. A pixel in a patch of one colour
+// more than kAsideLevels off that line is a subject beside the fade, its own colour entered
+// through the mixes between (a light case beside its drop shadow). Nearer the key than
+// kAsideFrom the line is too short to tell.
+constexpr std::uint32_t kAsideFrom = 4;
+constexpr double kAsideLevels = 3.0;
 
 // The smallest alpha that explains each level of a channel as a mix with the key's level,
 // in 8-bit levels, rounded up: the pixel's alpha is the largest of its three channels'.
@@ -59,6 +66,20 @@ private:
 };
 
 bool Near(std::uint8_t a, std::uint8_t b) { return std::abs(int{a} - int{b}) <= kFadeStep; }
+
+// How far along the line from key through reference pixel lies: 0 at the key, 1 at reference,
+// more beyond it.
+double Projection(ArgbValue pixel, ArgbValue key, ArgbValue reference)
+{
+    double along = 0.0, reach = 0.0;
+    for (const int shift : kChannelShifts) {
+        const double p = ChannelOf(pixel, shift) - ChannelOf(key, shift);
+        const double f = ChannelOf(reference, shift) - ChannelOf(key, shift);
+        along += p * f;
+        reach += f * f;
+    }
+    return reach > 0.0 ? along / reach : 0.0;
+}
 
 // Tells which pixels may be part of a fade, looking at the image only where asked: a fade
 // is found from the background's rim outwards, and most of an image is never asked about.
@@ -88,6 +109,20 @@ public:
     }
 
     std::uint8_t AlphaAt(std::uint32_t x, std::uint32_t y) const { return levels_.Of(image_.Row(y)[left_ + x]); }
+    ArgbValue ColourAt(std::uint32_t x, std::uint32_t y) const { return image_.Row(y)[left_ + x]; }
+
+    // True when pixel (x, y), joining the fade from a pixel of colour from, lies more than
+    // kAsideLevels off the line from the key through from, in a patch of one colour.
+    bool TurnsAside(std::uint32_t x, std::uint32_t y, ArgbValue from) const
+    {
+        if (ChannelDistance(from, key_) < kAsideFrom)
+            return false;
+        const ArgbValue colour = ColourAt(x, y);
+        if (OnLine(colour, key_, from, Projection(colour, key_, from), kAsideLevels))
+            return false;
+        const PixelRows area{image_.Row(0) + left_, image_.stride};
+        return InFlatPatch(area, ImageSize{mask_.width, mask_.height}, x, y);
+    }
 
     // True when pixel (x, y) lies in a patch of one colour that rises sharply from the
     // background (see kSharpStep), and is no hard-edged shadow.
@@ -172,15 +207,19 @@ private:
 // The pixels of a fade waiting to be looked around, by the most alpha on their way in.
 using Waiting = std::array<std::vector<std::size_t>, kLevels>;
 
-// Adds pixel (x, y) to the fade when it is open and smooth, and not fainter (beyond the slack)
-// than the most alpha on the way to it, most.
-void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y, int most, Waiting& waiting)
+// Adds pixel (x, y) to the fade when it is open and smooth, not fainter (beyond the slack) than
+// the most alpha on the way to it, most, and no light subject beside the fade: one that rises
+// sharply from the background, or one that turns aside from the colour of the fade's pixel it
+// joins from, from (the key for a pixel next to the background).
+void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y, int most, ArgbValue from,
+          Waiting& waiting)
 {
     std::uint8_t& value = mask.Row(y)[x];
     if (value & (kBackground | kFade))
         return;
     const int alpha = test.AlphaAt(x, y);
-    if (alpha < most - kFadeSlack - most / kFadeSlackShare || !test.Smooth(x, y) || test.RisesSharply(x, y))
+    if (alpha < most - kFadeSlack - most / kFadeSlackShare || !test.Smooth(x, y) || test.RisesSharply(x, y) ||
+        test.TurnsAside(x, y, from))
         return;
     value |= kFade;
     waiting[std::max(most, alpha)].push_back(std::size_t{y} * mask.width + x);
@@ -198,7 +237,7 @@ bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbVa
             const std::uint8_t* row = mask.Row(y);
             for (std::uint32_t x = 0; x < mask.width; ++x) {
                 if (KeyMask::Distance(row[x]) == 1)
-                    Join(mask, test, x, y, 0, waiting);
+                    Join(mask, test, x, y, 0, key, waiting);
             }
         }
         // Taken faintest way first, each pixel joins by the way in whose most alpha is least.
@@ -208,14 +247,15 @@ bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbVa
                 const std::size_t at = level.back();
                 level.pop_back();
                 const auto x = static_cast<std::uint32_t>(at % mask.width), y = static_cast<std::uint32_t>(at / mask.width);
+                const ArgbValue colour = test.ColourAt(x, y);
                 if (x > 0)
-                    Join(mask, test, x - 1, y, most, waiting);
+                    Join(mask, test, x - 1, y, most, colour, waiting);
                 if (x + 1 < mask.width)
-                    Join(mask, test, x + 1, y, most, waiting);
+                    Join(mask, test, x + 1, y, most, colour, waiting);
                 if (y > 0)
-                    Join(mask, test, x, y - 1, most, waiting);
+                    Join(mask, test, x, y - 1, most, colour, waiting);
                 if (y + 1 < mask.height)
-                    Join(mask, test, x, y + 1, most, waiting);
+                    Join(mask, test, x, y + 1, most, colour, waiting);
             }
             level.shrink_to_fit();
         }

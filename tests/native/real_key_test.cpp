@@ -101,6 +101,26 @@ ColourKeyOptions WhiteFrom(const Canvas& canvas, std::uint32_t x, std::uint32_t 
     return options;
 }
 
+// The picture keyed with soft fades from its top-left corner, on white.
+Canvas KeyedWithSoftFades(Canvas& canvas)
+{
+    ColourKeyOptions options = WhiteFrom(canvas, 0, 0);
+    options.softShadows = true;
+    return canvas.Keyed(options);
+}
+
+// How many pixels of the square [from, to)², farther than 3 pixels in from its sides, are not
+// colour.
+std::size_t OffColourInside(const Canvas& canvas, std::uint32_t from, std::uint32_t to, ArgbValue colour)
+{
+    std::size_t off = 0;
+    for (std::uint32_t y = from + 3; y < to - 3; ++y) {
+        for (std::uint32_t x = from + 3; x < to - 3; ++x)
+            off += canvas.At(x, y) != colour;
+    }
+    return off;
+}
+
 }  // namespace
 
 // On every real cut-out, with clean edges and with soft fades: nothing deep inside the
@@ -385,12 +405,13 @@ TEST(RealKey, ASoftFadeGrowsMoreOpaqueAwayFromTheBackground)
     EXPECT_EQ(opaque, 0u);
 }
 
-// A light subject without an outline rises from the background in a pixel or two, so soft
-// fades leave it opaque: a page about ten levels off white (the real icon, all but its folded
-// corner, which is shaded towards the key; before, 97% of its inside went), and a drawn light
-// box with a hard edge. A hard-edged band of the key darkened, under a dark bar, is a shadow
-// beside its subject and stays a fade.
-TEST(RealKey, ALightSubjectThatRisesSharplyIsNoFade)
+// Soft fades leave a light subject without an outline opaque. One rises from the background in
+// a pixel or two: a page about ten levels off white (the real icon, all but its folded corner,
+// which is shaded towards the key; before, 97% of its inside went), and a drawn light box with
+// a hard edge. One beside its own soft drop shadow has a colour of its own, off the shadow's:
+// a beige box. A hard-edged band of the key darkened, under a dark bar, is a shadow beside its
+// subject and stays a fade, as the beige box's shadow does.
+TEST(RealKey, ALightSubjectBesideTheBackgroundIsNoFade)
 {
     TruthLayer layer;
     ASSERT_TRUE(LoadCutout("page_light.png", layer));
@@ -415,17 +436,38 @@ TEST(RealKey, ALightSubjectThatRisesSharplyIsNoFade)
         for (std::uint32_t x = kBarLeft; x < kBarRight; ++x)
             canvas.At(x, y) = y < kBarBottom ? kBar : kShadowBand;
     }
-    ColourKeyOptions options = WhiteFrom(canvas, 0, 0);
-    options.softShadows = true;
-    const Canvas keyed = canvas.Keyed(options);
-    std::size_t changed = 0;
-    for (std::uint32_t y = kBoxFrom + 3; y < kBoxTo - 3; ++y) {
-        for (std::uint32_t x = kBoxFrom + 3; x < kBoxTo - 3; ++x)
-            changed += keyed.At(x, y) != kLightBox;
-    }
-    EXPECT_EQ(changed, 0u);
+    const Canvas keyed = KeyedWithSoftFades(canvas);
+    EXPECT_EQ(OffColourInside(keyed, kBoxFrom, kBoxTo, kLightBox), 0u);
     // A tenth black: 26 levels of alpha.
     const ArgbValue band = keyed.At((kBarLeft + kBarRight) / 2, kBandBottom - 3);
     EXPECT_NEAR(double(band >> 24), 26.0, 2.0);
     EXPECT_LE(band & kColourBits, 0x00020202u);
+
+    // A beige box whose shadow, a fifth black at the box, fades out over 6 pixels around it;
+    // the box's edge a half mix of the two.
+    constexpr ArgbValue kBeige = 0xFFDED4CAu;
+    constexpr std::uint32_t kFrom = 40, kTo = 120, kShadowWidth = 6;
+    Canvas shaded(160, 160);
+    const auto over = [](ArgbValue colour, double alpha, ArgbValue below) {
+        ArgbValue mixed = 0xFF000000u;
+        for (const int shift : {16, 8, 0}) {
+            const double level = alpha * ((colour >> shift) & 0xFFu) + (1 - alpha) * ((below >> shift) & 0xFFu);
+            mixed |= static_cast<ArgbValue>(level + 0.5) << shift;
+        }
+        return mixed;
+    };
+    for (std::uint32_t y = 0; y < 160; ++y) {
+        for (std::uint32_t x = 0; x < 160; ++x) {
+            const auto outside = [](std::uint32_t v) { return v < kFrom ? kFrom - v : v >= kTo ? v - kTo + 1 : 0u; };
+            const std::uint32_t away = std::max(outside(x), outside(y));
+            const ArgbValue shadow = over(0xFF000000u, 0.2 * std::max(0.0, 1.0 - double(away) / kShadowWidth), kWhite);
+            const bool edge = x == kFrom || y == kFrom || x == kTo - 1 || y == kTo - 1;
+            shaded.At(x, y) = away > 0 ? shadow : edge ? over(kBeige, 0.5, shadow) : kBeige;
+        }
+    }
+    const Canvas beigeKeyed = KeyedWithSoftFades(shaded);
+    EXPECT_EQ(OffColourInside(beigeKeyed, kFrom, kTo, kBeige), 0u);
+    const ArgbValue shadow = beigeKeyed.At(kTo + 1, (kFrom + kTo) / 2);
+    EXPECT_NEAR(double(shadow >> 24), 0.2 * (1.0 - 2.0 / kShadowWidth) * 255, 3.0);  // two pixels out
+    EXPECT_LE(shadow & kColourBits, 0x00020202u);
 }
