@@ -360,7 +360,7 @@ bool MarkMask(KeyWork& work)
     if (!MeasureDistances(work.mask, kPlainMixBand + 1))
         return false;
     const PixelRows areaRows{work.image.Row(work.area.y), work.image.stride};
-    if (work.options.softShadows && !FindFades(work.mask, areaRows, work.area.x, work.key))
+    if (work.options.softShadows && !FindFades(work.mask, areaRows, work.area.x, work.key, !work.Clean()))
         return false;
     // With a small tolerance the picture is clean, and the background's pixels next to the
     // subject are the faintest part of its edge; with a large one they are noise, and cleared.

@@ -34,10 +34,13 @@ constexpr std::uint32_t kBandReach = 8;
 constexpr std::uint32_t kBandEdge = 8;
 constexpr double kShadowLevels = 2.0;
 // A fade keeps its colour as its alpha grows: each of its pixels lies on the line from the key
-// through the pixel before it, within the levels' rounding. A pixel in a patch of one colour
-// more than kAsideLevels off that line is a subject beside the fade, its own colour entered
-// through the mixes between (a light case beside its drop shadow). Nearer the key than
-// kAsideFrom the line is too short to tell.
+// through the pixel before it, within the levels' rounding. In a clean picture, a pixel more
+// than kAsideLevels off the line through a shadow's pixel (the key darkened) it joins from is
+// a subject beside the shadow; so is one in a patch of one colour off the line through a
+// shadow's pixel next to it (a light case beside its own drop shadow, entered through the mixes
+// between). A glow's colour turns from ray to ray and towards its core, and a JPEG's noise
+// turns every pixel a little: there only a patch of one colour off the line through the pixel
+// it joins from is a subject. Nearer the key than kAsideFrom the line is too short to tell.
 constexpr std::uint32_t kAsideFrom = 4;
 constexpr double kAsideLevels = 3.0;
 
@@ -85,8 +88,8 @@ double Projection(ArgbValue pixel, ArgbValue key, ArgbValue reference)
 // is found from the background's rim outwards, and most of an image is never asked about.
 class FadeTest {
 public:
-    FadeTest(const KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbValue key)
-        : mask_(mask), image_(image), left_(left), key_(key), levels_(key)
+    FadeTest(const KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbValue key, bool noisy)
+        : mask_(mask), image_(image), left_(left), key_(key), noisy_(noisy), levels_(key)
     {
     }
 
@@ -111,17 +114,28 @@ public:
     std::uint8_t AlphaAt(std::uint32_t x, std::uint32_t y) const { return levels_.Of(image_.Row(y)[left_ + x]); }
     ArgbValue ColourAt(std::uint32_t x, std::uint32_t y) const { return image_.Row(y)[left_ + x]; }
 
-    // True when pixel (x, y), joining the fade from a pixel of colour from, lies more than
-    // kAsideLevels off the line from the key through from, in a patch of one colour.
+    // True when pixel (x, y) turns aside from the fade (see kAsideLevels): in a clean picture,
+    // from a shadow's pixel it joins from, of colour from, or next to it; elsewhere, in a patch
+    // of one colour, from the pixel it joins from.
     bool TurnsAside(std::uint32_t x, std::uint32_t y, ArgbValue from) const
     {
-        if (ChannelDistance(from, key_) < kAsideFrom)
-            return false;
         const ArgbValue colour = ColourAt(x, y);
-        if (OnLine(colour, key_, from, Projection(colour, key_, from), kAsideLevels))
-            return false;
+        const auto offTheLine = [&](ArgbValue other) {
+            return ChannelDistance(other, key_) >= kAsideFrom &&
+                   !OnLine(colour, key_, other, Projection(colour, key_, other), kAsideLevels);
+        };
+        if (!noisy_ && Shadow(from) && offTheLine(from))
+            return true;
+        bool turns = offTheLine(from);
+        const ReferenceWindow around(ImageSize{mask_.width, mask_.height}, x, y, noisy_ ? 0 : 1);
+        for (std::uint32_t j = around.top; j < around.bottom && !turns; ++j) {
+            for (std::uint32_t i = around.left; i < around.right && !turns; ++i) {
+                const ArgbValue other = ColourAt(i, j);
+                turns = Shadow(other) && offTheLine(other);
+            }
+        }
         const PixelRows area{image_.Row(0) + left_, image_.stride};
-        return InFlatPatch(area, ImageSize{mask_.width, mask_.height}, x, y);
+        return turns && InFlatPatch(area, ImageSize{mask_.width, mask_.height}, x, y);
     }
 
     // True when pixel (x, y) lies in a patch of one colour that rises sharply from the
@@ -153,6 +167,9 @@ private:
         }
         return step;
     }
+
+    // True when colour is the key darkened, less than the key: a shadow's.
+    bool Shadow(ArgbValue colour) const { return KeyDarkened(colour) && Projection(colour, key_, kOpaqueBlack) > 0.0; }
 
     // True when colour is the key darkened, as under a shadow: each of its levels the key's
     // times one share, within kShadowLevels.
@@ -201,6 +218,7 @@ private:
     const PixelRows& image_;
     std::uint32_t left_;
     ArgbValue key_;
+    bool noisy_;
     AlphaLevels levels_;
 };
 
@@ -227,9 +245,9 @@ void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y,
 
 }  // namespace
 
-bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbValue key)
+bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbValue key, bool noisy)
 {
-    const FadeTest test(mask, image, left, key);
+    const FadeTest test(mask, image, left, key, noisy);
     Waiting waiting;
     try {
         // A smooth pixel next to the background starts a fade.

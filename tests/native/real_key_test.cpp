@@ -409,8 +409,9 @@ TEST(RealKey, ASoftFadeGrowsMoreOpaqueAwayFromTheBackground)
 // a pixel or two: a page about ten levels off white (the real icon, all but its folded corner,
 // which is shaded towards the key; before, 97% of its inside went), and a drawn light box with
 // a hard edge. One beside its own soft drop shadow has a colour of its own, off the shadow's:
-// a beige box. A hard-edged band of the key darkened, under a dark bar, is a shadow beside its
-// subject and stays a fade, as the beige box's shadow does.
+// a beige body, entered through the mixes of its sides or, on its diagonal, next to the
+// shadow's own pixels. A hard-edged band of the key darkened, under a dark bar, is a shadow
+// beside its subject and stays a fade, as the beige body's shadow does.
 TEST(RealKey, ALightSubjectBesideTheBackgroundIsNoFade)
 {
     TruthLayer layer;
@@ -443,31 +444,39 @@ TEST(RealKey, ALightSubjectBesideTheBackgroundIsNoFade)
     EXPECT_NEAR(double(band >> 24), 26.0, 2.0);
     EXPECT_LE(band & kColourBits, 0x00020202u);
 
-    // A beige box whose shadow, a fifth black at the box, fades out over 6 pixels around it;
-    // the box's edge a half mix of the two.
+    // A beige body whose shadow, a fifth black at the body, fades out over 6 pixels around it:
+    // its left and top sides a half mix of the two, its lower right side a diagonal, where the
+    // body's own pixels touch the shadow's between the mixes.
     constexpr ArgbValue kBeige = 0xFFDED4CAu;
-    constexpr std::uint32_t kFrom = 40, kTo = 120, kShadowWidth = 6;
-    Canvas shaded(160, 160);
+    constexpr std::uint32_t kSide = 200, kFrom = 40, kShadowWidth = 6, kSamples = 4;
+    constexpr double kDiagonal = 200.0;  // the body is x + y < kDiagonal
     const auto over = [](ArgbValue colour, double alpha, ArgbValue below) {
-        ArgbValue mixed = 0xFF000000u;
+        ArgbValue mixed = kOpaqueBlack;
         for (const int shift : {16, 8, 0}) {
             const double level = alpha * ((colour >> shift) & 0xFFu) + (1 - alpha) * ((below >> shift) & 0xFFu);
             mixed |= static_cast<ArgbValue>(level + 0.5) << shift;
         }
         return mixed;
     };
-    for (std::uint32_t y = 0; y < 160; ++y) {
-        for (std::uint32_t x = 0; x < 160; ++x) {
-            const auto outside = [](std::uint32_t v) { return v < kFrom ? kFrom - v : v >= kTo ? v - kTo + 1 : 0u; };
-            const std::uint32_t away = std::max(outside(x), outside(y));
-            const ArgbValue shadow = over(0xFF000000u, 0.2 * std::max(0.0, 1.0 - double(away) / kShadowWidth), kWhite);
-            const bool edge = x == kFrom || y == kFrom || x == kTo - 1 || y == kTo - 1;
-            shaded.At(x, y) = away > 0 ? shadow : edge ? over(kBeige, 0.5, shadow) : kBeige;
+    Canvas shaded(kSide, kSide);
+    for (std::uint32_t y = 0; y < kSide; ++y) {
+        for (std::uint32_t x = 0; x < kSide; ++x) {
+            const double cx = x + 0.5, cy = y + 0.5;
+            const double away = std::max({kFrom - cx, kFrom - cy, (cx + cy - kDiagonal) / std::sqrt(2.0), 0.0});
+            const ArgbValue shadow = over(kOpaqueBlack, 0.2 * std::max(0.0, 1.0 - away / kShadowWidth), kWhite);
+            double cover = 0;
+            for (std::uint32_t j = 0; j < kSamples; ++j) {
+                for (std::uint32_t i = 0; i < kSamples; ++i)
+                    cover += x >= kFrom && y >= kFrom && x + y + (i + j + 1.0) / kSamples < kDiagonal;
+            }
+            cover /= kSamples * kSamples;
+            const bool side = (x == kFrom || y == kFrom) && cover > 0;
+            shaded.At(x, y) = over(kBeige, side ? 0.5 : cover, shadow);
         }
     }
     const Canvas beigeKeyed = KeyedWithSoftFades(shaded);
-    EXPECT_EQ(OffColourInside(beigeKeyed, kFrom, kTo, kBeige), 0u);
-    const ArgbValue shadow = beigeKeyed.At(kTo + 1, (kFrom + kTo) / 2);
-    EXPECT_NEAR(double(shadow >> 24), 0.2 * (1.0 - 2.0 / kShadowWidth) * 255, 3.0);  // two pixels out
+    EXPECT_EQ(OffColourInside(beigeKeyed, kFrom + 7, 98, kBeige), 0u);
+    const ArgbValue shadow = beigeKeyed.At(kFrom - 2, 70);
+    EXPECT_NEAR(double(shadow >> 24), 0.2 * (1.0 - 1.5 / kShadowWidth) * 255, 3.0);
     EXPECT_LE(shadow & kColourBits, 0x00020202u);
 }
