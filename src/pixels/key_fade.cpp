@@ -89,7 +89,12 @@ double Projection(ArgbValue pixel, ArgbValue key, ArgbValue reference)
 class FadeTest {
 public:
     FadeTest(const KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbValue key, bool noisy)
-        : mask_(mask), image_(image), left_(left), key_(key), noisy_(noisy), levels_(key)
+        : mask_(mask),
+          area_{image.Row(0) + left, image.stride},
+          size_{mask.width, mask.height},
+          key_(key),
+          noisy_(noisy),
+          levels_(key)
     {
     }
 
@@ -111,8 +116,8 @@ public:
         return true;
     }
 
-    std::uint8_t AlphaAt(std::uint32_t x, std::uint32_t y) const { return levels_.Of(image_.Row(y)[left_ + x]); }
-    ArgbValue ColourAt(std::uint32_t x, std::uint32_t y) const { return image_.Row(y)[left_ + x]; }
+    std::uint8_t AlphaAt(std::uint32_t x, std::uint32_t y) const { return levels_.Of(ColourAt(x, y)); }
+    ArgbValue ColourAt(std::uint32_t x, std::uint32_t y) const { return area_.Row(y)[x]; }
 
     // True when pixel (x, y) turns aside from the fade (see kAsideLevels): in a clean picture,
     // from a shadow's pixel it joins from, of colour from, or next to it; elsewhere, in a patch
@@ -127,15 +132,14 @@ public:
         if (!noisy_ && Shadow(from) && offTheLine(from))
             return true;
         bool turns = offTheLine(from);
-        const ReferenceWindow around(ImageSize{mask_.width, mask_.height}, x, y, noisy_ ? 0 : 1);
+        const ReferenceWindow around(size_, x, y, noisy_ ? 0 : 1);
         for (std::uint32_t j = around.top; j < around.bottom && !turns; ++j) {
             for (std::uint32_t i = around.left; i < around.right && !turns; ++i) {
                 const ArgbValue other = ColourAt(i, j);
                 turns = Shadow(other) && offTheLine(other);
             }
         }
-        const PixelRows area{image_.Row(0) + left_, image_.stride};
-        return turns && InFlatPatch(area, ImageSize{mask_.width, mask_.height}, x, y);
+        return turns && InFlatPatch(area_, size_, x, y);
     }
 
     // True when pixel (x, y) lies in a patch of one colour that rises sharply from the
@@ -144,66 +148,64 @@ public:
     {
         if (KeyMask::Distance(mask_.Row(y)[x]) > kSharpReach)
             return false;
-        const PixelRows area{image_.Row(0) + left_, image_.stride};
-        const ImageSize size{mask_.width, mask_.height};
-        const ArgbValue colour = area.Row(y)[x];
-        return StepFromBackground(area, size, x, y, colour) > kSharpStep && InFlatPatch(area, size, x, y) &&
-               !(KeyDarkened(colour) && BandBesideSubject(area, size, x, y, colour));
+        const ArgbValue colour = ColourAt(x, y);
+        return StepFromBackground(x, y, colour) > kSharpStep && InFlatPatch(area_, size_, x, y) &&
+               !(KeyDarkened(colour) && BandBesideSubject(x, y, colour));
     }
 
 private:
     // How far colour, at (x, y), lies from the nearest colour of the background within
     // kSharpReach.
-    std::uint32_t StepFromBackground(const PixelRows& area, ImageSize size, std::uint32_t x, std::uint32_t y,
-                                     ArgbValue colour) const
+    std::uint32_t StepFromBackground(std::uint32_t x, std::uint32_t y, ArgbValue colour) const
     {
         std::uint32_t step = ChannelDistance(colour, key_);
-        const ReferenceWindow window(size, x, y, kSharpReach);
+        const ReferenceWindow window(size_, x, y, kSharpReach);
         for (std::uint32_t j = window.top; j < window.bottom; ++j) {
             for (std::uint32_t i = window.left; i < window.right; ++i) {
                 if (mask_.Row(j)[i] & kBackground)
-                    step = std::min(step, ChannelDistance(colour, area.Row(j)[i]));
+                    step = std::min(step, ChannelDistance(colour, ColourAt(i, j)));
             }
         }
         return step;
     }
 
-    // True when colour is the key darkened, less than the key: a shadow's.
-    bool Shadow(ArgbValue colour) const { return KeyDarkened(colour) && Projection(colour, key_, kOpaqueBlack) > 0.0; }
-
-    // True when colour is the key darkened, as under a shadow: each of its levels the key's
-    // times one share, within kShadowLevels.
-    bool KeyDarkened(ArgbValue colour) const
+    // How much of the key colour is, along the line from black through the key; -1 when colour
+    // lies more than kShadowLevels off that line in some channel.
+    double ShareOfKey(ArgbValue colour) const
     {
-        double along = 0.0, reach = 0.0;
-        for (const int shift : kChannelShifts) {
-            along += static_cast<double>(ChannelOf(colour, shift)) * ChannelOf(key_, shift);
-            reach += static_cast<double>(ChannelOf(key_, shift)) * ChannelOf(key_, shift);
-        }
-        const double share = reach > 0.0 ? along / reach : 0.0;
+        const double share = Projection(colour, kOpaqueBlack, key_);
         for (const int shift : kChannelShifts) {
             if (std::abs(ChannelOf(colour, shift) - share * ChannelOf(key_, shift)) > kShadowLevels)
-                return false;
+                return -1.0;
         }
-        return true;
+        return share;
+    }
+
+    // True when colour is the key darkened (or lightened), as under a shadow.
+    bool KeyDarkened(ArgbValue colour) const { return ShareOfKey(colour) >= 0.0; }
+
+    // True when colour is the key darkened, less than the key: a shadow's.
+    bool Shadow(ArgbValue colour) const
+    {
+        const double share = ShareOfKey(colour);
+        return share >= 0.0 && share < 1.0;
     }
 
     // True when, along a row or a column from (x, y), the patch of colour gives way within
     // kBandReach to a colour farther from the key (see kBandEdge) before the background.
-    bool BandBesideSubject(const PixelRows& area, ImageSize size, std::uint32_t x, std::uint32_t y,
-                           ArgbValue colour) const
+    bool BandBesideSubject(std::uint32_t x, std::uint32_t y, ArgbValue colour) const
     {
         constexpr int kWays[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
         const std::uint32_t fromKey = ChannelDistance(colour, key_);
         for (const auto& way : kWays) {
             for (std::int64_t k = 1; k <= std::int64_t{kBandReach}; ++k) {
                 const std::int64_t i = std::int64_t{x} + way[0] * k, j = std::int64_t{y} + way[1] * k;
-                if (i < 0 || j < 0 || i >= std::int64_t{size.width} || j >= std::int64_t{size.height})
+                if (i < 0 || j < 0 || i >= std::int64_t{size_.width} || j >= std::int64_t{size_.height})
                     break;
                 const auto column = static_cast<std::uint32_t>(i), row = static_cast<std::uint32_t>(j);
                 if (mask_.Row(row)[column] & kBackground)
                     break;
-                const ArgbValue other = area.Row(row)[column];
+                const ArgbValue other = ColourAt(column, row);
                 if (ChannelDistance(other, colour) > kBandEdge) {
                     if (ChannelDistance(other, key_) > fromKey)
                         return true;
@@ -215,8 +217,8 @@ private:
     }
 
     const KeyMask& mask_;
-    const PixelRows& image_;
-    std::uint32_t left_;
+    PixelRows area_;  // the image's pixels under the mask
+    ImageSize size_;
     ArgbValue key_;
     bool noisy_;
     AlphaLevels levels_;
