@@ -5,6 +5,7 @@
 
 #include "key_mask.h"
 #include "row_bands.h"
+#include "span_fill.h"
 
 namespace {
 
@@ -12,133 +13,16 @@ constexpr std::uint8_t kAllBits = 0xFF;
 constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
 constexpr std::uint64_t kEveryByte = 0x0101010101010101ull;  // times a byte: that byte in each
 
-// The spans the stack holds at most: enough for any ordinary shape, small beside an image.
-constexpr std::size_t kStackSpans = std::size_t{1} << 16;
+// Fills the pixels marked candidate, marking them filled.
+struct BitFill {
+    std::uint8_t candidate;
+    std::uint8_t filled;
 
-// A filled run [left, right] of row y whose rows above and below are still to be looked at.
-struct Span {
-    std::uint32_t y;
-    std::uint32_t left;
-    std::uint32_t right;
-};
-
-// A scanline fill over the mask: each pixel is filled once, and each filled run looks at the
-// rows next to it once.
-class SpanFill {
-public:
-    SpanFill(KeyMask& mask, std::uint8_t candidate, std::uint8_t filled, bool pending)
-        : mask_(mask), candidate_(candidate), filled_(filled), pending_(pending)
+    bool Open(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::uint8_t value) const
     {
+        return (value & candidate) && !(value & filled);
     }
-
-    bool Reserve()
-    {
-        try {
-            stack_.reserve(kStackSpans);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-        return true;
-    }
-
-    void Seed(std::uint32_t x, std::uint32_t y)
-    {
-        if (Open(mask_.Row(y)[x])) {
-            FillRun(x, y);
-            Drain();
-        }
-    }
-
-    // Looks at the neighbours of every pending run; true when there was one.
-    bool SweepPending()
-    {
-        // A sweep costs a pass over the mask: only when some run was left pending.
-        if (!pending_)
-            return false;
-        pending_ = false;
-        bool found = false;
-        for (std::uint32_t y = 0; y < mask_.height; ++y) {
-            std::uint8_t* row = mask_.Row(y);
-            for (std::uint32_t x = 0; x < mask_.width; ++x) {
-                if (!(row[x] & kPending))
-                    continue;
-                Span span{y, x, x};
-                while (span.right + 1 < mask_.width && (row[span.right + 1] & kPending))
-                    ++span.right;
-                for (std::uint32_t i = span.left; i <= span.right; ++i)
-                    row[i] = static_cast<std::uint8_t>(row[i] & ~kPending);
-                LookAround(span);
-                Drain();
-                found = true;
-                x = span.right;
-            }
-        }
-        return found;
-    }
-
-private:
-    bool Open(std::uint8_t value) const noexcept { return (value & candidate_) && !(value & filled_); }
-
-    // Fills the run of open pixels through (x, y); returns its last pixel's x.
-    std::uint32_t FillRun(std::uint32_t x, std::uint32_t y)
-    {
-        std::uint8_t* row = mask_.Row(y);
-        std::uint32_t left = x;
-        while (left > 0 && Open(row[left - 1]))
-            --left;
-        std::uint32_t right = x;
-        while (right + 1 < mask_.width && Open(row[right + 1]))
-            ++right;
-        for (std::uint32_t i = left; i <= right; ++i)
-            row[i] |= filled_;
-        Push(Span{y, left, right});
-        return right;
-    }
-
-    void Push(const Span& span)
-    {
-        if (stack_.size() < kStackSpans) {
-            stack_.push_back(span);
-            return;
-        }
-        // No room: the run itself remembers that its neighbours are still to be seen.
-        std::uint8_t* row = mask_.Row(span.y);
-        for (std::uint32_t i = span.left; i <= span.right; ++i)
-            row[i] |= kPending;
-        pending_ = true;
-    }
-
-    void ScanRow(const Span& span, std::uint32_t y)
-    {
-        const std::uint8_t* row = mask_.Row(y);
-        for (std::uint32_t x = span.left; x <= span.right; ++x) {
-            if (Open(row[x]))
-                x = FillRun(x, y);
-        }
-    }
-
-    void LookAround(const Span& span)
-    {
-        if (span.y > 0)
-            ScanRow(span, span.y - 1);
-        if (span.y + 1 < mask_.height)
-            ScanRow(span, span.y + 1);
-    }
-
-    void Drain()
-    {
-        while (!stack_.empty()) {
-            const Span span = stack_.back();
-            stack_.pop_back();
-            LookAround(span);
-        }
-    }
-
-    KeyMask& mask_;
-    std::uint8_t candidate_;
-    std::uint8_t filled_;
-    bool pending_;  // some run may be marked kPending
-    std::vector<Span> stack_;
+    void Fill(std::uint8_t& value) const { value |= filled; }
 };
 
 // Each pixel's reach along its row as a byte of bits: bit k set when the background is
@@ -244,12 +128,10 @@ bool MeasureBand(KeyMask& mask, std::uint8_t cap, std::uint32_t top, std::uint32
 
 bool FillFrom(KeyMask& mask, std::uint32_t x, std::uint32_t y, std::uint8_t candidate, std::uint8_t filled)
 {
-    SpanFill fill(mask, candidate, filled, false);
+    SpanFill<BitFill> fill(mask, BitFill{candidate, filled});
     if (!fill.Reserve())
         return false;
-    fill.Seed(x, y);
-    while (fill.SweepPending()) {
-    }
+    fill.FillFrom(x, y);
     return true;
 }
 
