@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "reference_search.h"
+#include "span_fill.h"
 
 namespace {
 
@@ -43,6 +44,17 @@ constexpr double kShadowLevels = 2.0;
 // it joins from is a subject. Nearer the key than kAsideFrom the line is too short to tell.
 constexpr std::uint32_t kAsideFrom = 4;
 constexpr double kAsideLevels = 3.0;
+// A patch of one colour that rises sharply from the background is part of a body that a fade
+// does not enter anywhere, though a shadow may lead into it smoothly elsewhere: every pixel
+// joined to it through pixels within kFlatLevels of its colour. But a smooth shade (a shadow,
+// a glow, a shaded sphere) is a staircase of such bands, each a level or two from the next, and
+// one of them may meet a body of its colour: where more than one step in kGentleShare across
+// the border is at most kGentleStep levels, it is no body. A body is thick, too: a part of it
+// thinner than a 3 × 3 square is no body (the band of a steep shade).
+constexpr std::uint32_t kGentleStep = 2;
+constexpr std::size_t kGentleShare = 5;
+// The most starts of bodies looked at: one per body is enough.
+constexpr std::size_t kMostBodyStarts = std::size_t{1} << 20;
 
 // The smallest alpha that explains each level of a channel as a mix with the key's level,
 // in 8-bit levels, rounded up: the pixel's alpha is the largest of its three channels'.
@@ -117,6 +129,8 @@ public:
     }
 
     std::uint8_t AlphaAt(std::uint32_t x, std::uint32_t y) const { return levels_.Of(ColourAt(x, y)); }
+    // True when (x, y) is light enough to be part of a fade.
+    bool MayFade(std::uint32_t x, std::uint32_t y) const { return AlphaAt(x, y) < kFadeOpaque; }
     ArgbValue ColourAt(std::uint32_t x, std::uint32_t y) const { return area_.Row(y)[x]; }
 
     // True when pixel (x, y) turns aside from the fade (see kAsideLevels): in a clean picture,
@@ -224,32 +238,184 @@ private:
     AlphaLevels levels_;
 };
 
+// Which pixels join a body started at a patch of colour: those within kFlatLevels of it, and in
+// no other body. They are marked kFade while the body is found. Counts the steps across the
+// body's border on the way, and the rows the bodies reach.
+class BodyRule {
+public:
+    explicit BodyRule(const FadeTest& test) : test_(test) {}
+
+    void Start(ArgbValue colour)
+    {
+        colour_ = colour;
+        border_ = 0;
+        gentle_ = 0;
+    }
+
+    bool Open(std::uint32_t x, std::uint32_t y, std::uint32_t fromX, std::uint32_t fromY, std::uint8_t value)
+    {
+        if (value & (kBody | kFade))
+            return false;
+        if (!(value & kBackground)) {
+            const ArgbValue colour = test_.ColourAt(x, y);
+            if (ChannelDistance(colour, colour_) <= kFlatLevels) {
+                top_ = std::min(top_, y);
+                bottom_ = std::max(bottom_, y + 1);
+                return true;
+            }
+            gentle_ += ChannelDistance(colour, test_.ColourAt(fromX, fromY)) <= kGentleStep;
+        }
+        ++border_;
+        return false;
+    }
+    static void Fill(std::uint8_t& value) { value |= kFade; }
+
+    // True when the border steps gently, as between the bands of a smooth shade.
+    bool Banded() const { return gentle_ * kGentleShare > border_; }
+    std::uint32_t Top() const { return top_; }
+    std::uint32_t Bottom() const { return bottom_; }
+
+private:
+    const FadeTest& test_;
+    ArgbValue colour_ = 0;
+    std::size_t border_ = 0, gentle_ = 0;
+    std::uint32_t top_ = UINT32_MAX, bottom_ = 0;
+};
+
+// Marks the body just found (kFade alone) kBody, and, when it is a smooth shade's band,
+// kFade as well.
+struct FoundBody {
+    bool banded;
+
+    static bool Open(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::uint8_t value)
+    {
+        return (value & (kBody | kFade)) == kFade;
+    }
+    void Fill(std::uint8_t& value) const
+    {
+        value = static_cast<std::uint8_t>(banded ? value | kBody : (value & ~kFade) | kBody);
+    }
+};
+
+// True when (x, y) and its 8 neighbours are all of a body (kBody without kFade).
+bool InBodyCore(const KeyMask& mask, std::uint32_t x, std::uint32_t y)
+{
+    if (x == 0 || y == 0 || x + 1 >= mask.width || y + 1 >= mask.height)
+        return false;
+    for (std::uint32_t j = y - 1; j <= y + 1; ++j) {
+        const std::uint8_t* row = mask.Row(j);
+        for (std::uint32_t i = x - 1; i <= x + 1; ++i) {
+            if ((row[i] & (kBody | kFade)) != kBody)
+                return false;
+        }
+    }
+    return true;
+}
+
+// True when some pixel of (x, y)'s 3 × 3 is marked kPending.
+bool NearCore(const KeyMask& mask, std::uint32_t x, std::uint32_t y)
+{
+    const std::uint32_t left = x > 0 ? x - 1 : 0, right = std::min(x + 1, mask.width - 1);
+    const std::uint32_t top = y > 0 ? y - 1 : 0, bottom = std::min(y + 1, mask.height - 1);
+    for (std::uint32_t j = top; j <= bottom; ++j) {
+        const std::uint8_t* row = mask.Row(j);
+        for (std::uint32_t i = left; i <= right; ++i) {
+            if (row[i] & kPending)
+                return true;
+        }
+    }
+    return false;
+}
+
+// Leaves kBody only on the pixels of bodies (not kFade, which marks a smooth shade's bands)
+// that lie in a 3 × 3 square of one, in rows [top, bottom); kPending marks the squares' middles
+// meanwhile.
+void KeepThickBodies(KeyMask& mask, std::uint32_t top, std::uint32_t bottom)
+{
+    constexpr std::uint8_t kCore = kPending;
+    for (std::uint32_t y = top; y < bottom; ++y) {
+        std::uint8_t* row = mask.Row(y);
+        for (std::uint32_t x = 0; x < mask.width; ++x) {
+            if (InBodyCore(mask, x, y))
+                row[x] |= kCore;
+        }
+    }
+    for (std::uint32_t y = top; y <= bottom; ++y) {
+        if (y < bottom) {
+            std::uint8_t* row = mask.Row(y);
+            for (std::uint32_t x = 0; x < mask.width; ++x) {
+                if ((row[x] & kBody) && ((row[x] & kFade) || !NearCore(mask, x, y)))
+                    row[x] = static_cast<std::uint8_t>(row[x] & ~(kBody | kFade));
+            }
+        }
+        // Row y − 1's middles are looked at no more.
+        if (y > top) {
+            std::uint8_t* above = mask.Row(y - 1);
+            for (std::uint32_t x = 0; x < mask.width; ++x)
+                above[x] = static_cast<std::uint8_t>(above[x] & ~kCore);
+        }
+    }
+}
+
+// Marks kBody on the bodies that hold starts, patches that rise sharply from the background
+// (see kGentleShare); false when there is no memory for it.
+bool FindBodies(KeyMask& mask, const FadeTest& test, const std::vector<std::size_t>& starts)
+{
+    SpanFill<BodyRule> body(mask, BodyRule(test));
+    SpanFill<FoundBody> found(mask, FoundBody{false});
+    if (!body.Reserve() || !found.Reserve())
+        return false;
+    for (const std::size_t at : starts) {
+        const auto x = static_cast<std::uint32_t>(at % mask.width), y = static_cast<std::uint32_t>(at / mask.width);
+        if (mask.Row(y)[x] & kBody)
+            continue;
+        body.Rule().Start(test.ColourAt(x, y));
+        body.FillFrom(x, y);
+        found.Rule().banded = body.Rule().Banded();
+        found.FillFrom(x, y);
+    }
+    if (body.Rule().Bottom() > 0)
+        KeepThickBodies(mask, body.Rule().Top(), body.Rule().Bottom());
+    return true;
+}
+
+void ClearFades(KeyMask& mask)
+{
+    for (std::uint8_t& value : mask.bytes)
+        value = static_cast<std::uint8_t>(value & ~kFade);
+}
+
 // The pixels of a fade waiting to be looked around, by the most alpha on their way in.
 using Waiting = std::array<std::vector<std::size_t>, kLevels>;
 
 // Adds pixel (x, y) to the fade when it is open and smooth, not fainter (beyond the slack) than
 // the most alpha on the way to it, most, and no light subject beside the fade: one that rises
 // sharply from the background, or one that turns aside from the colour of the fade's pixel it
-// joins from, from (the key for a pixel next to the background).
+// joins from, from (the key for a pixel next to the background). A pixel of from's colour near
+// the background that does not join may be where the fade has entered a body: it goes into
+// entries, when given.
 void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y, int most, ArgbValue from,
-          Waiting& waiting)
+          Waiting& waiting, std::vector<std::size_t>* entries)
 {
     std::uint8_t& value = mask.Row(y)[x];
-    if (value & (kBackground | kFade))
+    if (value & (kBackground | kFade | kBody))
         return;
     const int alpha = test.AlphaAt(x, y);
     if (alpha < most - kFadeSlack - most / kFadeSlackShare || !test.Smooth(x, y) || test.RisesSharply(x, y) ||
-        test.TurnsAside(x, y, from))
+        test.TurnsAside(x, y, from)) {
+        if (entries && KeyMask::Distance(value) <= kSharpReach && entries->size() < kMostBodyStarts &&
+            ChannelDistance(test.ColourAt(x, y), from) <= kFlatLevels)
+            entries->push_back(std::size_t{y} * mask.width + x);
         return;
+    }
     value |= kFade;
     waiting[std::max(most, alpha)].push_back(std::size_t{y} * mask.width + x);
 }
 
-}  // namespace
-
-bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbValue key, bool noisy)
+// Grows the fades from the background, noting in entries (when given) where they may have
+// entered a body; false when there is no memory for it.
+bool GrowFades(KeyMask& mask, const FadeTest& test, ArgbValue key, std::vector<std::size_t>* entries)
 {
-    const FadeTest test(mask, image, left, key, noisy);
     Waiting waiting;
     try {
         // A smooth pixel next to the background starts a fade.
@@ -257,7 +423,7 @@ bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbVa
             const std::uint8_t* row = mask.Row(y);
             for (std::uint32_t x = 0; x < mask.width; ++x) {
                 if (KeyMask::Distance(row[x]) == 1)
-                    Join(mask, test, x, y, 0, key, waiting);
+                    Join(mask, test, x, y, 0, key, waiting, entries);
             }
         }
         // Taken faintest way first, each pixel joins by the way in whose most alpha is least.
@@ -269,13 +435,13 @@ bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbVa
                 const auto x = static_cast<std::uint32_t>(at % mask.width), y = static_cast<std::uint32_t>(at / mask.width);
                 const ArgbValue colour = test.ColourAt(x, y);
                 if (x > 0)
-                    Join(mask, test, x - 1, y, most, colour, waiting);
+                    Join(mask, test, x - 1, y, most, colour, waiting, entries);
                 if (x + 1 < mask.width)
-                    Join(mask, test, x + 1, y, most, colour, waiting);
+                    Join(mask, test, x + 1, y, most, colour, waiting, entries);
                 if (y > 0)
-                    Join(mask, test, x, y - 1, most, colour, waiting);
+                    Join(mask, test, x, y - 1, most, colour, waiting, entries);
                 if (y + 1 < mask.height)
-                    Join(mask, test, x, y + 1, most, colour, waiting);
+                    Join(mask, test, x, y + 1, most, colour, waiting, entries);
             }
             level.shrink_to_fit();
         }
@@ -283,4 +449,25 @@ bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbVa
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbValue key, bool noisy)
+{
+    const FadeTest test(mask, image, left, key, noisy);
+    // Most fades never reach a body: only where one has are the bodies found, and the fades
+    // grown again around them.
+    std::vector<std::size_t> entries;
+    if (!GrowFades(mask, test, key, &entries))
+        return false;
+    const auto notBody = [&mask, &test](std::size_t at) {
+        const auto x = static_cast<std::uint32_t>(at % mask.width), y = static_cast<std::uint32_t>(at / mask.width);
+        return !test.MayFade(x, y) || !test.RisesSharply(x, y);
+    };
+    entries.erase(std::remove_if(entries.begin(), entries.end(), notBody), entries.end());
+    if (entries.empty())
+        return true;
+    ClearFades(mask);
+    return FindBodies(mask, test, entries) && GrowFades(mask, test, key, nullptr);
 }

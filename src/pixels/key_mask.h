@@ -11,6 +11,7 @@ constexpr std::uint8_t kNearKey = 0x01;     // within the tolerance of the key
 constexpr std::uint8_t kBackground = 0x02;  // made transparent
 constexpr std::uint8_t kPending = 0x04;     // filled, its neighbours not yet looked at
 constexpr std::uint8_t kFade = 0x08;        // a fade into the background (soft shadows)
+constexpr std::uint8_t kBody = 0x10;        // a light subject's body, which no fade enters (soft shadows)
 constexpr std::uint8_t kFlagBits = 0x1F;
 constexpr int kDistanceShift = 5;
 constexpr std::uint8_t kFarthestDistance = 7;  // the cap of the stored distance: 7 or more

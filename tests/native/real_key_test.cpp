@@ -109,16 +109,23 @@ Canvas KeyedWithSoftFades(Canvas& canvas)
     return canvas.Keyed(options);
 }
 
-// How many pixels of the square [from, to)², farther than 3 pixels in from its sides, are not
-// colour.
-std::size_t OffColourInside(const Canvas& canvas, std::uint32_t from, std::uint32_t to, ArgbValue colour)
+// How many pixels of the rectangle [left, right) × [top, bottom), farther than 3 pixels in from
+// its sides, are not colour.
+std::size_t OffColourInside(const Canvas& canvas, std::uint32_t left, std::uint32_t top, std::uint32_t right,
+                            std::uint32_t bottom, ArgbValue colour)
 {
     std::size_t off = 0;
-    for (std::uint32_t y = from + 3; y < to - 3; ++y) {
-        for (std::uint32_t x = from + 3; x < to - 3; ++x)
+    for (std::uint32_t y = top + 3; y < bottom - 3; ++y) {
+        for (std::uint32_t x = left + 3; x < right - 3; ++x)
             off += canvas.At(x, y) != colour;
     }
     return off;
+}
+
+// The same for the square [from, to)².
+std::size_t OffColourInside(const Canvas& canvas, std::uint32_t from, std::uint32_t to, ArgbValue colour)
+{
+    return OffColourInside(canvas, from, from, to, to, colour);
 }
 
 }  // namespace
@@ -479,4 +486,79 @@ TEST(RealKey, ALightSubjectBesideTheBackgroundIsNoFade)
     const ArgbValue shadow = beigeKeyed.At(kFrom - 2, 70);
     EXPECT_NEAR(double(shadow >> 24), 0.2 * (1.0 - 1.5 / kShadowWidth) * 255, 3.0);
     EXPECT_LE(shadow & kColourBits, 0x00020202u);
+}
+
+// A light body whose own faint shadow rises smoothly into its colour on one side, as a server
+// icon's does, is entered there by no fade: it rises sharply from the background elsewhere, and
+// a fade that reaches a patch of its colour there stops at the whole of it (before, the whole
+// of the server's upper body went over white, and all of the drawn one). But a soft
+// shadow is a staircase of bands a level or two apart, and the band of the body's colour that
+// meets the body's side is no body: the shadow around it stays a fade.
+TEST(RealKey, ALightBodyAFadeLeadsIntoStaysOpaque)
+{
+    // The server's upper body, one grey 33 levels off white, reached on its left by the ramp of
+    // its faint shadow. (Its lower body is shaded in bands, as a shadow is, and may still go.)
+    constexpr std::uint32_t kBodyLeft = 60, kBodyTop = 60, kBodyRight = 450, kBodyBottom = 250;
+    TruthLayer layer;
+    ASSERT_TRUE(LoadCutout("server_grey.png", layer));
+    for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
+        const TruthCase c = Flattened(layer, key);
+        SCOPED_TRACE(c.name);
+        std::vector<ArgbValue> keyed;
+        ASSERT_TRUE(KeyedImage(c, OpeningOptions(c, true, true), keyed));
+        std::size_t changed = 0;
+        for (std::uint32_t y = kBodyTop; y < kBodyBottom; ++y) {
+            for (std::uint32_t x = kBodyLeft; x < kBodyRight; ++x) {
+                const std::size_t at = std::size_t{y} * c.size.width + x;
+                changed += keyed[at] != c.input[at];
+            }
+        }
+        EXPECT_EQ(changed, 0u);
+    }
+
+    // A grey body, its left side reached by a ramp from white over 12 pixels.
+    constexpr ArgbValue kGrey = 0xFFDEDEDEu;
+    constexpr std::uint32_t kLeft = 40, kTop = 30, kRight = 170, kBottom = 110, kRamp = 12;
+    Canvas ramped(200, 140);
+    for (std::uint32_t y = kTop; y < kBottom; ++y) {
+        for (std::uint32_t x = kLeft - kRamp; x < kRight; ++x) {
+            const std::uint32_t level = x < kLeft ? 0xFF - (0xFF - 0xDE) * (x - (kLeft - kRamp) + 1) / (kRamp + 1) : 0xDE;
+            ramped.At(x, y) = kOpaqueBlack | level << 16 | level << 8 | level;
+        }
+    }
+    EXPECT_EQ(OffColourInside(KeyedWithSoftFades(ramped), kLeft, kTop, kRight, kBottom, kGrey), 0u);
+
+    // A lighter grey box with a soft drop shadow, half black, 12 pixels off and blurred by 10:
+    // its shade is that grey where it meets the box's lower and right sides.
+    constexpr ArgbValue kLightGrey = 0xFFE0E0E0u;
+    constexpr std::uint32_t kBoxLeft = 40, kBoxTop = 40, kBoxRight = 240, kBoxBottom = 160;
+    constexpr double kOffset = 12, kBlur = 10, kShadowAlpha = 0.5;
+    const auto covered = [](double at, double from, double to) {
+        const double scale = kBlur * std::sqrt(2.0);
+        return 0.5 * (std::erf((at + 0.5 - from) / scale) - std::erf((at + 0.5 - to) / scale));
+    };
+    const auto shadowAlpha = [&](std::uint32_t x, std::uint32_t y) {
+        return kShadowAlpha * covered(x, kBoxLeft + kOffset, kBoxRight + kOffset) *
+               covered(y, kBoxTop + kOffset, kBoxBottom + kOffset);
+    };
+    Canvas boxed(320, 240);
+    for (std::uint32_t y = 0; y < boxed.size.height; ++y) {
+        for (std::uint32_t x = 0; x < boxed.size.width; ++x) {
+            const bool box = x >= kBoxLeft && x < kBoxRight && y >= kBoxTop && y < kBoxBottom;
+            const auto level = static_cast<std::uint32_t>(255 * (1 - shadowAlpha(x, y)) + 0.5);
+            boxed.At(x, y) = box ? kLightGrey : kOpaqueBlack | level << 16 | level << 8 | level;
+        }
+    }
+    const Canvas boxKeyed = KeyedWithSoftFades(boxed);
+    EXPECT_EQ(OffColourInside(boxKeyed, kBoxLeft, kBoxTop, kBoxRight, kBoxBottom, kLightGrey), 0u);
+    // Every pixel of the shadow beyond the tolerance, but those next to the box, keeps its alpha.
+    std::size_t shadowOff = 0;
+    for (std::uint32_t y = 0; y < boxed.size.height; ++y) {
+        for (std::uint32_t x = 0; x < boxed.size.width; ++x) {
+            const bool nearBox = x + 1 >= kBoxLeft && x <= kBoxRight && y + 1 >= kBoxTop && y <= kBoxBottom;
+            if (!nearBox && ChannelDistance(boxed.At(x, y), kWhite) > kTolerance)
+                shadowOff += std::abs(double(boxKeyed.At(x, y) >> 24) - 255 * shadowAlpha(x, y)) > 4.0;
+        }
+    }
+    EXPECT_EQ(shadowOff, 0u);
 }
