@@ -1,7 +1,7 @@
 // The matte an edge is mixed with, measured from the picture: each pixel at the rim of the
 // transparent part lies on the line from the subject's colour behind it to the matte M. When
-// the transparent pixels kept a colour other than black or white and the rim leads to it, that
-// colour is the matte. Otherwise candidates are scored by how much of the rim leads to them:
+// the transparent pixels kept a colour other than black or white and the rim leads to it, or
+// kept the colours of a flat background a fill cleared, that colour is the matte. Otherwise candidates are scored by how much of the rim leads to them:
 // the point the lines meet at by least squares, the kept colour (black and white being what
 // most writers wipe transparent pixels to), points where the lines near single rim pixels meet
 // (a fill's outermost rim lies within its tolerance of the key), and the cube's corners.
@@ -34,6 +34,8 @@ constexpr double kPalestShare = 0.05;              // the palest share of the ri
 constexpr double kCubeSnap = 16.0;                 // a palest end this near the cube's face is on it
 constexpr double kChannelMax = 255.0;
 constexpr double kFaceSnap = 1.5;                  // a channel this near 0 or 255 is taken as on it
+constexpr int kFlatLevels = 16;                    // a cleared flat background lies this near its median,
+constexpr double kFlatShare = 0.95;                // this share of it, in each channel
 constexpr ArgbValue kNoMatte = kOpaqueWhite;
 constexpr std::size_t kSeeds = 64;                 // rim pixels tried as the start of a candidate
 constexpr std::size_t kScoredLines = 8192;         // lines a candidate is scored on, evenly spread
@@ -142,6 +144,21 @@ struct KeptColours {
             median[i] = level;
         }
         return median;
+    }
+    // True when nearly all of them lie near median, channel by channel: the flat background a
+    // fill cleared, with the mixes next to the subject that its tolerance took too.
+    bool Flat(const Vec& median) const
+    {
+        for (int i = 0; i < 3; ++i) {
+            const int from = std::max(0, static_cast<int>(median[i]) - kFlatLevels);
+            const int to = std::min(255, static_cast<int>(median[i]) + kFlatLevels);
+            std::size_t near = 0;
+            for (int level = from; level <= to; ++level)
+                near += counts[i][level];
+            if (near < kFlatShare * total)
+                return false;
+        }
+        return true;
     }
 };
 
@@ -474,9 +491,13 @@ ArgbValue FindMatte(const PixelRows& image, ImageSize size, const ImageRect& are
         // were cut from, exactly.
         // Black and white are what most writers wipe the transparent pixels to: there, they
         // are only candidates, scored as the others are. Transparent pixels of more than one
-        // colour were not wiped: a cut-out kept the faint background it cleared.
+        // colour were not wiped: a cut-out kept the faint background it cleared. When they lie
+        // close together, that background was flat and is the matte, even where the rim leans
+        // elsewhere: a thin dark outline mixed with the key is darker than the subject behind
+        // it. Black wiped but for a few pixels is no such background.
         const bool wiped = rim.kept.uniform && (keptValue == kOpaqueBlack || keptValue == kOpaqueWhite);
-        if (rim.kept.total && !wiped && RimLeadsTo(lines, kept))
+        const bool flat = !rim.kept.uniform && keptValue != kOpaqueBlack && rim.kept.Flat(kept);
+        if (rim.kept.total && !wiped && (flat || RimLeadsTo(lines, kept)))
             return keptValue;
         return Opaque(BestCandidate(lines, MeetingPoint(lines, PalestEnd(lines)), rim.kept.total ? &kept : nullptr));
     } catch (const std::bad_alloc&) {

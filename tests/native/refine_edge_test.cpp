@@ -234,12 +234,18 @@ TEST(RefineEdgeTruth, RealCutoutsFindTheKeyAndKeepTheirInside)
 // the edge alone: where a subject of several colours meets it, within a level of the key.
 TEST(RefineEdgeMatte, FoundFromTheEdgeAloneWhenTheTransparentColourIsWiped)
 {
+    constexpr std::size_t kKeptEvery = 50;
     const TruthLayer logo = DrawTruthLayer(TruthScene::kLogo);
     for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
         CutoutCase cutout = FloodCutout(Flattened(logo, key));
         SCOPED_TRACE(cutout.truthCase.name);
+        const std::vector<ArgbValue> kept = cutout.cutout;
         for (ArgbValue& pixel : cutout.cutout)
             pixel = pixel >> 24 ? pixel : 0;
+        EXPECT_LE(ColourDistance(MatteOf(cutout), key), 1);
+        // Wiped black but for a few that kept their colour: black is still no background.
+        for (std::size_t i = 0; i < kept.size(); i += kKeptEvery)
+            cutout.cutout[i] = kept[i];
         EXPECT_LE(ColourDistance(MatteOf(cutout), key), 1);
     }
     // No transparent part, or none in the area: nothing to measure, white.
@@ -275,6 +281,27 @@ TEST(RefineEdgeMatte, RealCutoutsWipedBlackOrWhiteFindTheKey)
         }
     }
     EXPECT_EQ(measured, 2 * (reals.size() - unresolved.size()));
+}
+
+// A sprite drawn with a dark outline, lighter inside: its rim, the outline mixed with the key,
+// is darker than the subject behind it, as a mix of the inside with black would be. The fill
+// kept the flat background it cleared and the near-key mixes its tolerance took, so that
+// colour is the matte (before, black on white).
+TEST(RefineEdgeMatte, AClearedFlatBackgroundIsTheMatteBehindADarkOutline)
+{
+    constexpr double kOutlinedShare = 0.3;  // of the fringe's halo, at most this is left
+    TruthLayer layer;
+    ASSERT_TRUE(LoadCutout("reindeer_outlined.png", layer));
+    for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
+        CutoutCase cutout = FloodCutout(Flattened(layer, key));
+        SCOPED_TRACE(cutout.truthCase.name);
+        const ArgbValue matte = MatteOf(cutout);
+        EXPECT_EQ(matte, kOpaqueBlack | key);
+        const CutoutMeasures after = MeasureCutout(cutout, Refined(cutout, WholeCutout(cutout, matte)),
+                                                   kDefaultEdgeWidth);
+        EXPECT_LE(after.halo, kOutlinedShare * MeasureCutout(cutout, cutout.cutout, kDefaultEdgeWidth).halo);
+        EXPECT_EQ(after.insideChanged, 0u);
+    }
 }
 
 // Every pixel of the edge is un-mixed, the opaque rim too: its colour becomes the ink's and its
