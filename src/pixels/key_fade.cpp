@@ -41,9 +41,13 @@ constexpr double kShadowLevels = 2.0;
 // shadow's pixel next to it (a light case beside its own drop shadow, entered through the mixes
 // between). A glow's colour turns from ray to ray and towards its core, and a JPEG's noise
 // turns every pixel a little: there only a patch of one colour off the line through the pixel
-// it joins from is a subject. Nearer the key than kAsideFrom the line is too short to tell.
+// it joins from is a subject, and, in a JPEG, a pixel more than kCrossLevels on the other side
+// of the key than the pixel it joins from in some channel (a shadow stays darker than the key;
+// a JPEG blurs a light body's edge into its shadow's colour, so that no pixel there is of one
+// colour). Nearer the key than kAsideFrom the line is too short to tell.
 constexpr std::uint32_t kAsideFrom = 4;
 constexpr double kAsideLevels = 3.0;
+constexpr int kCrossLevels = 12;
 // A patch of one colour that rises sharply from the background is part of a body that a fade
 // does not enter anywhere, though a shadow may lead into it smoothly elsewhere: every pixel
 // joined to it through pixels within kFlatLevels of its colour. But a smooth shade (a shadow,
@@ -53,6 +57,16 @@ constexpr double kAsideLevels = 3.0;
 // thinner than a 3 × 3 square is no body (the band of a steep shade).
 constexpr std::uint32_t kGentleStep = 2;
 constexpr std::size_t kGentleShare = 5;
+// A fade rises from the background, and a shadow's flat part lies between its rise and its
+// subject. Where a fade has stopped rising over a square wider than that, every pixel of it of
+// the fade, within kPlateauLevels of alpha and at least kPlateauFloor, the square is a body
+// the fade has entered: a panel shaded in bands a level apart, a grey case over green in a
+// JPEG. The squares are kPlateauBlocks blocks of kBlockSide pixels a side (40 pixels), on the
+// blocks' grid: the flat part of a hard shadow 40 pixels from its subject is narrower.
+constexpr std::uint32_t kBlockSide = 8;
+constexpr std::uint32_t kPlateauBlocks = 5;
+constexpr int kPlateauLevels = 2;
+constexpr std::uint8_t kPlateauFloor = 24;
 // The most starts of bodies looked at: one per body is enough.
 constexpr std::size_t kMostBodyStarts = std::size_t{1} << 20;
 
@@ -135,7 +149,7 @@ public:
 
     // True when pixel (x, y) turns aside from the fade (see kAsideLevels): in a clean picture,
     // from a shadow's pixel it joins from, of colour from, or next to it; elsewhere, in a patch
-    // of one colour, from the pixel it joins from.
+    // of one colour, from the pixel it joins from, or across the key from it (see kCrossLevels).
     bool TurnsAside(std::uint32_t x, std::uint32_t y, ArgbValue from) const
     {
         const ArgbValue colour = ColourAt(x, y);
@@ -144,6 +158,8 @@ public:
                    !OnLine(colour, key_, other, Projection(colour, key_, other), kAsideLevels);
         };
         if (!noisy_ && Shadow(from) && offTheLine(from))
+            return true;
+        if (noisy_ && CrossesTheKey(from, colour))
             return true;
         bool turns = offTheLine(from);
         const ReferenceWindow around(size_, x, y, noisy_ ? 0 : 1);
@@ -168,6 +184,18 @@ public:
     }
 
 private:
+    // True when some channel of colour lies on the other side of the key from from's, both
+    // more than kCrossLevels off it.
+    bool CrossesTheKey(ArgbValue from, ArgbValue colour) const
+    {
+        for (const int shift : kChannelShifts) {
+            const int k = ChannelOf(key_, shift), a = ChannelOf(from, shift), b = ChannelOf(colour, shift);
+            if ((a + kCrossLevels < k && b > k + kCrossLevels) || (a > k + kCrossLevels && b + kCrossLevels < k))
+                return true;
+        }
+        return false;
+    }
+
     // How far colour, at (x, y), lies from the nearest colour of the background within
     // kSharpReach.
     std::uint32_t StepFromBackground(std::uint32_t x, std::uint32_t y, ArgbValue colour) const
@@ -379,6 +407,111 @@ bool FindBodies(KeyMask& mask, const FadeTest& test, const std::vector<std::size
     return true;
 }
 
+// What the fades hold in each block of kBlockSide × kBlockSide pixels of the mask: how many of
+// its pixels, and the least and most of their alphas. Blocks cut by the mask's right or bottom
+// edge are never full.
+class FadeBlocks {
+public:
+    // False when there is no memory for it.
+    bool Reserve(std::uint32_t width, std::uint32_t height)
+    {
+        columns_ = width / kBlockSide;
+        rows_ = height / kBlockSide;
+        try {
+            blocks_.assign(std::size_t{columns_} * rows_, Block{});
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    }
+    void Add(std::uint32_t x, std::uint32_t y, int alpha)
+    {
+        const std::uint32_t column = x / kBlockSide, row = y / kBlockSide;
+        if (column >= columns_ || row >= rows_)
+            return;
+        Block& block = blocks_[std::size_t{row} * columns_ + column];
+        ++block.count;
+        block.least = static_cast<std::uint8_t>(std::min<int>(block.least, alpha));
+        block.most = static_cast<std::uint8_t>(std::max<int>(block.most, alpha));
+    }
+
+    // True when the fades hold a flat square (see kPlateauBlocks).
+    bool AnyPlateau() const { return ForEachPlateau([](std::uint32_t, std::uint32_t) { return true; }); }
+
+    // Marks kBody on every pixel of a flat square, each block once; false when there is no
+    // memory for it.
+    bool MarkPlateaus(KeyMask& mask) const
+    {
+        std::vector<std::uint8_t> covered;
+        try {
+            covered.assign(blocks_.size(), 0);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        ForEachPlateau([this, &covered](std::uint32_t column, std::uint32_t row) {
+            for (std::uint32_t j = row; j < row + kPlateauBlocks; ++j)
+                std::fill_n(covered.begin() + std::ptrdiff_t(std::size_t{j} * columns_ + column), kPlateauBlocks, 1);
+            return false;
+        });
+        for (std::uint32_t row = 0; row < rows_; ++row) {
+            for (std::uint32_t column = 0; column < columns_; ++column) {
+                if (covered[std::size_t{row} * columns_ + column])
+                    MarkBlock(mask, column, row);
+            }
+        }
+        return true;
+    }
+
+private:
+    static constexpr std::uint8_t kFull = kBlockSide * kBlockSide;
+    struct Block {
+        std::uint8_t count = 0;
+        std::uint8_t least = kChannelMax;
+        std::uint8_t most = 0;
+    };
+
+    // Calls found(column, row) with each flat square's first block until it says to stop; true
+    // when it did.
+    template <typename Found>
+    bool ForEachPlateau(Found found) const
+    {
+        for (std::uint32_t row = 0; row + kPlateauBlocks <= rows_; ++row) {
+            for (std::uint32_t column = 0; column + kPlateauBlocks <= columns_; ++column) {
+                if (FlatSquare(column, row) && found(column, row))
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    bool FlatSquare(std::uint32_t column, std::uint32_t row) const
+    {
+        int least = kChannelMax, most = 0;
+        for (std::uint32_t j = row; j < row + kPlateauBlocks; ++j) {
+            for (std::uint32_t i = column; i < column + kPlateauBlocks; ++i) {
+                const Block& block = blocks_[std::size_t{j} * columns_ + i];
+                least = std::min<int>(least, block.least);
+                most = std::max<int>(most, block.most);
+                if (block.count != kFull || least < kPlateauFloor || most - least > kPlateauLevels)
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    static void MarkBlock(KeyMask& mask, std::uint32_t column, std::uint32_t row)
+    {
+        for (std::uint32_t y = row * kBlockSide; y < (row + 1) * kBlockSide; ++y) {
+            std::uint8_t* pixels = mask.Row(y) + column * kBlockSide;
+            for (std::uint32_t x = 0; x < kBlockSide; ++x)
+                pixels[x] |= kBody;
+        }
+    }
+
+    std::uint32_t columns_ = 0, rows_ = 0;
+    std::vector<Block> blocks_;
+};
+
 void ClearFades(KeyMask& mask)
 {
     for (std::uint8_t& value : mask.bytes)
@@ -388,14 +521,21 @@ void ClearFades(KeyMask& mask)
 // The pixels of a fade waiting to be looked around, by the most alpha on their way in.
 using Waiting = std::array<std::vector<std::size_t>, kLevels>;
 
+// What the first growth of the fades notes of where they may have entered a body: pixels of a
+// fade's colour near the background that it did not join, and what each block of the mask holds.
+struct Entries {
+    std::vector<std::size_t> starts;
+    FadeBlocks blocks;
+};
+
 // Adds pixel (x, y) to the fade when it is open and smooth, not fainter (beyond the slack) than
 // the most alpha on the way to it, most, and no light subject beside the fade: one that rises
 // sharply from the background, or one that turns aside from the colour of the fade's pixel it
-// joins from, from (the key for a pixel next to the background). A pixel of from's colour near
-// the background that does not join may be where the fade has entered a body: it goes into
-// entries, when given.
+// joins from, from (the key for a pixel next to the background). Notes it in entries, when
+// given, and a pixel of from's colour near the background that does not join, which may be
+// where the fade has entered a body.
 void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y, int most, ArgbValue from,
-          Waiting& waiting, std::vector<std::size_t>* entries)
+          Waiting& waiting, Entries* entries)
 {
     std::uint8_t& value = mask.Row(y)[x];
     if (value & (kBackground | kFade | kBody))
@@ -403,18 +543,20 @@ void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y,
     const int alpha = test.AlphaAt(x, y);
     if (alpha < most - kFadeSlack - most / kFadeSlackShare || !test.Smooth(x, y) || test.RisesSharply(x, y) ||
         test.TurnsAside(x, y, from)) {
-        if (entries && KeyMask::Distance(value) <= kSharpReach && entries->size() < kMostBodyStarts &&
+        if (entries && KeyMask::Distance(value) <= kSharpReach && entries->starts.size() < kMostBodyStarts &&
             ChannelDistance(test.ColourAt(x, y), from) <= kFlatLevels)
-            entries->push_back(std::size_t{y} * mask.width + x);
+            entries->starts.push_back(std::size_t{y} * mask.width + x);
         return;
     }
     value |= kFade;
+    if (entries)
+        entries->blocks.Add(x, y, alpha);
     waiting[std::max(most, alpha)].push_back(std::size_t{y} * mask.width + x);
 }
 
 // Grows the fades from the background, noting in entries (when given) where they may have
 // entered a body; false when there is no memory for it.
-bool GrowFades(KeyMask& mask, const FadeTest& test, ArgbValue key, std::vector<std::size_t>* entries)
+bool GrowFades(KeyMask& mask, const FadeTest& test, ArgbValue key, Entries* entries)
 {
     Waiting waiting;
     try {
@@ -458,16 +600,17 @@ bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbVa
     const FadeTest test(mask, image, left, key, noisy);
     // Most fades never reach a body: only where one has are the bodies found, and the fades
     // grown again around them.
-    std::vector<std::size_t> entries;
-    if (!GrowFades(mask, test, key, &entries))
+    Entries entries;
+    if (!entries.blocks.Reserve(mask.width, mask.height) || !GrowFades(mask, test, key, &entries))
         return false;
+    std::vector<std::size_t>& starts = entries.starts;
     const auto notBody = [&mask, &test](std::size_t at) {
         const auto x = static_cast<std::uint32_t>(at % mask.width), y = static_cast<std::uint32_t>(at / mask.width);
         return !test.MayFade(x, y) || !test.RisesSharply(x, y);
     };
-    entries.erase(std::remove_if(entries.begin(), entries.end(), notBody), entries.end());
-    if (entries.empty())
+    starts.erase(std::remove_if(starts.begin(), starts.end(), notBody), starts.end());
+    if (starts.empty() && !entries.blocks.AnyPlateau())
         return true;
     ClearFades(mask);
-    return FindBodies(mask, test, entries) && GrowFades(mask, test, key, nullptr);
+    return FindBodies(mask, test, starts) && entries.blocks.MarkPlateaus(mask) && GrowFades(mask, test, key, nullptr);
 }

@@ -562,3 +562,62 @@ TEST(RealKey, ALightBodyAFadeLeadsIntoStaysOpaque)
     }
     EXPECT_EQ(shadowOff, 0u);
 }
+
+// A fade that has stopped rising over a square wider than a shadow's flat part has entered a
+// body. The server's lower panel, shaded across in bands a level apart and reached from below
+// by its faint shadow's ramp, stays as it is (before, it went over white and grey); a shadow
+// under a dark bar, flat over 32 pixels, stays a fade.
+TEST(RealKey, ABodyAFadeStopsRisingInStaysOpaque)
+{
+    constexpr std::uint32_t kPanelLeft = 260, kPanelTop = 300, kPanelRight = 360, kPanelBottom = 340;
+    TruthLayer layer;
+    ASSERT_TRUE(LoadCutout("server_grey.png", layer));
+    for (const ArgbValue key : {kWhiteKey, kGreyKey}) {
+        const TruthCase c = Flattened(layer, key);
+        SCOPED_TRACE(c.name);
+        std::vector<ArgbValue> keyed;
+        ASSERT_TRUE(KeyedImage(c, OpeningOptions(c, true, true), keyed));
+        std::size_t changed = 0;
+        for (std::uint32_t y = kPanelTop; y < kPanelBottom; ++y) {
+            for (std::uint32_t x = kPanelLeft; x < kPanelRight; ++x) {
+                const std::size_t at = std::size_t{y} * c.size.width + x;
+                changed += keyed[at] != c.input[at];
+            }
+        }
+        EXPECT_EQ(changed, 0u);
+    }
+
+    // A tenth black, 26 levels of alpha, its flat part 32 pixels wide, fading out over 6 on its
+    // three other sides.
+    constexpr ArgbValue kBar = 0xFF282828u;
+    constexpr std::uint32_t kLeft = 40, kRight = 200, kTop = 20, kBarBottom = 60, kFlatBottom = 92, kRamp = 6;
+    Canvas canvas(240, 140);
+    for (std::uint32_t y = kTop; y < kFlatBottom + kRamp; ++y) {
+        for (std::uint32_t x = kLeft - kRamp; x < kRight + kRamp; ++x) {
+            const std::uint32_t in = std::min({x - (kLeft - kRamp), kRight + kRamp - 1 - x, kFlatBottom + kRamp - 1 - y});
+            const std::uint32_t level = in >= kRamp ? 0xE5 : 0xFF - (0xFF - 0xE5) * (in + 1) / (kRamp + 1);
+            canvas.At(x, y) = y < kBarBottom ? kBar : kOpaqueBlack | level << 16 | level << 8 | level;
+        }
+    }
+    const Canvas keyed = KeyedWithSoftFades(canvas);
+    for (std::uint32_t y = kBarBottom + 1; y < kFlatBottom; ++y)
+        EXPECT_NEAR(double(keyed.At((kLeft + kRight) / 2, y) >> 24), 26.0, 2.0);
+}
+
+// In a JPEG, a light body's edge next to its shadow is blurred into the shadow's colour, so
+// that no pixel there tells the body apart. But a shadow stays on its side of the key: a fade
+// does not go on from it into a colour well on the other side of the key in some channel. A
+// grey printer over green, its shadow right under it, keeps its inside (before, at quality 75,
+// its whole body went through its bottom edge: 109,055 pixels far inside).
+TEST(RealKey, AJpegShadowLeadsIntoNoBodyBesideIt)
+{
+    TruthLayer layer;
+    ASSERT_TRUE(LoadCutout("printer_grey.png", layer));
+    for (const int quality : {90, 75}) {
+        const TruthCase c = WithDecodedInside(AsJpeg(Flattened(layer, kGreenKey), quality, true));
+        SCOPED_TRACE(quality);
+        std::vector<ArgbValue> keyed;
+        ASSERT_TRUE(KeyedImage(c, OpeningOptions(c, true, true), keyed));
+        EXPECT_EQ(MeasureTruth(c, keyed, true).farInsideChanged, 0u);
+    }
+}
