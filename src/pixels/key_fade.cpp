@@ -60,13 +60,13 @@ constexpr std::size_t kGentleShare = 5;
 // A fade rises from the background, and a shadow's flat part lies between its rise and its
 // subject. Where a fade has stopped rising over a square wider than that, every pixel of it of
 // the fade, within kPlateauLevels of alpha and at least kPlateauFloor, the square is a body
-// the fade has entered: a panel shaded in bands a level apart, a grey case over green in a
-// JPEG. The squares are kPlateauBlocks blocks of kBlockSide pixels a side (40 pixels), on the
+// the fade has entered: a panel shaded in bands a level apart, or, in a JPEG, whose noise
+// breaks up every patch of one colour, a light page or a grey case over green. The squares are kPlateauBlocks blocks of kBlockSide pixels a side (40 pixels), on the
 // blocks' grid: the flat part of a hard shadow 40 pixels from its subject is narrower.
 constexpr std::uint32_t kBlockSide = 8;
 constexpr std::uint32_t kPlateauBlocks = 5;
 constexpr int kPlateauLevels = 2;
-constexpr std::uint8_t kPlateauFloor = 24;
+constexpr std::uint8_t kPlateauFloor = 8;
 // The most starts of bodies looked at: one per body is enough.
 constexpr std::size_t kMostBodyStarts = std::size_t{1} << 20;
 

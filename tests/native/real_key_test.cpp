@@ -565,8 +565,9 @@ TEST(RealKey, ALightBodyAFadeLeadsIntoStaysOpaque)
 
 // A fade that has stopped rising over a square wider than a shadow's flat part has entered a
 // body. The server's lower panel, shaded across in bands a level apart and reached from below
-// by its faint shadow's ramp, stays as it is (before, it went over white and grey); a shadow
-// under a dark bar, flat over 32 pixels, stays a fade.
+// by its faint shadow's ramp, stays as it is (before, it went over white and grey), and so
+// does most of a light page as a JPEG; a shadow under a dark bar, flat over 32 pixels, stays a
+// fade.
 TEST(RealKey, ABodyAFadeStopsRisingInStaysOpaque)
 {
     constexpr std::uint32_t kPanelLeft = 260, kPanelTop = 300, kPanelRight = 360, kPanelBottom = 340;
@@ -586,6 +587,18 @@ TEST(RealKey, ABodyAFadeStopsRisingInStaysOpaque)
         }
         EXPECT_EQ(changed, 0u);
     }
+
+    // The page icon, about ten levels off white, as a JPEG: its noise breaks up every patch of
+    // one colour, but not the squares (before, 84% of its opaque pixels went; its lines of text
+    // still break up some squares).
+    constexpr double kPageShare = 0.25;
+    ASSERT_TRUE(LoadCutout("page_light.png", layer));
+    const TruthCase page = WithDecodedInside(AsJpeg(Flattened(layer, kWhiteKey), 90, true));
+    std::vector<ArgbValue> pageKeyed;
+    ASSERT_TRUE(KeyedImage(page, OpeningOptions(page, true, true), pageKeyed));
+    const auto opaque =
+        std::count_if(page.truth.begin(), page.truth.end(), [](ArgbValue v) { return v >> 24 == 255; });
+    EXPECT_LE(double(MeasureTruth(page, pageKeyed, true).farInsideChanged), kPageShare * double(opaque));
 
     // A tenth black, 26 levels of alpha, its flat part 32 pixels wide, fading out over 6 on its
     // three other sides.
