@@ -30,6 +30,9 @@ constexpr int kFadeSlackShare = 8;
 // colour more than kBandEdge levels off it and farther from the key is a hard-edged shadow
 // beside its subject, and stays a fade.
 constexpr std::uint32_t kSharpReach = 2;
+// In a JPEG a patch of one colour is one within kNoisyFlatLevels: its noise turns every pixel
+// a little.
+constexpr std::uint32_t kNoisyFlatLevels = 6;
 constexpr std::uint32_t kSharpStep = 8;
 constexpr std::uint32_t kBandReach = 8;
 constexpr std::uint32_t kBandEdge = 8;
@@ -50,7 +53,7 @@ constexpr double kAsideLevels = 3.0;
 constexpr int kCrossLevels = 12;
 // A patch of one colour that rises sharply from the background is part of a body that a fade
 // does not enter anywhere, though a shadow may lead into it smoothly elsewhere: every pixel
-// joined to it through pixels within kFlatLevels of its colour. But a smooth shade (a shadow,
+// joined to it through pixels within kFlatLevels (kNoisyFlatLevels) of its colour. But a smooth shade (a shadow,
 // a glow, a shaded sphere) is a staircase of such bands, each a level or two from the next, and
 // one of them may meet a body of its colour: where more than one step in kGentleShare across
 // the border is at most kGentleStep levels, it is no body. A body is thick, too: a part of it
@@ -146,6 +149,8 @@ public:
     // True when (x, y) is light enough to be part of a fade.
     bool MayFade(std::uint32_t x, std::uint32_t y) const { return AlphaAt(x, y) < kFadeOpaque; }
     ArgbValue ColourAt(std::uint32_t x, std::uint32_t y) const { return area_.Row(y)[x]; }
+    // How far a pixel of a patch of one colour may lie from the patch's colour.
+    std::uint32_t FlatLevels() const { return noisy_ ? kNoisyFlatLevels : kFlatLevels; }
 
     // True when pixel (x, y) turns aside from the fade (see kAsideLevels): in a clean picture,
     // from a shadow's pixel it joins from, of colour from, or next to it; elsewhere, in a patch
@@ -179,7 +184,7 @@ public:
         if (KeyMask::Distance(mask_.Row(y)[x]) > kSharpReach)
             return false;
         const ArgbValue colour = ColourAt(x, y);
-        return StepFromBackground(x, y, colour) > kSharpStep && InFlatPatch(area_, size_, x, y) &&
+        return StepFromBackground(x, y, colour) > kSharpStep && InFlatPatch(area_, size_, x, y, FlatLevels()) &&
                !(KeyDarkened(colour) && BandBesideSubject(x, y, colour));
     }
 
@@ -266,7 +271,7 @@ private:
     AlphaLevels levels_;
 };
 
-// Which pixels join a body started at a patch of colour: those within kFlatLevels of it, and in
+// Which pixels join a body started at a patch of colour: those within FlatLevels() of it, and in
 // no other body. They are marked kFade while the body is found. Counts the steps across the
 // body's border on the way, and the rows the bodies reach.
 class BodyRule {
@@ -286,7 +291,7 @@ public:
             return false;
         if (!(value & kBackground)) {
             const ArgbValue colour = test_.ColourAt(x, y);
-            if (ChannelDistance(colour, colour_) <= kFlatLevels) {
+            if (ChannelDistance(colour, colour_) <= test_.FlatLevels()) {
                 top_ = std::min(top_, y);
                 bottom_ = std::max(bottom_, y + 1);
                 return true;
@@ -544,7 +549,7 @@ void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y,
     if (alpha < most - kFadeSlack - most / kFadeSlackShare || !test.Smooth(x, y) || test.RisesSharply(x, y) ||
         test.TurnsAside(x, y, from)) {
         if (entries && KeyMask::Distance(value) <= kSharpReach && entries->starts.size() < kMostBodyStarts &&
-            ChannelDistance(test.ColourAt(x, y), from) <= kFlatLevels)
+            ChannelDistance(test.ColourAt(x, y), from) <= test.FlatLevels())
             entries->starts.push_back(std::size_t{y} * mask.width + x);
         return;
     }

@@ -132,7 +132,8 @@ NearOrAlong FindNearOrAlong(const PixelRows& pixels, ImageSize size, std::uint32
 
 // True when the pixel (x, y) of an area of size, whose rows pixels holds, lies in a flat patch
 // of its own colour.
-inline bool InFlatPatch(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y)
+inline bool InFlatPatch(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y,
+                        std::uint32_t levels = kFlatLevels)
 {
     const ArgbValue colour = pixels.Row(y)[x];
     const ReferenceWindow around(size, x, y, 1);
@@ -140,7 +141,7 @@ inline bool InFlatPatch(const PixelRows& pixels, ImageSize size, std::uint32_t x
     for (std::uint32_t j = around.top; j < around.bottom; ++j) {
         const ArgbValue* row = pixels.Row(j);
         for (std::uint32_t i = around.left; i < around.right; ++i) {
-            alike += row[i] == colour || ChannelDistance(row[i], colour) <= kFlatLevels;
+            alike += row[i] == colour || ChannelDistance(row[i], colour) <= levels;
             if (alike > kFlatNeighbours)
                 return true;
         }
