@@ -122,6 +122,22 @@ std::size_t OffColourInside(const Canvas& canvas, std::uint32_t left, std::uint3
     return off;
 }
 
+// How many pixels of rect change when the case is made transparent with soft fades, as the
+// dialog opens.
+std::size_t ChangedWithSoftFades(const TruthCase& c, const ImageRect& rect)
+{
+    std::vector<ArgbValue> keyed;
+    EXPECT_TRUE(KeyedImage(c, OpeningOptions(c, true, true), keyed));
+    std::size_t changed = 0;
+    for (std::uint32_t y = rect.y; y < rect.y + rect.height; ++y) {
+        for (std::uint32_t x = rect.x; x < rect.x + rect.width; ++x) {
+            const std::size_t at = std::size_t{y} * c.size.width + x;
+            changed += keyed[at] != c.input[at];
+        }
+    }
+    return changed;
+}
+
 // The same for the square [from, to)².
 std::size_t OffColourInside(const Canvas& canvas, std::uint32_t from, std::uint32_t to, ArgbValue colour)
 {
@@ -497,23 +513,14 @@ TEST(RealKey, ALightSubjectBesideTheBackgroundIsNoFade)
 TEST(RealKey, ALightBodyAFadeLeadsIntoStaysOpaque)
 {
     // The server's upper body, one grey 33 levels off white, reached on its left by the ramp of
-    // its faint shadow. (Its lower body is shaded in bands, as a shadow is, and may still go.)
-    constexpr std::uint32_t kBodyLeft = 60, kBodyTop = 60, kBodyRight = 450, kBodyBottom = 250;
+    // its faint shadow. (Its lower body is shaded in bands, as a shadow is: see below.)
+    constexpr ImageRect kUpperBody{60, 60, 390, 190};
     TruthLayer layer;
     ASSERT_TRUE(LoadCutout("server_grey.png", layer));
     for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
         const TruthCase c = Flattened(layer, key);
         SCOPED_TRACE(c.name);
-        std::vector<ArgbValue> keyed;
-        ASSERT_TRUE(KeyedImage(c, OpeningOptions(c, true, true), keyed));
-        std::size_t changed = 0;
-        for (std::uint32_t y = kBodyTop; y < kBodyBottom; ++y) {
-            for (std::uint32_t x = kBodyLeft; x < kBodyRight; ++x) {
-                const std::size_t at = std::size_t{y} * c.size.width + x;
-                changed += keyed[at] != c.input[at];
-            }
-        }
-        EXPECT_EQ(changed, 0u);
+        EXPECT_EQ(ChangedWithSoftFades(c, kUpperBody), 0u);
     }
 
     // A grey body, its left side reached by a ramp from white over 12 pixels.
@@ -570,22 +577,13 @@ TEST(RealKey, ALightBodyAFadeLeadsIntoStaysOpaque)
 // fade.
 TEST(RealKey, ABodyAFadeStopsRisingInStaysOpaque)
 {
-    constexpr std::uint32_t kPanelLeft = 260, kPanelTop = 300, kPanelRight = 360, kPanelBottom = 340;
+    constexpr ImageRect kPanel{260, 300, 100, 40};
     TruthLayer layer;
     ASSERT_TRUE(LoadCutout("server_grey.png", layer));
     for (const ArgbValue key : {kWhiteKey, kGreyKey}) {
         const TruthCase c = Flattened(layer, key);
         SCOPED_TRACE(c.name);
-        std::vector<ArgbValue> keyed;
-        ASSERT_TRUE(KeyedImage(c, OpeningOptions(c, true, true), keyed));
-        std::size_t changed = 0;
-        for (std::uint32_t y = kPanelTop; y < kPanelBottom; ++y) {
-            for (std::uint32_t x = kPanelLeft; x < kPanelRight; ++x) {
-                const std::size_t at = std::size_t{y} * c.size.width + x;
-                changed += keyed[at] != c.input[at];
-            }
-        }
-        EXPECT_EQ(changed, 0u);
+        EXPECT_EQ(ChangedWithSoftFades(c, kPanel), 0u);
     }
 
     // The page icon, about ten levels off white, as a JPEG: its noise breaks up every patch of
