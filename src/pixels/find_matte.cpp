@@ -1,10 +1,11 @@
 // The matte an edge is mixed with, measured from the picture: each pixel at the rim of the
 // transparent part lies on the line from the subject's colour behind it to the matte M. When
 // the transparent pixels kept a colour other than black or white and the rim leads to it, or
-// kept the colours of a flat background a fill cleared, that colour is the matte. Otherwise candidates are scored by how much of the rim leads to them:
-// the point the lines meet at by least squares, the kept colour (black and white being what
-// most writers wipe transparent pixels to), points where the lines near single rim pixels meet
-// (a fill's outermost rim lies within its tolerance of the key), and the cube's corners.
+// kept the colours of a flat background a fill cleared, that colour is the matte. Otherwise
+// candidates are scored by how much of the rim leads to them: the point the lines meet at by
+// least squares, the kept colour (black and white being what most writers wipe transparent
+// pixels to), points where the lines near single rim pixels meet (a fill's outermost rim lies
+// within its tolerance of the key), and the cube's corners.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -34,7 +35,7 @@ constexpr double kPalestShare = 0.05;              // the palest share of the ri
 constexpr double kCubeSnap = 16.0;                 // a palest end this near the cube's face is on it
 constexpr double kChannelMax = 255.0;
 constexpr double kFaceSnap = 1.5;                  // a channel this near 0 or 255 is taken as on it
-constexpr int kFlatLevels = 16;                    // a cleared flat background lies this near its median,
+constexpr int kKeptFlatLevels = 16;                // a cleared flat background lies this near its median,
 constexpr double kFlatShare = 0.95;                // this share of it, in each channel
 constexpr ArgbValue kNoMatte = kOpaqueWhite;
 constexpr std::size_t kSeeds = 64;                 // rim pixels tried as the start of a candidate
@@ -150,8 +151,8 @@ struct KeptColours {
     bool Flat(const Vec& median) const
     {
         for (int i = 0; i < 3; ++i) {
-            const int from = std::max(0, static_cast<int>(median[i]) - kFlatLevels);
-            const int to = std::min(255, static_cast<int>(median[i]) + kFlatLevels);
+            const int from = std::max(0, static_cast<int>(median[i]) - kKeptFlatLevels);
+            const int to = std::min(255, static_cast<int>(median[i]) + kKeptFlatLevels);
             std::size_t near = 0;
             for (int level = from; level <= to; ++level)
                 near += counts[i][level];

@@ -30,13 +30,13 @@ constexpr int kFadeSlackShare = 8;
 // colour more than kBandEdge levels off it and farther from the key is a hard-edged shadow
 // beside its subject, and stays a fade.
 constexpr std::uint32_t kSharpReach = 2;
-// In a JPEG a patch of one colour is one within kNoisyFlatLevels: its noise turns every pixel
-// a little.
-constexpr std::uint32_t kNoisyFlatLevels = 6;
 constexpr std::uint32_t kSharpStep = 8;
 constexpr std::uint32_t kBandReach = 8;
 constexpr std::uint32_t kBandEdge = 8;
 constexpr double kShadowLevels = 2.0;
+// In a JPEG a patch of one colour is one within kNoisyFlatLevels: its noise turns every pixel
+// a little.
+constexpr std::uint32_t kNoisyFlatLevels = 6;
 // A fade keeps its colour as its alpha grows: each of its pixels lies on the line from the key
 // through the pixel before it, within the levels' rounding. In a clean picture, a pixel more
 // than kAsideLevels off the line through a shadow's pixel (the key darkened) it joins from is
@@ -53,19 +53,20 @@ constexpr double kAsideLevels = 3.0;
 constexpr int kCrossLevels = 12;
 // A patch of one colour that rises sharply from the background is part of a body that a fade
 // does not enter anywhere, though a shadow may lead into it smoothly elsewhere: every pixel
-// joined to it through pixels within kFlatLevels (kNoisyFlatLevels) of its colour. But a smooth shade (a shadow,
-// a glow, a shaded sphere) is a staircase of such bands, each a level or two from the next, and
-// one of them may meet a body of its colour: where more than one step in kGentleShare across
-// the border is at most kGentleStep levels, it is no body. A body is thick, too: a part of it
-// thinner than a 3 × 3 square is no body (the band of a steep shade).
+// joined to it through pixels within kFlatLevels (kNoisyFlatLevels) of its colour. But a smooth
+// shade (a shadow, a glow, a shaded sphere) is a staircase of such bands, each a level or two
+// from the next, and one of them may meet a body of its colour: where more than one step in
+// kGentleShare across the border is at most kGentleStep levels, it is no body. A body is thick,
+// too: a part of it thinner than a 3 × 3 square is no body (the band of a steep shade).
 constexpr std::uint32_t kGentleStep = 2;
 constexpr std::size_t kGentleShare = 5;
 // A fade rises from the background, and a shadow's flat part lies between its rise and its
 // subject. Where a fade has stopped rising over a square wider than that, every pixel of it of
-// the fade, within kPlateauLevels of alpha and at least kPlateauFloor, the square is a body
-// the fade has entered: a panel shaded in bands a level apart, or, in a JPEG, whose noise
-// breaks up every patch of one colour, a light page or a grey case over green. The squares are kPlateauBlocks blocks of kBlockSide pixels a side (40 pixels), on the
-// blocks' grid: the flat part of a hard shadow 40 pixels from its subject is narrower.
+// the fade, within kPlateauLevels of alpha and at least kPlateauFloor, the square is a body the
+// fade has entered: a panel shaded in bands a level apart, or, in a JPEG, whose noise breaks up
+// every patch of one colour, a light page or a grey case over green. The squares are
+// kPlateauBlocks blocks of kBlockSide pixels a side (40 pixels), on the blocks' grid: the flat
+// part of a hard shadow 40 pixels from its subject is narrower.
 constexpr std::uint32_t kBlockSide = 8;
 constexpr std::uint32_t kPlateauBlocks = 5;
 constexpr int kPlateauLevels = 2;
