@@ -129,7 +129,8 @@ public:
     }
 
     // True when pixel (x, y) is not opaque, not the key, and its alpha is near each of its 8
-    // neighbours'.
+    // neighbours'. A shadow's pixel may lie right beside its subject, though: for a pixel of the
+    // key darkened, a more opaque neighbour of another colour does not count.
     bool Smooth(std::uint32_t x, std::uint32_t y) const
     {
         const std::uint8_t alpha = AlphaAt(x, y);
@@ -139,7 +140,10 @@ public:
         const std::uint32_t firstY = y > 0 ? y - 1 : 0, lastY = y + 1 < mask_.height ? y + 1 : y;
         for (std::uint32_t j = firstY; j <= lastY; ++j) {
             for (std::uint32_t i = firstX; i <= lastX; ++i) {
-                if (!Near(alpha, AlphaAt(i, j)))
+                const std::uint8_t other = AlphaAt(i, j);
+                if (Near(alpha, other))
+                    continue;
+                if (other < alpha || !Shadow(ColourAt(x, y)) || Shadow(ColourAt(i, j)))
                     return false;
             }
         }

@@ -570,6 +570,42 @@ TEST(RealKey, ALightBodyAFadeLeadsIntoStaysOpaque)
     EXPECT_EQ(shadowOff, 0u);
 }
 
+// A soft drop shadow is a fade up to its subject: its pixels right beside a blue box, whose
+// alpha jumps to the box's, are no mix of the box with the key but the shadow's own (before,
+// they stayed an opaque grey line along the box, 233 pixels off).
+TEST(RealKey, AShadowIsAFadeUpToASubjectOfAnotherColour)
+{
+    constexpr ArgbValue kBlue = 0xFF3366AAu;
+    constexpr std::uint32_t kLeft = 40, kTop = 30, kRight = 200, kBottom = 110, kOffset = 8;
+    constexpr double kBlur = 3.0, kShadowAlpha = 0.5;
+    const auto covered = [](double at, double from, double to) {
+        const double scale = kBlur * std::sqrt(2.0);
+        return 0.5 * (std::erf((at + 0.5 - from) / scale) - std::erf((at + 0.5 - to) / scale));
+    };
+    const auto shadowAlpha = [&](std::uint32_t x, std::uint32_t y) {
+        return kShadowAlpha * covered(x, kLeft + kOffset, kRight + kOffset) * covered(y, kTop + kOffset, kBottom + kOffset);
+    };
+    Canvas canvas(240, 150);
+    for (std::uint32_t y = 0; y < canvas.size.height; ++y) {
+        for (std::uint32_t x = 0; x < canvas.size.width; ++x) {
+            const bool box = x >= kLeft && x < kRight && y >= kTop && y < kBottom;
+            const auto level = static_cast<std::uint32_t>(255 * (1 - shadowAlpha(x, y)) + 0.5);
+            canvas.At(x, y) = box ? kBlue : kOpaqueBlack | level << 16 | level << 8 | level;
+        }
+    }
+    const Canvas keyed = KeyedWithSoftFades(canvas);
+    std::size_t shadowOff = 0;
+    for (std::uint32_t y = 0; y < canvas.size.height; ++y) {
+        for (std::uint32_t x = 0; x < canvas.size.width; ++x) {
+            const bool box = x >= kLeft && x < kRight && y >= kTop && y < kBottom;
+            if (!box && ChannelDistance(canvas.At(x, y), kWhite) > kTolerance)
+                shadowOff += std::abs(double(keyed.At(x, y) >> 24) - 255 * shadowAlpha(x, y)) > 4.0;
+        }
+    }
+    EXPECT_EQ(shadowOff, 0u);
+    EXPECT_EQ(OffColourInside(keyed, kLeft, kTop, kRight, kBottom, kBlue), 0u);
+}
+
 // A fade that has stopped rising over a square wider than a shadow's flat part has entered a
 // body. The server's lower panel, shaded across in bands a level apart and reached from below
 // by its faint shadow's ramp, stays as it is (before, it went over white and grey), and so
