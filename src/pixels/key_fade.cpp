@@ -129,8 +129,9 @@ public:
     }
 
     // True when pixel (x, y) is not opaque, not the key, and its alpha is near each of its 8
-    // neighbours'. A shadow's pixel may lie right beside its subject, though: for a pixel of the
-    // key darkened, a more opaque neighbour of another colour does not count.
+    // neighbours'. A shadow's pixel may lie right beside its subject, though: in a clean picture,
+    // for a pixel of the key darkened, a more opaque neighbour of another colour does not count.
+    // (In a JPEG, every dark pixel lies near the line from black to a dark key.)
     bool Smooth(std::uint32_t x, std::uint32_t y) const
     {
         const std::uint8_t alpha = AlphaAt(x, y);
@@ -143,7 +144,7 @@ public:
                 const std::uint8_t other = AlphaAt(i, j);
                 if (Near(alpha, other))
                     continue;
-                if (other < alpha || !Shadow(ColourAt(x, y)) || Shadow(ColourAt(i, j)))
+                if (other < alpha || noisy_ || !Shadow(ColourAt(x, y)) || Shadow(ColourAt(i, j)))
                     return false;
             }
         }
