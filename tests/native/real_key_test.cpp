@@ -138,6 +138,51 @@ std::size_t ChangedWithSoftFades(const TruthCase& c, const ImageRect& rect)
     return changed;
 }
 
+// A box of one colour over white with a soft black drop shadow, offset right and down and
+// blurred (a Gaussian's sigma, in pixels).
+struct ShadowedBox {
+    std::uint32_t left, top, right, bottom;
+    double offset, blur, alpha;
+
+    double ShadowAlpha(std::uint32_t x, std::uint32_t y) const
+    {
+        const auto covered = [this](double at, double from, double to) {
+            const double scale = blur * std::sqrt(2.0);
+            return 0.5 * (std::erf((at + 0.5 - from) / scale) - std::erf((at + 0.5 - to) / scale));
+        };
+        return alpha * covered(x, left + offset, right + offset) * covered(y, top + offset, bottom + offset);
+    }
+    // True when (x, y) lies in the box grown by grow pixels on every side.
+    bool Covers(std::uint32_t x, std::uint32_t y, std::uint32_t grow) const
+    {
+        return x + grow >= left && x < right + grow && y + grow >= top && y < bottom + grow;
+    }
+    Canvas Drawn(std::uint32_t width, std::uint32_t height, ArgbValue colour) const
+    {
+        Canvas canvas(width, height);
+        for (std::uint32_t y = 0; y < height; ++y) {
+            for (std::uint32_t x = 0; x < width; ++x) {
+                const auto level = static_cast<std::uint32_t>(255 * (1 - ShadowAlpha(x, y)) + 0.5);
+                canvas.At(x, y) = Covers(x, y, 0) ? colour : kOpaqueBlack | level << 16 | level << 8 | level;
+            }
+        }
+        return canvas;
+    }
+    // How many pixels of the shadow beyond the tolerance, but those within skip of the box,
+    // keyed lost more than 4 levels of alpha off the shadow's own.
+    std::size_t ShadowOff(const Canvas& drawn, const Canvas& keyed, std::uint32_t skip) const
+    {
+        std::size_t off = 0;
+        for (std::uint32_t y = 0; y < drawn.size.height; ++y) {
+            for (std::uint32_t x = 0; x < drawn.size.width; ++x) {
+                if (!Covers(x, y, skip) && ChannelDistance(drawn.At(x, y), kWhite) > kTolerance)
+                    off += std::abs(double(keyed.At(x, y) >> 24) - 255 * ShadowAlpha(x, y)) > 4.0;
+            }
+        }
+        return off;
+    }
+};
+
 // The same for the square [from, to)².
 std::size_t OffColourInside(const Canvas& canvas, std::uint32_t from, std::uint32_t to, ArgbValue colour)
 {
@@ -538,36 +583,12 @@ TEST(RealKey, ALightBodyAFadeLeadsIntoStaysOpaque)
     // A lighter grey box with a soft drop shadow, half black, 12 pixels off and blurred by 10:
     // its shade is that grey where it meets the box's lower and right sides.
     constexpr ArgbValue kLightGrey = 0xFFE0E0E0u;
-    constexpr std::uint32_t kBoxLeft = 40, kBoxTop = 40, kBoxRight = 240, kBoxBottom = 160;
-    constexpr double kOffset = 12, kBlur = 10, kShadowAlpha = 0.5;
-    const auto covered = [](double at, double from, double to) {
-        const double scale = kBlur * std::sqrt(2.0);
-        return 0.5 * (std::erf((at + 0.5 - from) / scale) - std::erf((at + 0.5 - to) / scale));
-    };
-    const auto shadowAlpha = [&](std::uint32_t x, std::uint32_t y) {
-        return kShadowAlpha * covered(x, kBoxLeft + kOffset, kBoxRight + kOffset) *
-               covered(y, kBoxTop + kOffset, kBoxBottom + kOffset);
-    };
-    Canvas boxed(320, 240);
-    for (std::uint32_t y = 0; y < boxed.size.height; ++y) {
-        for (std::uint32_t x = 0; x < boxed.size.width; ++x) {
-            const bool box = x >= kBoxLeft && x < kBoxRight && y >= kBoxTop && y < kBoxBottom;
-            const auto level = static_cast<std::uint32_t>(255 * (1 - shadowAlpha(x, y)) + 0.5);
-            boxed.At(x, y) = box ? kLightGrey : kOpaqueBlack | level << 16 | level << 8 | level;
-        }
-    }
+    const ShadowedBox shadowed{40, 40, 240, 160, 12, 10, 0.5};
+    Canvas boxed = shadowed.Drawn(320, 240, kLightGrey);
     const Canvas boxKeyed = KeyedWithSoftFades(boxed);
-    EXPECT_EQ(OffColourInside(boxKeyed, kBoxLeft, kBoxTop, kBoxRight, kBoxBottom, kLightGrey), 0u);
+    EXPECT_EQ(OffColourInside(boxKeyed, shadowed.left, shadowed.top, shadowed.right, shadowed.bottom, kLightGrey), 0u);
     // Every pixel of the shadow beyond the tolerance, but those next to the box, keeps its alpha.
-    std::size_t shadowOff = 0;
-    for (std::uint32_t y = 0; y < boxed.size.height; ++y) {
-        for (std::uint32_t x = 0; x < boxed.size.width; ++x) {
-            const bool nearBox = x + 1 >= kBoxLeft && x <= kBoxRight && y + 1 >= kBoxTop && y <= kBoxBottom;
-            if (!nearBox && ChannelDistance(boxed.At(x, y), kWhite) > kTolerance)
-                shadowOff += std::abs(double(boxKeyed.At(x, y) >> 24) - 255 * shadowAlpha(x, y)) > 4.0;
-        }
-    }
-    EXPECT_EQ(shadowOff, 0u);
+    EXPECT_EQ(shadowed.ShadowOff(boxed, boxKeyed, 1), 0u);
 }
 
 // A soft drop shadow is a fade up to its subject: its pixels right beside a blue box, whose
@@ -576,34 +597,11 @@ TEST(RealKey, ALightBodyAFadeLeadsIntoStaysOpaque)
 TEST(RealKey, AShadowIsAFadeUpToASubjectOfAnotherColour)
 {
     constexpr ArgbValue kBlue = 0xFF3366AAu;
-    constexpr std::uint32_t kLeft = 40, kTop = 30, kRight = 200, kBottom = 110, kOffset = 8;
-    constexpr double kBlur = 3.0, kShadowAlpha = 0.5;
-    const auto covered = [](double at, double from, double to) {
-        const double scale = kBlur * std::sqrt(2.0);
-        return 0.5 * (std::erf((at + 0.5 - from) / scale) - std::erf((at + 0.5 - to) / scale));
-    };
-    const auto shadowAlpha = [&](std::uint32_t x, std::uint32_t y) {
-        return kShadowAlpha * covered(x, kLeft + kOffset, kRight + kOffset) * covered(y, kTop + kOffset, kBottom + kOffset);
-    };
-    Canvas canvas(240, 150);
-    for (std::uint32_t y = 0; y < canvas.size.height; ++y) {
-        for (std::uint32_t x = 0; x < canvas.size.width; ++x) {
-            const bool box = x >= kLeft && x < kRight && y >= kTop && y < kBottom;
-            const auto level = static_cast<std::uint32_t>(255 * (1 - shadowAlpha(x, y)) + 0.5);
-            canvas.At(x, y) = box ? kBlue : kOpaqueBlack | level << 16 | level << 8 | level;
-        }
-    }
+    const ShadowedBox shadowed{40, 30, 200, 110, 8, 3, 0.5};
+    Canvas canvas = shadowed.Drawn(240, 150, kBlue);
     const Canvas keyed = KeyedWithSoftFades(canvas);
-    std::size_t shadowOff = 0;
-    for (std::uint32_t y = 0; y < canvas.size.height; ++y) {
-        for (std::uint32_t x = 0; x < canvas.size.width; ++x) {
-            const bool box = x >= kLeft && x < kRight && y >= kTop && y < kBottom;
-            if (!box && ChannelDistance(canvas.At(x, y), kWhite) > kTolerance)
-                shadowOff += std::abs(double(keyed.At(x, y) >> 24) - 255 * shadowAlpha(x, y)) > 4.0;
-        }
-    }
-    EXPECT_EQ(shadowOff, 0u);
-    EXPECT_EQ(OffColourInside(keyed, kLeft, kTop, kRight, kBottom, kBlue), 0u);
+    EXPECT_EQ(shadowed.ShadowOff(canvas, keyed, 0), 0u);
+    EXPECT_EQ(OffColourInside(keyed, shadowed.left, shadowed.top, shadowed.right, shadowed.bottom, kBlue), 0u);
 }
 
 // A fade that has stopped rising over a square wider than a shadow's flat part has entered a
