@@ -67,7 +67,7 @@ double ReferenceScore::Above(ArgbValue reference, double floor) const noexcept
     return along <= floor ? along : Of(reference);
 }
 
-double AlphaAlong(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept
+double Projection(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept
 {
     double along = 0.0;
     double reach = 0.0;
@@ -77,8 +77,23 @@ double AlphaAlong(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept
         along += v * f;
         reach += f * f;
     }
-    const double projected = reach > 0.0 ? along / reach : 1.0;
-    return std::clamp(projected, SmallestAlpha(pixel, key), 1.0);
+    return reach > 0.0 ? along / reach : 0.0;
+}
+
+double ShareOfKey(ArgbValue colour, ArgbValue key, double levels) noexcept
+{
+    const double share = Projection(colour, kOpaqueBlack, key);
+    for (const int shift : kShifts) {
+        if (std::abs(ChannelOf(colour, shift) - share * ChannelOf(key, shift)) > levels)
+            return -1.0;
+    }
+    return share;
+}
+
+double AlphaAlong(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept
+{
+    const bool apart = (reference & kColourBits) != (key & kColourBits);
+    return std::clamp(apart ? Projection(pixel, key, reference) : 1.0, SmallestAlpha(pixel, key), 1.0);
 }
 
 ArgbValue Unmixed(ArgbValue pixel, ArgbValue key, double alpha) noexcept

@@ -48,3 +48,11 @@ bool LumaAlpha(ArgbValue pixel, ArgbValue key, ArgbValue reference, double& alph
 
 // reference's colour at alpha (rounded to 8 bits) times pixel's own alpha.
 ArgbValue Coloured(ArgbValue pixel, ArgbValue reference, double alpha) noexcept;
+
+// How far along the line from key through reference pixel lies: 0 at the key, 1 at reference,
+// more beyond it; 0 when reference is the key.
+double Projection(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept;
+
+// How much of key colour is, along the line from black through key; -1 when colour lies more
+// than levels off that line in some channel. Below 1, colour is the key darkened, as a shadow's.
+double ShareOfKey(ArgbValue colour, ArgbValue key, double levels) noexcept;

@@ -100,20 +100,6 @@ private:
 
 bool Near(std::uint8_t a, std::uint8_t b) { return std::abs(int{a} - int{b}) <= kFadeStep; }
 
-// How far along the line from key through reference pixel lies: 0 at the key, 1 at reference,
-// more beyond it.
-double Projection(ArgbValue pixel, ArgbValue key, ArgbValue reference)
-{
-    double along = 0.0, reach = 0.0;
-    for (const int shift : kChannelShifts) {
-        const double p = ChannelOf(pixel, shift) - ChannelOf(key, shift);
-        const double f = ChannelOf(reference, shift) - ChannelOf(key, shift);
-        along += p * f;
-        reach += f * f;
-    }
-    return reach > 0.0 ? along / reach : 0.0;
-}
-
 // Tells which pixels may be part of a fade, looking at the image only where asked: a fade
 // is found from the background's rim outwards, and most of an image is never asked about.
 class FadeTest {
@@ -224,15 +210,7 @@ private:
 
     // How much of the key colour is, along the line from black through the key; -1 when colour
     // lies more than kShadowLevels off that line in some channel.
-    double ShareOfKey(ArgbValue colour) const
-    {
-        const double share = Projection(colour, kOpaqueBlack, key_);
-        for (const int shift : kChannelShifts) {
-            if (std::abs(ChannelOf(colour, shift) - share * ChannelOf(key_, shift)) > kShadowLevels)
-                return -1.0;
-        }
-        return share;
-    }
+    double ShareOfKey(ArgbValue colour) const { return ::ShareOfKey(colour, key_, kShadowLevels); }
 
     // True when colour is the key darkened (or lightened), as under a shadow.
     bool KeyDarkened(ArgbValue colour) const { return ShareOfKey(colour) >= 0.0; }

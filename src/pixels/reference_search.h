@@ -45,8 +45,12 @@ constexpr double kLitRimOffLine = 1.0;
 constexpr double kLitInsideAlpha = 230.0 / 255.0;
 constexpr int kChannelShifts[3] = {16, 8, 0};
 // A colour nearer the key than this, in no flat patch, is a soft shadow's or glow's: itself a
-// faint mix with the key, not the subject's colour.
+// faint mix with the key, not the subject's colour. A shadow's colour, the key darkened (within
+// kShadowLineLevels), darkens by up to 28 levels a pixel, as a fade may: within the look's
+// kReferenceReach pixels of its faint edge it is still the shadow's up to kShadowFaintReach.
 constexpr std::uint32_t kFaintReach = 32;
+constexpr std::uint32_t kShadowFaintReach = kReferenceReach * 28 + 1;
+constexpr double kShadowLineLevels = 2.0;
 
 // The pixels, in an area of size, around an edge pixel where it looks for the subject's colour.
 struct ReferenceWindow {
@@ -186,13 +190,25 @@ void FindFlatFarther(const PixelRows& pixels, ImageSize size, std::uint32_t x, s
     }
 }
 
+// True when colour is faint enough to be a shadow's or glow's mix with key (see kFaintReach).
+inline bool Faint(ArgbValue colour, ArgbValue key)
+{
+    const std::uint32_t distance = ChannelDistance(colour, key);
+    if (distance < kFaintReach)
+        return true;
+    if (distance >= kShadowFaintReach)
+        return false;
+    const double share = ShareOfKey(colour, key, kShadowLineLevels);
+    return share >= 0.0 && share < 1.0;
+}
+
 // True when the best colour the search found near an edge pixel, in an area of size, is itself
-// a faint mix with key (see kFaintReach): the pixel is a fainter part of the same shadow or
+// a faint mix with key, in no flat patch: the pixel is a fainter part of the same shadow or
 // glow, whose colour lies as far from the key as a colour can. Not near a thin stroke, whose
 // best-covered pixel may be faint too.
 inline bool FadeNear(const PixelRows& pixels, ImageSize size, ArgbValue key, const NearOrAlong& search)
 {
-    return !search.thinNear && ChannelDistance(search.best.colour, key) < kFaintReach &&
+    return !search.thinNear && Faint(search.best.colour, key) &&
            !InFlatPatch(pixels, size, search.best.x, search.best.y);
 }
 

@@ -15,7 +15,8 @@ constexpr std::uint32_t kTolerance = 8;
 constexpr double kHaloShareGoal = 0.10;  // of the plain flood fill's halo, on a clean picture
 constexpr double kJpegHaloShare = 0.72;  // of the plain flood fill's halo, on a JPEG
 constexpr double kPhotographShare = 0.8;  // of the plain flood fill's halo, on a photograph cut out
-constexpr double kShadowShare = 0.6;      // of the plain flood fill's halo, on an icon with a soft shadow
+constexpr double kShadowShare = 0.5;      // of the plain flood fill's halo, on an icon with a soft shadow
+constexpr double kPageShadowShare = 0.8;  // the same, on a light page with a faint shadow
 constexpr double kSoftShadowShare = 0.2;  // the same, with soft fades
 constexpr double kCornerShare = 0.05;     // of a light page icon's opaque pixels: its folded corner
 constexpr ArgbValue kWhite = 0xFFFFFFFFu;
@@ -231,13 +232,23 @@ TEST(RealKey, PhotographsLeaveLessHaloThanTheFloodFill)
 
 // An icon with a soft drop shadow, with clean edges and without soft fades: the shadow's faint
 // pixels next to the subject are a fainter part of the shadow, not a light mix of the subject,
-// so they do not turn into a light rim. At most 60% of the plain fill's halo on every key.
-// With soft fades the shadow stays, its faintest pixels next to the subject, which the
-// tolerance takes, included: at most a fifth.
+// so they do not turn into a light rim. At most half the plain fill's halo on every key. With
+// soft fades the shadow stays, its faintest pixels next to the subject, which the tolerance
+// takes, included: at most a fifth. A light page with a faint shadow under it, darker a few
+// pixels in than the look for the subject's colour reaches from the shadow's faint edge: at
+// most four fifths, over white too, where the page is nearly the key.
 TEST(RealKey, AFaintShadowDoesNotTurnIntoALightRim)
 {
     EXPECT_EQ(ExpectShareOfFillHalo({"folder_shadow"}, kShadowShare), 3u);
     EXPECT_EQ(ExpectShareOfFillHalo({"folder_shadow"}, kSoftShadowShare, true), 3u);
+
+    TruthLayer layer;
+    ASSERT_TRUE(LoadCutout("page_light.png", layer));
+    for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
+        const TruthCase c = Flattened(layer, key);
+        SCOPED_TRACE(c.name);
+        EXPECT_LE(double(Keyed(c, kTolerance, false).halo), kPageShadowShare * double(FillHalo(c, kTolerance)));
+    }
 }
 
 // A glow with no opaque pixel, over grey and green, stays a glow with soft fades as the dialog

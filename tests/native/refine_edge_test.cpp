@@ -21,7 +21,7 @@ constexpr ArgbValue kInk = 0xFF203040u;
 constexpr ArgbValue kClear = 0x00FFFFFFu;  // transparent, the white it was cut from kept
 constexpr double kHaloShare = 0.10;        // of the fringe's halo, at most this is left
 constexpr double kPhotographShare = 0.85;  // of the fringe's halo, on a photograph cut out
-constexpr double kShadowShare = 0.6;       // of the fringe's halo, on an icon with a soft shadow
+constexpr double kShadowShare = 0.5;       // of the fringe's halo, on an icon with a soft shadow
 
 PixelRows RowsOf(std::vector<ArgbValue>& pixels, std::uint32_t width)
 {
@@ -193,7 +193,7 @@ TEST(RefineEdgeSoftEdge, AlphaComesFromAFlatPatchPastTheNearLookNotFromALonePixe
 // key, nothing farther in than the edge changes and nothing transparent gains alpha, on every
 // case. The drawings with anti-aliased outlines, soft ones too, keep at most a tenth of the
 // fringe's halo; the photographs keep at most 85% of it, a lighter rim of their own staying as
-// it is and their outermost ring lit as the ring inside it, and an icon with a soft shadow 60%;
+// it is and their outermost ring lit as the ring inside it, and an icon with a soft shadow half;
 // the soft sprite, the glow and the chalk do not yet (the benchmark prints them all). The
 // matte is found even where the cut-out kept the shadow's faint colours next to its white.
 TEST(RefineEdgeTruth, RealCutoutsFindTheKeyAndKeepTheirInside)
