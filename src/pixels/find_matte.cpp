@@ -1,11 +1,12 @@
 // The matte an edge is mixed with, measured from the picture: each pixel at the rim of the
 // transparent part lies on the line from the subject's colour behind it to the matte M. When
-// the transparent pixels kept a colour other than black or white and the rim leads to it, or
-// kept the colours of a flat background a fill cleared, that colour is the matte. Otherwise
-// candidates are scored by how much of the rim leads to them: the point the lines meet at by
-// least squares, the kept colour (black and white being what most writers wipe transparent
-// pixels to), points where the lines near single rim pixels meet (a fill's outermost rim lies
-// within its tolerance of the key), and the cube's corners.
+// the transparent pixels kept one colour other than black or white, or another colour the rim
+// leads to, or the colours of a flat background a fill cleared, that colour is the matte.
+// Otherwise candidates are scored by how much of the rim leads to them: the point the lines
+// meet at by least squares, the kept colour (black and white being what most writers wipe
+// transparent pixels to), points where the lines near single rim pixels meet (a fill's
+// outermost rim lies within its tolerance of the key), and the cube's corners; but a rim that
+// leads to black behind transparent pixels all white is a dark outline mixed with white.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -491,16 +492,25 @@ ArgbValue FindMatte(const PixelRows& image, ImageSize size, const ImageRect& are
         // The colour the transparent pixels kept, where the rim leads to it, is the colour they
         // were cut from, exactly.
         // Black and white are what most writers wipe the transparent pixels to: there, they
-        // are only candidates, scored as the others are. Transparent pixels of more than one
-        // colour were not wiped: a cut-out kept the faint background it cleared. When they lie
-        // close together, that background was flat and is the matte, even where the rim leans
-        // elsewhere: a thin dark outline mixed with the key is darker than the subject behind
-        // it. Black wiped but for a few pixels is no such background.
+        // are only candidates, scored as the others are. One other colour is no wipe: the fill
+        // took the key alone, as it does beside a sprite drawn without anti-aliasing, whose rim
+        // leads nowhere. Transparent pixels of more than one colour were not wiped either: a
+        // cut-out kept the faint background it cleared. When they lie close together, that
+        // background was flat and is the matte, even where the rim leans elsewhere: a thin dark
+        // outline mixed with the key is darker than the subject behind it. Black wiped but for
+        // a few pixels is no such background.
         const bool wiped = rim.kept.uniform && (keptValue == kOpaqueBlack || keptValue == kOpaqueWhite);
         const bool flat = !rim.kept.uniform && keptValue != kOpaqueBlack && rim.kept.Flat(kept);
-        if (rim.kept.total && !wiped && (flat || RimLeadsTo(lines, kept)))
+        if (rim.kept.total && !wiped && (rim.kept.uniform || flat || RimLeadsTo(lines, kept)))
             return keptValue;
-        return Opaque(BestCandidate(lines, MeetingPoint(lines, PalestEnd(lines)), rim.kept.total ? &kept : nullptr));
+        const ArgbValue best =
+            Opaque(BestCandidate(lines, MeetingPoint(lines, PalestEnd(lines)), rim.kept.total ? &kept : nullptr));
+        // Behind transparent pixels all white, a rim that leads to black is a dark outline mixed
+        // with white (a fill that kept the key alone), far likelier than a picture cut out of
+        // black and saved wiped white.
+        if (wiped && keptValue == kOpaqueWhite && ChannelDistance(best, kOpaqueBlack) <= kCubeSnap)
+            return keptValue;
+        return best;
     } catch (const std::bad_alloc&) {
         return kNoMatte;
     }

@@ -254,6 +254,34 @@ TEST(RefineEdgeMatte, FoundFromTheEdgeAloneWhenTheTransparentColourIsWiped)
     EXPECT_EQ(FindMatte(RowsOf(opaque, 16), ImageSize{16, 16}, ImageRect{20, 20, 4, 4}), kOpaqueWhite);
 }
 
+// A sprite drawn without anti-aliasing, its pixels of many colours and darker towards its rim,
+// cut out of grey or green: its rim is no mix, though it leads to black, and the transparent
+// pixels kept the key alone. One
+// colour other than black or white is no writer's wipe: it is the matte (before, a colour of
+// the sprite's or black).
+TEST(RefineEdgeMatte, OneKeptColourOtherThanBlackOrWhiteIsTheMatte)
+{
+    constexpr std::uint32_t kSide = 48, kRadius = 16;
+    constexpr int kShadedFrom = (kRadius - 3) * (kRadius - 3);
+    for (const ArgbValue key : {kGreyKey, kGreenKey}) {
+        std::vector<ArgbValue> sprite(kSide * kSide, key);
+        std::uint32_t seed = 7;
+        for (std::uint32_t y = 0; y < kSide; ++y) {
+            for (std::uint32_t x = 0; x < kSide; ++x) {
+                seed = seed * 1103515245u + 12345u;
+                const int dx = int(x) - int(kSide / 2), dy = int(y) - int(kSide / 2);
+                const int reach = dx * dx + dy * dy;
+                const ArgbValue colour = 0x404040u + ((seed >> 8) & 0x7F7F7Fu);
+                if (reach <= int(kRadius * kRadius))  // shaded darker towards its rim
+                    sprite[y * kSide + x] = kOpaqueBlack | (reach < kShadedFrom ? colour : (colour >> 2) & 0x3F3F3Fu);
+            }
+        }
+        SCOPED_TRACE(key);
+        EXPECT_EQ(FindMatte(RowsOf(sprite, kSide), ImageSize{kSide, kSide}, ImageRect{0, 0, kSide, kSide}),
+                  kOpaqueBlack | key);
+    }
+}
+
 // The real cut-outs over each key, their transparent pixels wiped to transparent black or
 // white as most tools save them: the matte comes from the edge and lies within a few levels
 // of the key. The photographs and the soft sprite on grey and green, and the glow on grey, do
@@ -286,21 +314,26 @@ TEST(RefineEdgeMatte, RealCutoutsWipedBlackOrWhiteFindTheKey)
 // A sprite drawn with a dark outline, lighter inside: its rim, the outline mixed with the key,
 // is darker than the subject behind it, as a mix of the inside with black would be. The fill
 // kept the flat background it cleared and the near-key mixes its tolerance took, so that
-// colour is the matte (before, black on white).
+// colour is the matte (before, black on white). So it is where the fill took the key alone and
+// kept nothing else: one colour neither black nor white is no writer's wipe, and a rim leading
+// to black behind white is a dark outline far likelier than a picture cut out of black and
+// wiped white (before, black over white).
 TEST(RefineEdgeMatte, AClearedFlatBackgroundIsTheMatteBehindADarkOutline)
 {
     constexpr double kOutlinedShare = 0.3;  // of the fringe's halo, at most this is left
     TruthLayer layer;
     ASSERT_TRUE(LoadCutout("reindeer_outlined.png", layer));
     for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
-        CutoutCase cutout = FloodCutout(Flattened(layer, key));
-        SCOPED_TRACE(cutout.truthCase.name);
+      for (const std::uint32_t tolerance : {kFloodTolerance, 0u}) {
+        CutoutCase cutout = FloodCutout(Flattened(layer, key), tolerance);
+        SCOPED_TRACE(cutout.truthCase.name + " cut at tolerance " + std::to_string(tolerance));
         const ArgbValue matte = MatteOf(cutout);
         EXPECT_EQ(matte, kOpaqueBlack | key);
         const CutoutMeasures after = MeasureCutout(cutout, Refined(cutout, WholeCutout(cutout, matte)),
                                                    kDefaultEdgeWidth);
         EXPECT_LE(after.halo, kOutlinedShare * MeasureCutout(cutout, cutout.cutout, kDefaultEdgeWidth).halo);
         EXPECT_EQ(after.insideChanged, 0u);
+      }
     }
 }
 
