@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "aliased_edge.h"
 #include "edge_unmix.h"
 #include "pixel_result.h"
 #include "key_fade.h"
@@ -43,6 +44,7 @@ struct KeyWork {
     ImageRect area;
     ArgbValue key;
     KeyMask mask;
+    bool aliased = false;  // the subject was drawn without anti-aliasing: its edge stays
 
     const ArgbValue* ImageRow(std::uint32_t y) const { return image.Row(area.y + y) + area.x; }
     PixelRows AreaRows() const { return PixelRows{image.Row(area.y) + area.x, image.stride}; }
@@ -279,11 +281,11 @@ ArgbValue NewPixel(const KeyWork& work, std::uint32_t x, std::uint32_t y)
     const ArgbValue pixel = work.ImageRow(y)[x];
     // Background of exactly the key is clear whatever is next to it.
     if (value & kBackground)
-        return (value & kRim) && (pixel & kColourBits) != work.key ? EdgePixel(work, x, y, pixel, true)
-                                                                   : BackgroundPixel(work, pixel);
+        return (value & kRim) && !work.aliased && (pixel & kColourBits) != work.key ? EdgePixel(work, x, y, pixel, true)
+                                                                                    : BackgroundPixel(work, pixel);
     if (value & kFade)
         return Unmixed(pixel, work.key, SmallestAlpha(pixel, work.key));
-    if (!work.options.cleanEdges || (value & kNearKey) || KeyMask::Distance(value) > EdgeBand(work))
+    if (!work.options.cleanEdges || work.aliased || (value & kNearKey) || KeyMask::Distance(value) > EdgeBand(work))
         return pixel;
     return EdgePixel(work, x, y, pixel, false);
 }
@@ -364,8 +366,15 @@ bool MarkMask(KeyWork& work)
         return false;
     // With a small tolerance the picture is clean, and the background's pixels next to the
     // subject are the faintest part of its edge; with a large one they are noise, and cleared.
-    if (work.options.cleanEdges && work.Clean())
+    // A clean picture's subject drawn without anti-aliasing has no mix at its edge.
+    if (work.options.cleanEdges && work.Clean()) {
         MarkRim(work.mask);
+        const KeyMask& mask = work.mask;
+        work.aliased = DrawnWithoutAntialiasing(work.AreaRows(), work.AreaSize(), work.key,
+                                                [&mask](std::uint32_t i, std::uint32_t j) {
+                                                    return KeyMask::Distance(mask.Row(j)[i]);
+                                                });
+    }
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "aliased_edge.h"
 #include "alpha_distance.h"
 #include "edge_unmix.h"
 #include "pixel_result.h"
@@ -23,6 +24,7 @@ struct RefineWork {
     std::uint8_t shrink;  // distances up to this become transparent
     std::uint8_t reach;   // distances up to this may change: shrink plus the edge's width
     AlphaDistances distances;
+    bool aliased = false;  // the subject was drawn without anti-aliasing: its edge stays
 
     const ArgbValue* ImageRow(std::uint32_t y) const { return image.Row(area.y + y) + area.x; }
     PixelRows AreaRows() const { return PixelRows{image.Row(area.y) + area.x, image.stride}; }
@@ -62,6 +64,8 @@ ArgbValue NewPixel(const RefineWork& work, std::uint32_t x, std::uint32_t y, Arg
 {
     if (distance <= work.shrink)
         return pixel & kColourBits;
+    if (work.aliased)
+        return pixel;
     const ReferenceScore scoring(pixel, work.matte);
     const NearOrAlong search = FindReference(work, x, y, scoring);
     // Where nothing near is farther from the matte, or where the pixel lies in a soft shadow or
@@ -104,6 +108,16 @@ void NewRows(const RefineWork& work, const ImageRect& rect, std::uint32_t top, s
     }
 }
 
+// True when the subject was drawn without anti-aliasing, measured from the picture, the matte
+// and the distances.
+bool Aliased(const RefineWork& work)
+{
+    const AlphaDistances& distances = work.distances;
+    const auto distance = [&distances](std::uint32_t i, std::uint32_t j) { return distances.Row(j)[i]; };
+    return DrawnWithoutAntialiasing(work.AreaRows(), ImageSize{work.area.width, work.area.height}, work.matte,
+                                    distance);
+}
+
 // Makes the result from the measured distances; false when there is no memory for it.
 bool MakeResult(const RefineWork& work, ColourKeyResult& result)
 {
@@ -130,11 +144,15 @@ bool RefineEdge(const PixelRows& image, ImageSize size, const RefineEdgeOptions&
     if (work.area.PixelCount() == 0)
         return true;
     work.distances.bytes.swap(result.scratch);
-    // Distances past the reach all count alike.
-    if (MeasureAlphaDistances(image, work.area, static_cast<std::uint8_t>(work.reach + 1), work.distances) &&
-        MakeResult(work, result)) {
-        result.scratch.swap(work.distances.bytes);
-        return true;
+    // Distances past the reach all count alike, but the look for a subject drawn without
+    // anti-aliasing needs to tell its deep pixels.
+    const auto cap = static_cast<std::uint8_t>(std::max<std::uint32_t>(work.reach + 1u, kAliasedDeep));
+    if (MeasureAlphaDistances(image, work.area, cap, work.distances)) {
+        work.aliased = Aliased(work);
+        if (MakeResult(work, result)) {
+            result.scratch.swap(work.distances.bytes);
+            return true;
+        }
     }
     result = ColourKeyResult{};
     return false;
