@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kLevels = 256;
 constexpr int kChannelMax = 255;
-constexpr int kFadeStep = 28;      // the most a fade's alpha (in 8-bit levels) changes from pixel to pixel
 constexpr int kFadeOpaque = 247;   // a pixel of this alpha or more is the subject, not a fade
 // A fade grows more opaque away from the background: a pixel joins it only if its alpha is at
 // least the most any pixel on its way in from the background had, less kFadeSlack levels (their

@@ -44,12 +44,13 @@ constexpr double kLitRimAlpha = 200.0 / 255.0;
 constexpr double kLitRimOffLine = 1.0;
 constexpr double kLitInsideAlpha = 230.0 / 255.0;
 constexpr int kChannelShifts[3] = {16, 8, 0};
+constexpr int kFadeStep = 28;  // the most a fade's alpha (in 8-bit levels) changes from pixel to pixel
 // A colour nearer the key than this, in no flat patch, is a soft shadow's or glow's: itself a
 // faint mix with the key, not the subject's colour. A shadow's colour, the key darkened (within
-// kShadowLineLevels), darkens by up to 28 levels a pixel, as a fade may: within the look's
+// kShadowLineLevels), darkens by up to kFadeStep levels a pixel: within the look's
 // kReferenceReach pixels of its faint edge it is still the shadow's up to kShadowFaintReach.
 constexpr std::uint32_t kFaintReach = 32;
-constexpr std::uint32_t kShadowFaintReach = kReferenceReach * 28 + 1;
+constexpr std::uint32_t kShadowFaintReach = kReferenceReach * kFadeStep + 1;
 constexpr double kShadowLineLevels = 2.0;
 
 // The pixels, in an area of size, around an edge pixel where it looks for the subject's colour.
