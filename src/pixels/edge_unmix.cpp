@@ -90,6 +90,12 @@ double ShareOfKey(ArgbValue colour, ArgbValue key, double levels) noexcept
     return share;
 }
 
+bool ShadowOfKey(ArgbValue colour, ArgbValue key, double levels) noexcept
+{
+    const double share = ShareOfKey(colour, key, levels);
+    return share >= 0.0 && share < 1.0;
+}
+
 double AlphaAlong(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept
 {
     const bool apart = (reference & kColourBits) != (key & kColourBits);

@@ -56,3 +56,6 @@ double Projection(ArgbValue pixel, ArgbValue key, ArgbValue reference) noexcept;
 // How much of key colour is, along the line from black through key; -1 when colour lies more
 // than levels off that line in some channel. Below 1, colour is the key darkened, as a shadow's.
 double ShareOfKey(ArgbValue colour, ArgbValue key, double levels) noexcept;
+
+// True when colour is key darkened, less than key, within levels of that line: a shadow's.
+bool ShadowOfKey(ArgbValue colour, ArgbValue key, double levels) noexcept;

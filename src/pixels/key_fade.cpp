@@ -215,11 +215,7 @@ private:
     bool KeyDarkened(ArgbValue colour) const { return ShareOfKey(colour) >= 0.0; }
 
     // True when colour is the key darkened, less than the key: a shadow's.
-    bool Shadow(ArgbValue colour) const
-    {
-        const double share = ShareOfKey(colour);
-        return share >= 0.0 && share < 1.0;
-    }
+    bool Shadow(ArgbValue colour) const { return ShadowOfKey(colour, key_, kShadowLevels); }
 
     // True when, along a row or a column from (x, y), the patch of colour gives way within
     // kBandReach to a colour farther from the key (see kBandEdge) before the background.

@@ -195,12 +195,7 @@ void FindFlatFarther(const PixelRows& pixels, ImageSize size, std::uint32_t x, s
 inline bool Faint(ArgbValue colour, ArgbValue key)
 {
     const std::uint32_t distance = ChannelDistance(colour, key);
-    if (distance < kFaintReach)
-        return true;
-    if (distance >= kShadowFaintReach)
-        return false;
-    const double share = ShareOfKey(colour, key, kShadowLineLevels);
-    return share >= 0.0 && share < 1.0;
+    return distance < kFaintReach || (distance < kShadowFaintReach && ShadowOfKey(colour, key, kShadowLineLevels));
 }
 
 // True when the best colour the search found near an edge pixel, in an area of size, is itself
