@@ -46,6 +46,12 @@ constexpr double kKeptMargin = 0.05;              // of the lines' weight, the k
 constexpr double kExtendStep = 2.0;               // levels a candidate is moved on at a time
 constexpr double kExtendKeep = 0.95;               // of its score, a candidate moved on must keep
 constexpr double kScoreReach = 12.0;              // levels from a line at which it stops counting for a candidate
+// A pure colour, a corner of the cube, within kCornerReach levels of the best candidate in every
+// channel and explaining at least kCornerShare of what it does, is the matte: the best stops short
+// of it where the rim is half mixed with it and the subject behind is a colour of the shading,
+// not the rim's own.
+constexpr double kCornerReach = 48.0;
+constexpr double kCornerShare = 0.5;
 constexpr double kBehindSlack = 2.0;               // levels a candidate may lie short of a rim pixel
 
 Vec ColourOf(ArgbValue value)
@@ -432,6 +438,21 @@ Vec OntoFace(const Vec& candidate, const Vec& extended)
     return result;
 }
 
+constexpr int kCorners = 8;
+
+// The cube's corner of that number, 0 to 7: one bit for each channel at 255.
+Vec Corner(int corner)
+{
+    return {corner & 1 ? kChannelMax : 0.0, corner & 2 ? kChannelMax : 0.0, corner & 4 ? kChannelMax : 0.0};
+}
+
+// The most that a and b differ by in one channel.
+double FarthestChannel(const Vec& a, const Vec& b)
+{
+    const Vec gap = Minus(a, b);
+    return std::max({std::abs(gap[0]), std::abs(gap[1]), std::abs(gap[2])});
+}
+
 // colour with each channel within kCubeSnap of 0 or 255 put there.
 Vec OnFace(Vec colour)
 {
@@ -453,23 +474,31 @@ Vec BestCandidate(const std::vector<Line>& lines, const Vec& meeting, const Vec*
         candidates.push_back(Refine(lines, stride, lines[n].point));
     // Mattes are often pure colours: the cube's corners are tried, and each candidate near the
     // cube's face is tried on it too.
-    for (int corner = 0; corner < 8; ++corner)
-        candidates.push_back({corner & 1 ? kChannelMax : 0.0, corner & 2 ? kChannelMax : 0.0,
-                              corner & 4 ? kChannelMax : 0.0});
+    const std::size_t firstCorner = candidates.size();
+    for (int corner = 0; corner < kCorners; ++corner)
+        candidates.push_back(Corner(corner));
     const std::size_t found = candidates.size();
     for (std::size_t n = 0; n < found; ++n)
         candidates.push_back(OnFace(candidates[n]));
+    std::vector<double> scores;
+    scores.reserve(candidates.size());
     Vec best = meeting;
     double bestScore = -1.0;
     for (const Vec& candidate : candidates) {
-        const double score = Score(lines, stride, candidate);
-        if (score > bestScore)
-            best = candidate, bestScore = score;
+        scores.push_back(Score(lines, stride, candidate));
+        if (scores.back() > bestScore)
+            best = candidate, bestScore = scores.back();
     }
     // A kept colour is exact where it is right: it wins when it explains the rim nearly as well.
     // Black is what most writers wipe to, so it earns no head start.
     if (kept && Length(*kept) > 0.0 && Score(lines, stride, *kept) >= bestScore - kKeptMargin)
         return *kept;
+    // Near a pure colour that explains enough of the rim, the pure colour (see kCornerReach).
+    for (int corner = 0; corner < kCorners; ++corner) {
+        const Vec& pure = candidates[firstCorner + corner];
+        if (FarthestChannel(pure, best) <= kCornerReach && scores[firstCorner + corner] >= kCornerShare * bestScore)
+            return pure;
+    }
     return OntoFace(best, Extended(lines, stride, best, bestScore));
 }
 

@@ -337,6 +337,30 @@ TEST(RefineEdgeMatte, AClearedFlatBackgroundIsTheMatteBehindADarkOutline)
     }
 }
 
+// A small sprite shaded in greys, its rim half mixed with the key: every line from the greys
+// behind the rim through it leads on to white, but those from a grey of the shading, not the
+// rim's own, miss white by a little more than a light grey nearer the rim. Over white, white is
+// the matte (before, a grey 27 levels off it), whether the transparent pixels kept it or were
+// wiped to black or white; over grey and green, the key the fill kept. (Wiped, those two still
+// read as black or white, as some of the real cut-outs do.)
+TEST(RefineEdgeMatte, ASpriteShadedInGreysHalfMixedWithWhiteFindsWhite)
+{
+    TruthLayer layer;
+    ASSERT_TRUE(LoadCutout("penguin_shaded_sprite.png", layer));
+    for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
+        CutoutCase cutout = FloodCutout(Flattened(layer, key));
+        SCOPED_TRACE(cutout.truthCase.name);
+        EXPECT_EQ(MatteOf(cutout), kOpaqueBlack | key);
+        if (key != kWhiteKey)
+            continue;
+        for (const ArgbValue wiped : {0x00000000u, 0x00FFFFFFu}) {
+            CutoutCase wipedCutout = WipedCutout(cutout, wiped);
+            SCOPED_TRACE(wiped ? "wiped white" : "wiped black");
+            EXPECT_EQ(MatteOf(wipedCutout), kOpaqueWhite);
+        }
+    }
+}
+
 // Every pixel of the edge is un-mixed, the opaque rim too: its colour becomes the ink's and its
 // alpha the ink's share; a pixel one step past the width stays as it was, however fringed.
 TEST(RefineEdgeWidth, TheWholeWidthIsUnmixedAndNothingPastIt)
