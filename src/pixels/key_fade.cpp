@@ -16,10 +16,10 @@ constexpr int kLevels = 256;
 constexpr int kChannelMax = 255;
 constexpr int kFadeOpaque = 247;   // a pixel of this alpha or more is the subject, not a fade
 // A fade grows more opaque away from the background: a pixel joins it only if its alpha is at
-// least the most any pixel on its way in from the background had, less kFadeSlack levels (their
-// own rounding) and a kFadeSlackShare-th of that most (a glow's grain and aliased rays). A
-// light subject without an outline, whose colour nears the key inwards, is no fade.
-constexpr int kFadeSlack = 4;
+// least the most any pixel on its way in from the background had, less a kFadeSlackShare-th of
+// that most (a glow's grain and aliased rays, and the levels' rounding). A light subject without
+// an outline, whose colour nears the key inwards, is no fade: a few levels fainter than its
+// faint rim is already too faint (a pale body's shading falls by a level or two a pixel).
 constexpr int kFadeSlackShare = 8;
 // A fade rises from the background over several pixels, and the background next to it is its
 // own faint tail. A patch of one colour within kSharpReach of the background and more than
@@ -525,7 +525,7 @@ void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y,
     if (value & (kBackground | kFade | kBody))
         return;
     const int alpha = test.AlphaAt(x, y);
-    if (alpha < most - kFadeSlack - most / kFadeSlackShare || !test.Smooth(x, y) || test.RisesSharply(x, y) ||
+    if (alpha < most - most / kFadeSlackShare || !test.Smooth(x, y) || test.RisesSharply(x, y) ||
         test.TurnsAside(x, y, from)) {
         if (entries && KeyMask::Distance(value) <= kSharpReach && entries->starts.size() < kMostBodyStarts &&
             ChannelDistance(test.ColourAt(x, y), from) <= test.FlatLevels())
