@@ -6,6 +6,7 @@
 
 #include "colour_key.h"
 #include "key_mask.h"
+#include "reference_search.h"
 
 namespace {
 
@@ -15,6 +16,9 @@ constexpr std::uint32_t kAwayFromSubject = 3;  // pixels this near a pixel far f
 // subject's edge, while a pale subject (a light grey disc, chalk on white) lies farther, and
 // its own anti-aliased edge is no noise of the background.
 constexpr std::uint32_t kSubjectLevels = 32;
+// So is a pixel of a flat patch farther than this from the key: a pale body's (a light frame,
+// a page), which a clean picture's background never holds and a JPEG's noise breaks up.
+constexpr std::uint32_t kPaleLevels = kDefaultTolerance;
 constexpr double kQuietShare = 0.9999;         // the share of the background the tolerance takes in
 constexpr double kNoiseMargin = 3.0;          // the tolerance over the noise measured
 // A ridge strays from its 4-neighbours' mean by half its height above them: the roughness is
@@ -96,6 +100,21 @@ std::uint32_t Noise(const PixelRows& image, const ImageRect& rect, ArgbValue key
     return nearest <= noise ? noise : 0;
 }
 
+// True when the 3 × 3 pixels around (x, y) all lie within kFlatLevels of it.
+bool InFlatSquare(const PixelRows& image, ImageSize size, std::uint32_t x, std::uint32_t y)
+{
+    if (x == 0 || y == 0 || x + 1 >= size.width || y + 1 >= size.height)
+        return false;
+    const ArgbValue colour = image.Row(y)[x];
+    for (std::uint32_t j = y - 1; j <= y + 1; ++j) {
+        for (std::uint32_t i = x - 1; i <= x + 1; ++i) {
+            if (ChannelDistance(image.Row(j)[i], colour) > kFlatLevels)
+                return false;
+        }
+    }
+    return true;
+}
+
 // How many pixels have each level of a measure, 0 to kLargestStartingTolerance.
 using Counts = std::array<std::size_t, kLargestStartingTolerance + 1>;
 
@@ -119,7 +138,8 @@ ImageRect AroundStart(ImageSize size, std::uint32_t x, std::uint32_t y)
 
 // Marks in near (one byte per pixel of rect) the pixels within kAwayFromSubject of a pixel
 // farther from key than kSubjectLevels: the subject and its edge.
-void MarkSubject(const PixelRows& image, const ImageRect& rect, ArgbValue key, std::vector<std::uint8_t>& near)
+void MarkSubject(const PixelRows& image, ImageSize size, const ImageRect& rect, ArgbValue key,
+                 std::vector<std::uint8_t>& near)
 {
     // Grown along the rows, then along the columns: a square of kAwayFromSubject each way,
     // each pass keeping a count of the far pixels in the window as it slides.
@@ -128,7 +148,14 @@ void MarkSubject(const PixelRows& image, const ImageRect& rect, ArgbValue key, s
     std::vector<std::uint8_t> along(rect.PixelCount());
     for (int y = 0; y < height; ++y) {
         const ArgbValue* pixels = image.Row(rect.y + static_cast<std::uint32_t>(y)) + rect.x;
-        auto far = [&](int x) { return x >= 0 && x < width && ChannelDistance(pixels[x], key) > kSubjectLevels; };
+        auto far = [&](int x) {
+            if (x < 0 || x >= width)
+                return false;
+            const std::uint32_t distance = ChannelDistance(pixels[x], key);
+            return distance > kSubjectLevels ||
+                   (distance > kPaleLevels && InFlatSquare(image, size, rect.x + static_cast<std::uint32_t>(x),
+                                                           rect.y + static_cast<std::uint32_t>(y)));
+        };
         std::uint8_t* row = along.data() + std::size_t(y) * rect.width;
         int count = 0;
         for (int x = 0; x < reach; ++x)
@@ -167,7 +194,7 @@ std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValu
         return kDefaultTolerance;
     std::vector<std::uint8_t> near;
     try {
-        MarkSubject(image, rect, key, near);
+        MarkSubject(image, size, rect, key, near);
     } catch (const std::bad_alloc&) {
         return kDefaultTolerance;
     }

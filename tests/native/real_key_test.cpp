@@ -335,6 +335,11 @@ TEST(RealKey, StartingToleranceFollowsTheNoise)
     for (std::uint32_t y = 50; y < 150; ++y)
         std::fill_n(&box.At(40, y), 120, kPaleBox);
     EXPECT_EQ(StartingTolerance(box.Rows(), box.size, kGreyKey, 0, 0), kDefaultTolerance);
+    // Nor is a light frame's rim, one pixel 17 levels off white around a body of 11: the body is
+    // a flat patch, which a clean background never holds off the key (before, 30).
+    TruthLayer frame;
+    ASSERT_TRUE(LoadCutout("picture_frame_light.png", frame));
+    EXPECT_EQ(StartingToleranceOf(Flattened(frame, kWhiteKey)), kDefaultTolerance);
     const std::uint32_t high = StartingToleranceOf(AsJpeg(logo, 90, true));
     const std::uint32_t low = StartingToleranceOf(AsJpeg(logo, 75, true));
     EXPECT_GT(high, kDefaultTolerance);
