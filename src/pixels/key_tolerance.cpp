@@ -137,7 +137,8 @@ ImageRect AroundStart(ImageSize size, std::uint32_t x, std::uint32_t y)
 }
 
 // Marks in near (one byte per pixel of rect) the pixels within kAwayFromSubject of a pixel
-// farther from key than kSubjectLevels: the subject and its edge.
+// farther from key than kSubjectLevels, or of a flat square farther than kPaleLevels: the
+// subject and its edge.
 void MarkSubject(const PixelRows& image, ImageSize size, const ImageRect& rect, ArgbValue key,
                  std::vector<std::uint8_t>& near)
 {
