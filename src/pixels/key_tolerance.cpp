@@ -17,8 +17,9 @@ constexpr std::uint32_t kAwayFromSubject = 3;  // pixels this near a pixel far f
 // its own anti-aliased edge is no noise of the background.
 constexpr std::uint32_t kSubjectLevels = 32;
 // So is a pixel of a flat patch farther than this from the key: a pale body's (a light frame,
-// a page), which a clean picture's background never holds and a JPEG's noise breaks up.
-constexpr std::uint32_t kPaleLevels = kDefaultTolerance;
+// a page), which a clean picture's background never holds, and a JPEG's only within the
+// rounding of its colour, a level or two.
+constexpr std::uint32_t kPaleLevels = 4;
 constexpr double kQuietShare = 0.9999;         // the share of the background the tolerance takes in
 constexpr double kNoiseMargin = 3.0;          // the tolerance over the noise measured
 // A ridge strays from its 4-neighbours' mean by half its height above them: the roughness is
