@@ -11,13 +11,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 #include <vector>
 
 #include "colour_key.h"
+#include "edge_unmix.h"
 #include "key_truth.h"
 #include "real_cutouts.h"
 
@@ -135,18 +135,6 @@ void PrintRealCase(const TruthCase& c)
                 soft.farInsideChanged);
 }
 
-// input unmixed from key at alpha (1 to 255): the colour that gives input over key.
-ArgbValue UnmixedAt(ArgbValue input, ArgbValue key, int alpha)
-{
-    ArgbValue unmixed = static_cast<ArgbValue>(alpha) << 24;
-    for (const int shift : {16, 8, 0}) {
-        const double a = alpha / 255.0;
-        const double level = (((input >> shift) & 0xFF) - (1.0 - a) * ((key >> shift) & 0xFF)) / a;
-        unmixed |= static_cast<ArgbValue>(std::lround(std::clamp(level, 0.0, 255.0))) << shift;
-    }
-    return unmixed;
-}
-
 // For a lossy case, the halo that would be left were every alpha the truth's: with the
 // decoded colour unmixed at it (what the picture's own noise leaves without smoothing it), and
 // with the work's colour (what the work's alpha adds beyond it).
@@ -158,7 +146,7 @@ void PrintTrueAlphaHalo(const TruthCase& c)
     std::vector<ArgbValue> decoded(c.truth.size()), workColour(c.truth.size());
     for (std::size_t i = 0; i < c.truth.size(); ++i) {
         const int alpha = static_cast<int>(c.truth[i] >> 24);
-        decoded[i] = alpha ? UnmixedAt(c.input[i], c.key, alpha) : 0u;
+        decoded[i] = alpha ? Unmixed(c.input[i], c.key, alpha / 255.0) : 0u;
         workColour[i] = alpha && keyed[i] >> 24 ? (keyed[i] & 0xFFFFFFu) | (c.truth[i] & 0xFF000000u) : decoded[i];
     }
     std::printf("    with the truth's alpha: halo %zu with the decoded colour unmixed, %zu with the work's colour\n",

@@ -317,7 +317,8 @@ ArgbValue UnmixedAlong(const PixelRows& pixels, ImageSize size, std::uint32_t x,
 {
     ArgbValue colour =
         search.thinNear ? StrokeColour(pixels, size, key, x, y, search.best.colour) : search.best.colour;
-    if (search.thinNear && colour == search.best.colour)
+    const bool elsewhere = search.best.x != x || search.best.y != y;
+    if (search.thinNear && colour == search.best.colour && elsewhere)
         colour = StrokeColour(pixels, size, key, search.best.x, search.best.y, search.best.colour);
     const double alpha = AlphaAlong(pixel, key, colour);
     if (search.thinNear || alpha >= 1.0)
