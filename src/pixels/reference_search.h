@@ -305,7 +305,8 @@ double OutermostAlpha(const PixelRows& pixels, ImageSize size, std::uint32_t x, 
 // pixel with key taken out along the line to the search's colour; near a thin stroke, which
 // may cover no pixel fully, that colour is first moved as the stroke's cross-sections say:
 // those through the pixel, or where they move nothing (as where another stroke crosses), those
-// through the place the colour was found.
+// through the place the colour was found, and where those move nothing either, those through
+// the pixels a step or two around it.
 // A photograph's colour varies, and its rim is often lit lighter than its inside: where the
 // subject is textured, a pixel not on the outermost ring (outermost false) that is such a rim
 // (see kLitRimAlpha) is taken as the subject as it is, and one of the outermost ring is lit as
@@ -320,6 +321,8 @@ ArgbValue UnmixedAlong(const PixelRows& pixels, ImageSize size, std::uint32_t x,
     const bool elsewhere = search.best.x != x || search.best.y != y;
     if (search.thinNear && colour == search.best.colour && elsewhere)
         colour = StrokeColour(pixels, size, key, search.best.x, search.best.y, search.best.colour);
+    if (search.thinNear && colour == search.best.colour)
+        colour = StrokeColourNear(pixels, size, key, x, y, search.best.colour);
     const double alpha = AlphaAlong(pixel, key, colour);
     if (search.thinNear || alpha >= 1.0)
         return Unmixed(pixel, key, alpha);

@@ -21,6 +21,8 @@ constexpr double kOffLine = 2.0;         // levels a pixel of one stroke strays 
 constexpr double kPeakOffset = 0.08;
 constexpr int kBlockReach = 3;           // how far from a pixel a fully covered block's centre is looked for
 constexpr int kSlopeReach = 1;           // the normal is judged from the slopes this far around
+constexpr int kNearReach = 2;            // how far around a pixel other cross-sections are asked
+constexpr int kAgreeing = 2;             // how many of them must move the colour
 const double kUnbounded = std::numeric_limits<double>::infinity();
 
 // Lengths along the unit direction from the key to the reference.
@@ -253,9 +255,14 @@ double Coverage(double width, double offset, double normalX, double normalY) noe
            ProjectedShare(offset - 0.5 * width, normalX, normalY);
 }
 
-ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
-                       ArgbValue reference) noexcept
+namespace {
+
+// StrokeColour's work: false when the cross-sections through (x, y) say nothing, both running
+// into something else (or one, where the slopes tell no normal).
+bool Stroke(const PixelRows& rows, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
+            ArgbValue reference, ArgbValue& colour) noexcept
 {
+    colour = reference;
     Along along{};
     double reach = 0.0;
     for (int c = 0; c < 3; ++c) {
@@ -265,13 +272,13 @@ ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std
     }
     reach = std::sqrt(reach);
     if (reach < kShortestReach || CoveredBlockNear(rows, size, x, y, reference))
-        return reference;
+        return true;
     for (double& u : along.unit)
         u /= reach;
     const Section row = CrossSection(rows, size, along, x, y, 1, 0);
     const Section column = CrossSection(rows, size, along, x, y, 0, 1);
     if (row.sum == kUnbounded && column.sum == kUnbounded)
-        return reference;
+        return false;
     // A straight stroke of width w crosses a row over w / |normal x| and a column over
     // w / |normal y|; where one of them runs on, the slopes around tell the normal.
     double normalX = 0.0, normalY = 0.0, integral = 0.0;
@@ -281,7 +288,7 @@ ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std
         normalY = integral / column.sum;
     } else {
         if (!StrokeNormal(rows, size, along, x, y, normalX, normalY))
-            return reference;
+            return false;
         integral = row.sum != kUnbounded ? row.sum * normalX : column.sum * normalY;
     }
     const double most = std::max({row.most, column.most, reach});
@@ -299,11 +306,55 @@ ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std
     }
     const double stretched = std::min({stroke, kMostStretch * reach, CubeReach(along)});
     if (stretched <= reach)
-        return reference;
+        return true;
     ArgbValue moved = reference & 0xFF000000u;
     for (int c = 0; c < 3; ++c) {
         const long level = std::lround(along.key[c] + along.unit[c] * stretched);
         moved |= static_cast<ArgbValue>(std::clamp<long>(level, 0, kChannelMax)) << kShifts[c];
     }
-    return moved;
+    colour = moved;
+    return true;
+}
+
+}  // namespace
+
+ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
+                       ArgbValue reference) noexcept
+{
+    ArgbValue colour = reference;
+    Stroke(rows, size, key, x, y, reference, colour);
+    return colour;
+}
+
+ArgbValue StrokeColourNear(const PixelRows& rows, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
+                           ArgbValue reference) noexcept
+{
+    ArgbValue colour = reference;
+    if (Stroke(rows, size, key, x, y, reference, colour))
+        return colour;
+    // Their distances from the key, and the colours.
+    std::pair<double, ArgbValue> moved[(2 * kNearReach + 1) * (2 * kNearReach + 1)];
+    int count = 0;
+    const auto distance = [key](ArgbValue value) {
+        double squares = 0.0;
+        for (const int shift : kShifts) {
+            const double d = ChannelOf(value, shift) - ChannelOf(key, shift);
+            squares += d * d;
+        }
+        return squares;
+    };
+    for (std::int64_t j = std::int64_t{y} - kNearReach; j <= std::int64_t{y} + kNearReach; ++j) {
+        for (std::int64_t i = std::int64_t{x} - kNearReach; i <= std::int64_t{x} + kNearReach; ++i) {
+            if (i < 0 || j < 0 || i >= size.width || j >= size.height)
+                continue;
+            if (Stroke(rows, size, key, static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j), reference,
+                       colour) &&
+                colour != reference)
+                moved[count++] = {distance(colour), colour};
+        }
+    }
+    if (count < kAgreeing)
+        return reference;
+    std::nth_element(moved, moved + count / 2, moved + count);
+    return moved[count / 2].second;
 }

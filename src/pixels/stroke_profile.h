@@ -16,6 +16,13 @@
 ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
                        ArgbValue reference) noexcept;
 
+// The colour the cross-sections through the pixels within 2 of (x, y) move reference to, where
+// at least two of them move it: the middle one of those by distance from the key. Where the
+// pixel's own cross-sections run into another stroke, those a step or two along its own stroke
+// may not.
+ArgbValue StrokeColourNear(const PixelRows& rows, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
+                           ArgbValue reference) noexcept;
+
 // The share of a pixel's area whose projection on the unit normal (normalX, normalY) lies below
 // t, the pixel's centre at 0.
 double ProjectedShare(double t, double normalX, double normalY) noexcept;

@@ -118,7 +118,8 @@ TEST(ColourKeyTruth, ThinLinesAndLettersKeepLittleHalo)
 // Strokes 1 to 4 pixels wide have no pixel beyond the edge band: their colour is looked for
 // farther along them, where they are better covered, and where none covers a pixel fully,
 // in their cross-sections, on every key; where strokes cross, in those of the best-covered
-// pixel nearby. The wedges where they meet are taken out too.
+// pixel nearby, or of the pixels a step or two along the stroke (before, 71 halo pixels over
+// green). The wedges where they meet are taken out too.
 TEST(ColourKeyTruth, StrokesThinnerThanTheBandFindTheirColourFartherAlong)
 {
     const TruthLayer layer = DrawTruthLayer(TruthScene::kThinLogo);
@@ -126,7 +127,7 @@ TEST(ColourKeyTruth, StrokesThinnerThanTheBandFindTheirColourFartherAlong)
         const TruthCase logo = Flattened(layer, key);
         SCOPED_TRACE(logo.name);
         const TruthMeasures m = Keyed(logo, kTolerance, true, false);
-        EXPECT_LE(m.halo, 72u);
+        EXPECT_LE(m.halo, 70u);
         EXPECT_EQ(m.farInsideChanged, 0u);
         EXPECT_EQ(m.backgroundAbove8, 0u);
     }
