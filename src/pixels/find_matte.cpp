@@ -14,6 +14,7 @@
 #include <new>
 #include <vector>
 
+#include "aliased_edge.h"
 #include "alpha_distance.h"
 #include "refine_edge.h"
 
@@ -172,6 +173,7 @@ struct KeptColours {
 
 // What the search gathers from the picture.
 struct Rim {
+    AlphaDistances distances;  // capped at kSubjectDepth
     LineSet lines;
     LineSet faint;   // lines of rim pixels little mixed, as a soft glow's are: used when there are no others
     KeptColours kept;
@@ -338,7 +340,7 @@ ArgbValue Opaque(const Vec& colour)
 // Gathers the rim of the area; false when there is no memory for it.
 bool GatherRim(const PixelRows& image, const ImageRect& area, Rim& rim)
 {
-    AlphaDistances distances;
+    AlphaDistances& distances = rim.distances;
     if (!rim.lines.Reserve() || !rim.faint.Reserve() || !MeasureAlphaDistances(image, area, kSubjectDepth, distances))
         return false;
     for (std::uint32_t y = 0; y < area.height; ++y) {
@@ -355,6 +357,14 @@ bool GatherRim(const PixelRows& image, const ImageRect& area, Rim& rim)
         }
     }
     return true;
+}
+
+// True when the subject in the area was drawn without anti-aliasing against colour.
+bool AliasedAgainst(const PixelRows& image, const ImageRect& area, const AlphaDistances& distances, ArgbValue colour)
+{
+    const PixelRows rows{image.Row(area.y) + area.x, image.stride};
+    return DrawnWithoutAntialiasing(rows, ImageSize{area.width, area.height}, colour & kColourBits,
+                                    [&distances](std::uint32_t i, std::uint32_t j) { return distances.Row(j)[i]; });
 }
 
 // Whether the line leads to colour: colour lies past the rim pixel, within reach of the line
@@ -531,6 +541,10 @@ ArgbValue FindMatte(const PixelRows& image, ImageSize size, const ImageRect& are
         const bool wiped = rim.kept.uniform && (keptValue == kOpaqueBlack || keptValue == kOpaqueWhite);
         const bool flat = !rim.kept.uniform && keptValue != kOpaqueBlack && rim.kept.Flat(kept);
         if (rim.kept.total && !wiped && (rim.kept.uniform || flat || RimLeadsTo(lines, kept)))
+            return keptValue;
+        // A subject drawn without anti-aliasing has no mix at its rim to measure, and its lines
+        // lead anywhere: the colour kept is as likely as any, and the edge stays as it is.
+        if (wiped && AliasedAgainst(image, inside, rim.distances, keptValue))
             return keptValue;
         const ArgbValue best =
             Opaque(BestCandidate(lines, MeetingPoint(lines, PalestEnd(lines)), rim.kept.total ? &kept : nullptr));

@@ -73,3 +73,21 @@ TEST(AliasedEdge, ASpriteDrawnWithoutAntialiasingKeepsItsEdge)
         EXPECT_EQ(Differences(Refined(cutout, WholeCutout(cutout, kOpaqueBlack | key)), cutout.cutout), 0u);
     }
 }
+
+// Such a sprite's rim holds no mix to measure the matte by: the colour its cut-out's
+// transparent pixels kept is offered, white as well as any other. A real arrow of three
+// colours (before, the lines through its rim met at red, FF0026).
+TEST(AliasedEdge, ASpriteDrawnWithoutAntialiasingOffersTheKeptColourAsItsMatte)
+{
+    TruthLayer arrow;
+    ASSERT_TRUE(LoadCutout("arrow_aliased.png", arrow));
+    for (const TruthLayer& layer : {PixelArtRock(), arrow}) {
+        for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
+            const TruthCase c = Flattened(layer, key);
+            SCOPED_TRACE(c.name);
+            CutoutCase cutout = FloodCutout(c);
+            const PixelRows rows{cutout.cutout.data(), static_cast<std::ptrdiff_t>(c.size.width * sizeof(ArgbValue))};
+            EXPECT_EQ(FindMatte(rows, c.size, WholeOf(c.size)) & kColourBits, key);
+        }
+    }
+}
