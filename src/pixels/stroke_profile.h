@@ -16,10 +16,10 @@
 ArgbValue StrokeColour(const PixelRows& rows, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
                        ArgbValue reference) noexcept;
 
-// The colour the cross-sections through the pixels within 2 of (x, y) move reference to, where
-// at least two of them move it: the middle one of those by distance from the key. Where the
-// pixel's own cross-sections run into another stroke, those a step or two along its own stroke
-// may not.
+// StrokeColour at (x, y) where the cross-sections there say anything; where both run into
+// something else (another stroke crossing), the colour those through the pixels within 2 of
+// (x, y) move reference to, where at least two of them move it: the middle one of those by
+// distance from the key. A step or two along its own stroke, they may run clear.
 ArgbValue StrokeColourNear(const PixelRows& rows, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
                            ArgbValue reference) noexcept;
 
