@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "pixel_result.h"
 #include "reference_search.h"
 #include "span_fill.h"
 
@@ -70,6 +71,19 @@ constexpr std::uint32_t kBlockSide = 8;
 constexpr std::uint32_t kPlateauBlocks = 5;
 constexpr int kPlateauLevels = 2;
 constexpr std::uint8_t kPlateauFloor = 8;
+// A fade rises from the background straight in: each of its pixels lies about as far from the
+// background through the fade as in a straight line. A shaded body is entered where its
+// shading nears the key, through a gap in its hard edge, and the fade then reaches its other
+// parts only far around. A part of a fade that lies more than kAroundShare times farther
+// through the fade than straight (and kAroundMargin more), and somewhere at least kThickReach
+// from the background, is a body's; the thin strip of a shadow with a steep edge, entered at
+// its ends, reaches no farther from the background than that. Distances count 8-neighbour
+// steps, up to kFarthestStep.
+constexpr double kAroundShare = 1.5;
+constexpr int kAroundMargin = 8;
+constexpr std::uint8_t kThickReach = 12;
+constexpr std::uint8_t kFarthestStep = 255;
+constexpr std::size_t kSparseFades = 4;  // fades sparser than one pixel in this many of their bounds
 // The most starts of bodies looked at: one per body is enough.
 constexpr std::size_t kMostBodyStarts = std::size_t{1} << 20;
 
@@ -577,6 +591,246 @@ bool GrowFades(KeyMask& mask, const FadeTest& test, ArgbValue key, Entries* entr
     return true;
 }
 
+// Calls visit(i, j) for each 8-neighbour of (x, y) within width × height.
+template <typename Visit>
+void ForEachNeighbour(std::uint32_t x, std::uint32_t y, std::uint32_t width, std::uint32_t height, Visit visit)
+{
+    const std::uint32_t left = x > 0 ? x - 1 : 0, right = std::min(x + 1, width - 1);
+    const std::uint32_t top = y > 0 ? y - 1 : 0, bottom = std::min(y + 1, height - 1);
+    for (std::uint32_t j = top; j <= bottom; ++j) {
+        for (std::uint32_t i = left; i <= right; ++i) {
+            if (i != x || j != y)
+                visit(i, j);
+        }
+    }
+}
+
+// The bounds of the fades (8-connected) of at least kThickReach × kThickReach pixels: a smaller
+// one reaches no part that far from the background. Empty when there are none. False when
+// there is no memory for it.
+bool LargeFadeBounds(const KeyMask& mask, ImageRect& bounds)
+{
+    constexpr std::size_t kSmallest = std::size_t{kThickReach} * kThickReach;
+    ChangedBounds all;
+    try {
+        std::vector<bool> seen(mask.bytes.size(), false);
+        std::vector<std::uint32_t> fade;
+        for (std::uint32_t y = 0; y < mask.height; ++y) {
+            for (std::uint32_t x = 0; x < mask.width; ++x) {
+                const std::size_t at = std::size_t{y} * mask.width + x;
+                if (!(mask.bytes[at] & kFade) || seen[at])
+                    continue;
+                ChangedBounds one{x, y, x + 1, y + 1};  // the fill reaches rows out of order
+                fade.assign(1, static_cast<std::uint32_t>(at));
+                seen[at] = true;
+                for (std::size_t head = 0; head < fade.size(); ++head) {
+                    const std::uint32_t i0 = fade[head] % mask.width, j0 = fade[head] / mask.width;
+                    one.Merge(ChangedBounds{i0, j0, i0 + 1, j0 + 1});
+                    ForEachNeighbour(i0, j0, mask.width, mask.height, [&](std::uint32_t i, std::uint32_t j) {
+                        const std::size_t to = std::size_t{j} * mask.width + i;
+                        if ((mask.bytes[to] & kFade) && !seen[to]) {
+                            seen[to] = true;
+                            fade.push_back(static_cast<std::uint32_t>(to));
+                        }
+                    });
+                }
+                if (fade.size() >= kSmallest)
+                    all.Merge(one);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    bounds = all.Rect();
+    return true;
+}
+
+// The distances of a rectangle of the mask around the large fades, row by row: in a straight
+// line from the background and through the fade from its pixels next to the background.
+class FadeReach {
+public:
+    // False when there is no memory for it.
+    bool Measure(const KeyMask& mask)
+    {
+        // Where the fades fill much of their bounds, every fade's pixels are looked at anyway;
+        // where they are sparse, only the large ones are.
+        box_ = BoundsWhere(
+            mask.width, mask.height, [&mask](std::uint32_t y) { return mask.Row(y); },
+            [](std::uint8_t value) { return (value & kFade) != 0; });
+        const auto fades = static_cast<std::size_t>(
+            std::count_if(mask.bytes.begin(), mask.bytes.end(), [](std::uint8_t value) { return (value & kFade) != 0; }));
+        if (box_.PixelCount() > kSparseFades * fades && !LargeFadeBounds(mask, box_))
+            return false;
+        if (box_.PixelCount() == 0)
+            return true;
+        Widen(mask);
+        try {
+            straight_.assign(box_.PixelCount(), kFarthestStep);
+            through_.assign(box_.PixelCount(), kFarthestStep);
+            queue_.clear();
+            MeasureStraight(mask);
+            MeasureThroughFade(mask);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    }
+
+    // Clears kFade on the parts of fades reached far around that reach far from the
+    // background; false when there is no memory for it.
+    bool ClearBodies(KeyMask& mask)
+    {
+        // A fade's pixel not reached within kFarthestStep is reached around too, unless the
+        // background is as far in a straight line.
+        for (std::uint32_t y = 0; y < box_.height; ++y) {
+            const std::uint8_t* row = MaskRow(mask, y);
+            for (std::uint32_t x = 0; x < box_.width; ++x) {
+                const std::size_t at = std::size_t{y} * box_.width + x;
+                if ((row[x] & kFade) && through_[at] > kAroundShare * straight_[at] + kAroundMargin)
+                    through_[at] = 0;  // reached around, in no part yet
+            }
+        }
+        try {
+            for (std::size_t at = 0; at < through_.size(); ++at) {
+                if (through_[at] == 0 && PartIsThick(at))
+                    ClearPart(mask);
+            }
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    }
+
+private:
+    // The rectangle grown each way as far as the background can lie from a fade's pixel that
+    // may be reached around, within the mask.
+    void Widen(const KeyMask& mask)
+    {
+        const auto reach = static_cast<std::uint32_t>((kFarthestStep - kAroundMargin) / kAroundShare) + 1;
+        const std::uint32_t left = box_.x >= reach ? box_.x - reach : 0;
+        const std::uint32_t top = box_.y >= reach ? box_.y - reach : 0;
+        const std::uint32_t right = std::min<std::uint32_t>(mask.width, box_.x + box_.width + reach);
+        const std::uint32_t bottom = std::min<std::uint32_t>(mask.height, box_.y + box_.height + reach);
+        box_ = ImageRect{left, top, right - left, bottom - top};
+    }
+    const std::uint8_t* MaskRow(const KeyMask& mask, std::uint32_t y) const { return mask.Row(box_.y + y) + box_.x; }
+
+    // Two sweeps, each taking every pixel's distance from the neighbours already swept.
+    void MeasureStraight(const KeyMask& mask)
+    {
+        const std::uint32_t w = box_.width, h = box_.height;
+        const auto relax = [this](std::size_t at, std::size_t from) {
+            const int step = straight_[from] + 1;
+            if (step < straight_[at])
+                straight_[at] = static_cast<std::uint8_t>(step);
+        };
+        for (std::uint32_t y = 0; y < h; ++y) {
+            const std::uint8_t* row = MaskRow(mask, y);
+            for (std::uint32_t x = 0; x < w; ++x) {
+                const std::size_t at = std::size_t{y} * w + x;
+                if (row[x] & kBackground) {
+                    straight_[at] = 0;
+                    continue;
+                }
+                if (x > 0)
+                    relax(at, at - 1);
+                if (y > 0) {
+                    relax(at, at - w);
+                    if (x > 0)
+                        relax(at, at - w - 1);
+                    if (x + 1 < w)
+                        relax(at, at - w + 1);
+                }
+            }
+        }
+        for (std::uint32_t y = h; y-- > 0;) {
+            for (std::uint32_t x = w; x-- > 0;) {
+                const std::size_t at = std::size_t{y} * w + x;
+                if (x + 1 < w)
+                    relax(at, at + 1);
+                if (y + 1 < h) {
+                    relax(at, at + w);
+                    if (x + 1 < w)
+                        relax(at, at + w + 1);
+                    if (x > 0)
+                        relax(at, at + w - 1);
+                }
+            }
+        }
+    }
+
+    // Breadth first through the fade from its pixels next to the background.
+    void MeasureThroughFade(const KeyMask& mask)
+    {
+        for (std::uint32_t y = 0; y < box_.height; ++y) {
+            const std::uint8_t* row = MaskRow(mask, y);
+            for (std::uint32_t x = 0; x < box_.width; ++x) {
+                if ((row[x] & kFade) && KeyMask::Distance(row[x]) == 1) {
+                    const std::size_t at = std::size_t{y} * box_.width + x;
+                    through_[at] = 1;
+                    queue_.push_back(static_cast<std::uint32_t>(at));
+                }
+            }
+        }
+        for (std::size_t head = 0; head < queue_.size(); ++head) {
+            const std::uint32_t at = queue_[head];
+            const std::uint8_t next = static_cast<std::uint8_t>(through_[at] + 1);
+            if (next >= kFarthestStep)
+                continue;
+            ForEachNeighbour(at % box_.width, at / box_.width, box_.width, box_.height,
+                             [&](std::uint32_t i, std::uint32_t j) {
+                                 const std::size_t to = std::size_t{j} * box_.width + i;
+                                 if ((MaskRow(mask, j)[i] & kFade) && through_[to] == kFarthestStep) {
+                                     through_[to] = next;
+                                     queue_.push_back(static_cast<std::uint32_t>(to));
+                                 }
+                             });
+        }
+    }
+
+    // Gathers into queue_ the part reached around that holds start (marking its pixels
+    // kFarthestStep), and says whether it reaches kThickReach from the background.
+    bool PartIsThick(std::size_t start)
+    {
+        queue_.assign(1, static_cast<std::uint32_t>(start));
+        through_[start] = kFarthestStep;
+        std::uint8_t farthest = 0;
+        for (std::size_t head = 0; head < queue_.size(); ++head) {
+            const std::uint32_t at = queue_[head];
+            farthest = std::max(farthest, straight_[at]);
+            ForEachNeighbour(at % box_.width, at / box_.width, box_.width, box_.height,
+                             [&](std::uint32_t i, std::uint32_t j) {
+                                 const std::size_t to = std::size_t{j} * box_.width + i;
+                                 if (through_[to] == 0) {
+                                     through_[to] = kFarthestStep;
+                                     queue_.push_back(static_cast<std::uint32_t>(to));
+                                 }
+                             });
+        }
+        return farthest >= kThickReach;
+    }
+
+    void ClearPart(KeyMask& mask) const
+    {
+        for (const std::uint32_t at : queue_) {
+            std::uint8_t& value = mask.Row(box_.y + at / box_.width)[box_.x + at % box_.width];
+            value = static_cast<std::uint8_t>(value & ~kFade);
+        }
+    }
+
+    ImageRect box_;
+    std::vector<std::uint8_t> straight_, through_;
+    std::vector<std::uint32_t> queue_;
+};
+
+// Clears the fades from the parts of bodies they reached far around (see kAroundShare); false
+// when there is no memory for it.
+bool ClearBodiesReachedAround(KeyMask& mask)
+{
+    FadeReach reach;
+    return reach.Measure(mask) && reach.ClearBodies(mask);
+}
+
 }  // namespace
 
 bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbValue key, bool noisy)
@@ -594,7 +848,8 @@ bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbVa
     };
     starts.erase(std::remove_if(starts.begin(), starts.end(), notBody), starts.end());
     if (starts.empty() && !entries.blocks.AnyPlateau())
-        return true;
+        return ClearBodiesReachedAround(mask);
     ClearFades(mask);
-    return FindBodies(mask, test, starts) && entries.blocks.MarkPlateaus(mask) && GrowFades(mask, test, key, nullptr);
+    return FindBodies(mask, test, starts) && entries.blocks.MarkPlateaus(mask) &&
+           GrowFades(mask, test, key, nullptr) && ClearBodiesReachedAround(mask);
 }

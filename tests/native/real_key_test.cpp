@@ -692,6 +692,25 @@ TEST(RealKey, ABodyAFadeStopsRisingInStaysOpaque)
         EXPECT_NEAR(double(keyed.At((kLeft + kRight) / 2, y) >> 24), 26.0, 2.0);
 }
 
+// A fade rises from the background straight in. A sphere shaded towards white, whose faint
+// shadow leads into it where it is lightest, was entered there and followed round inside its
+// hard edge: that band of shading lies far round through the fade, though the background is a
+// few pixels off in a straight line, so it is the sphere's (before, 28,472 pixels far inside
+// went over white). Every shadow and glow above lies as far through the fade as straight in,
+// and stays a fade.
+TEST(RealKey, ABodyAFadeReachesOnlyFarRoundStaysOpaque)
+{
+    constexpr double kShare = 0.01;
+    TruthLayer layer;
+    ASSERT_TRUE(LoadCutout("camera_shaded.png", layer));
+    for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
+        const TruthCase c = Flattened(layer, key);
+        SCOPED_TRACE(c.name);
+        const auto opaque = std::count_if(c.truth.begin(), c.truth.end(), [](ArgbValue v) { return v >> 24 == 255; });
+        EXPECT_LE(double(FarInsideWithSoftFades(c, TruthOptions(c, kTolerance, true, true))), kShare * double(opaque));
+    }
+}
+
 // In a JPEG, soft fades leave light bodies opaque though its noise turns every pixel a little,
 // and a body's edge next to its shadow is blurred into the shadow's colour, so that no pixel
 // there tells the body apart. A patch of one colour is one within a JPEG's noise: the drawn
