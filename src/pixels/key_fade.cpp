@@ -591,14 +591,13 @@ bool GrowFades(KeyMask& mask, const FadeTest& test, ArgbValue key, Entries* entr
     return true;
 }
 
-// Calls visit(i, j) for each 8-neighbour of (x, y) within width × height.
+// Calls visit(i, j) for each 8-neighbour of (x, y) in an area of size.
 template <typename Visit>
-void ForEachNeighbour(std::uint32_t x, std::uint32_t y, std::uint32_t width, std::uint32_t height, Visit visit)
+void ForEachNeighbour(std::uint32_t x, std::uint32_t y, ImageSize size, Visit visit)
 {
-    const std::uint32_t left = x > 0 ? x - 1 : 0, right = std::min(x + 1, width - 1);
-    const std::uint32_t top = y > 0 ? y - 1 : 0, bottom = std::min(y + 1, height - 1);
-    for (std::uint32_t j = top; j <= bottom; ++j) {
-        for (std::uint32_t i = left; i <= right; ++i) {
+    const ReferenceWindow around(size, x, y, 1);
+    for (std::uint32_t j = around.top; j < around.bottom; ++j) {
+        for (std::uint32_t i = around.left; i < around.right; ++i) {
             if (i != x || j != y)
                 visit(i, j);
         }
@@ -626,7 +625,7 @@ bool LargeFadeBounds(const KeyMask& mask, ImageRect& bounds)
                 for (std::size_t head = 0; head < fade.size(); ++head) {
                     const std::uint32_t i0 = fade[head] % mask.width, j0 = fade[head] / mask.width;
                     one.Merge(ChangedBounds{i0, j0, i0 + 1, j0 + 1});
-                    ForEachNeighbour(i0, j0, mask.width, mask.height, [&](std::uint32_t i, std::uint32_t j) {
+                    ForEachNeighbour(i0, j0, ImageSize{mask.width, mask.height}, [&](std::uint32_t i, std::uint32_t j) {
                         const std::size_t to = std::size_t{j} * mask.width + i;
                         if ((mask.bytes[to] & kFade) && !seen[to]) {
                             seen[to] = true;
@@ -777,7 +776,7 @@ private:
             const std::uint8_t next = static_cast<std::uint8_t>(through_[at] + 1);
             if (next >= kFarthestStep)
                 continue;
-            ForEachNeighbour(at % box_.width, at / box_.width, box_.width, box_.height,
+            ForEachNeighbour(at % box_.width, at / box_.width, ImageSize{box_.width, box_.height},
                              [&](std::uint32_t i, std::uint32_t j) {
                                  const std::size_t to = std::size_t{j} * box_.width + i;
                                  if ((MaskRow(mask, j)[i] & kFade) && through_[to] == kFarthestStep) {
@@ -798,7 +797,7 @@ private:
         for (std::size_t head = 0; head < queue_.size(); ++head) {
             const std::uint32_t at = queue_[head];
             farthest = std::max(farthest, straight_[at]);
-            ForEachNeighbour(at % box_.width, at / box_.width, box_.width, box_.height,
+            ForEachNeighbour(at % box_.width, at / box_.width, ImageSize{box_.width, box_.height},
                              [&](std::uint32_t i, std::uint32_t j) {
                                  const std::size_t to = std::size_t{j} * box_.width + i;
                                  if (through_[to] == 0) {
