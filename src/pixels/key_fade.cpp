@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -604,6 +605,30 @@ void ForEachNeighbour(std::uint32_t x, std::uint32_t y, ImageSize size, Visit vi
     }
 }
 
+// Calls found(at) with the index of each byte of the mask marked kFade, in order; most of a
+// mask holds none, and is passed over eight bytes at a time.
+template <typename Found>
+void ForEachFade(const KeyMask& mask, Found found)
+{
+    constexpr std::uint64_t kFadeInEvery = 0x0101010101010101u * kFade;
+    const std::size_t size = mask.bytes.size();
+    std::size_t at = 0;
+    for (; at + sizeof(std::uint64_t) <= size; at += sizeof(std::uint64_t)) {
+        std::uint64_t eight = 0;
+        std::memcpy(&eight, mask.bytes.data() + at, sizeof eight);
+        if (!(eight & kFadeInEvery))
+            continue;
+        for (std::size_t i = at; i < at + sizeof eight; ++i) {
+            if (mask.bytes[i] & kFade)
+                found(i);
+        }
+    }
+    for (; at < size; ++at) {
+        if (mask.bytes[at] & kFade)
+            found(at);
+    }
+}
+
 // The bounds of the fades (8-connected) of at least kThickReach × kThickReach pixels: a smaller
 // one reaches no part that far from the background. Empty when there are none. False when
 // there is no memory for it.
@@ -614,29 +639,27 @@ bool LargeFadeBounds(const KeyMask& mask, ImageRect& bounds)
     try {
         std::vector<bool> seen(mask.bytes.size(), false);
         std::vector<std::uint32_t> fade;
-        for (std::uint32_t y = 0; y < mask.height; ++y) {
-            for (std::uint32_t x = 0; x < mask.width; ++x) {
-                const std::size_t at = std::size_t{y} * mask.width + x;
-                if (!(mask.bytes[at] & kFade) || seen[at])
-                    continue;
-                ChangedBounds one{x, y, x + 1, y + 1};  // the fill reaches rows out of order
-                fade.assign(1, static_cast<std::uint32_t>(at));
-                seen[at] = true;
-                for (std::size_t head = 0; head < fade.size(); ++head) {
-                    const std::uint32_t i0 = fade[head] % mask.width, j0 = fade[head] / mask.width;
-                    one.Merge(ChangedBounds{i0, j0, i0 + 1, j0 + 1});
-                    ForEachNeighbour(i0, j0, ImageSize{mask.width, mask.height}, [&](std::uint32_t i, std::uint32_t j) {
-                        const std::size_t to = std::size_t{j} * mask.width + i;
-                        if ((mask.bytes[to] & kFade) && !seen[to]) {
-                            seen[to] = true;
-                            fade.push_back(static_cast<std::uint32_t>(to));
-                        }
-                    });
-                }
-                if (fade.size() >= kSmallest)
-                    all.Merge(one);
+        ForEachFade(mask, [&](std::size_t at) {
+            if (seen[at])
+                return;
+            const auto x = static_cast<std::uint32_t>(at % mask.width), y = static_cast<std::uint32_t>(at / mask.width);
+            ChangedBounds one{x, y, x + 1, y + 1};  // the fill reaches rows out of order
+            fade.assign(1, static_cast<std::uint32_t>(at));
+            seen[at] = true;
+            for (std::size_t head = 0; head < fade.size(); ++head) {
+                const std::uint32_t i0 = fade[head] % mask.width, j0 = fade[head] / mask.width;
+                one.Merge(ChangedBounds{i0, j0, i0 + 1, j0 + 1});
+                ForEachNeighbour(i0, j0, ImageSize{mask.width, mask.height}, [&](std::uint32_t i, std::uint32_t j) {
+                    const std::size_t to = std::size_t{j} * mask.width + i;
+                    if ((mask.bytes[to] & kFade) && !seen[to]) {
+                        seen[to] = true;
+                        fade.push_back(static_cast<std::uint32_t>(to));
+                    }
+                });
             }
-        }
+            if (fade.size() >= kSmallest)
+                all.Merge(one);
+        });
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -656,8 +679,8 @@ public:
         box_ = BoundsWhere(
             mask.width, mask.height, [&mask](std::uint32_t y) { return mask.Row(y); },
             [](std::uint8_t value) { return (value & kFade) != 0; });
-        const auto fades = static_cast<std::size_t>(
-            std::count_if(mask.bytes.begin(), mask.bytes.end(), [](std::uint8_t value) { return (value & kFade) != 0; }));
+        std::size_t fades = 0;
+        ForEachFade(mask, [&fades](std::size_t) { ++fades; });
         if (box_.PixelCount() > kSparseFades * fades && !LargeFadeBounds(mask, box_))
             return false;
         if (box_.PixelCount() == 0)
