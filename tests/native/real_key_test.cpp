@@ -139,6 +139,12 @@ std::size_t FarInsideWithSoftFades(const TruthCase& c)
     return FarInsideWithSoftFades(c, OpeningOptions(c, true, true));
 }
 
+// How many pixels of the case's truth are opaque.
+double OpaquePixels(const TruthCase& c)
+{
+    return double(std::count_if(c.truth.begin(), c.truth.end(), [](ArgbValue v) { return v >> 24 == 255; }));
+}
+
 // How many pixels of rect change when the case is made transparent with soft fades, as the
 // dialog opens.
 std::size_t ChangedWithSoftFades(const TruthCase& c, const ImageRect& rect)
@@ -534,8 +540,7 @@ TEST(RealKey, ALightSubjectBesideTheBackgroundIsNoFade)
     for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
         const TruthCase c = Flattened(layer, key);
         SCOPED_TRACE(c.name);
-        const auto opaque = std::count_if(c.truth.begin(), c.truth.end(), [](ArgbValue v) { return v >> 24 == 255; });
-        EXPECT_LE(double(FarInsideWithSoftFades(c)), kCornerShare * double(opaque));
+        EXPECT_LE(double(FarInsideWithSoftFades(c)), kCornerShare * OpaquePixels(c));
     }
 
     constexpr ArgbValue kLightBox = 0xFFF0F0F0u, kBar = 0xFF282828u, kShadowBand = 0xFFE5E5E5u;
@@ -671,9 +676,7 @@ TEST(RealKey, ABodyAFadeStopsRisingInStaysOpaque)
     constexpr double kPageShare = 0.25;
     ASSERT_TRUE(LoadCutout("page_light.png", layer));
     const TruthCase page = WithDecodedInside(AsJpeg(Flattened(layer, kWhiteKey), 90, true));
-    const auto opaque =
-        std::count_if(page.truth.begin(), page.truth.end(), [](ArgbValue v) { return v >> 24 == 255; });
-    EXPECT_LE(double(FarInsideWithSoftFades(page)), kPageShare * double(opaque));
+    EXPECT_LE(double(FarInsideWithSoftFades(page)), kPageShare * OpaquePixels(page));
 
     // A tenth black, 26 levels of alpha, its flat part 32 pixels wide, fading out over 6 on its
     // three other sides.
@@ -706,8 +709,7 @@ TEST(RealKey, ABodyAFadeReachesOnlyFarRoundStaysOpaque)
     for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
         const TruthCase c = Flattened(layer, key);
         SCOPED_TRACE(c.name);
-        const auto opaque = std::count_if(c.truth.begin(), c.truth.end(), [](ArgbValue v) { return v >> 24 == 255; });
-        EXPECT_LE(double(FarInsideWithSoftFades(c, TruthOptions(c, kTolerance, true, true))), kShare * double(opaque));
+        EXPECT_LE(double(FarInsideWithSoftFades(c, TruthOptions(c, kTolerance, true, true))), kShare * OpaquePixels(c));
     }
 }
 
