@@ -51,6 +51,14 @@ constexpr std::uint32_t kNoisyFlatLevels = 6;
 // colour). Nearer the key than kAsideFrom the line is too short to tell.
 constexpr std::uint32_t kAsideFrom = 4;
 constexpr double kAsideLevels = 3.0;
+// A black shadow stays black. Past a pixel of a fade at least kBlackReach levels from the key
+// and the key darkened within kBlackLevels (a black shadow's rounding), the fade joins only the
+// key darkened (within kShadowLevels). Otherwise a light body a level or two warmer or cooler
+// than grey, shaded in bands, is entered from its faint black shadow through the mixes along
+// its anti-aliased edge, whose colours turn a level at a time. A shadow tinted by a sixteenth or
+// more lies farther than kBlackLevels off the key darkened by then, and turns as it likes.
+constexpr std::uint32_t kBlackReach = 16;
+constexpr double kBlackLevels = 1.0;
 constexpr int kCrossLevels = 12;
 // A patch of one colour that rises sharply from the background is part of a body that a fade
 // does not enter anywhere, though a shadow may lead into it smoothly elsewhere: every pixel
@@ -181,6 +189,15 @@ public:
             }
         }
         return turns && InFlatPatch(area_, size_, x, y);
+    }
+
+    // True when pixel (x, y) leaves a black shadow (see kBlackReach): black says whether the
+    // way in to it has passed a black shadow's pixel.
+    bool LeavesBlack(std::uint32_t x, std::uint32_t y, bool black) const { return black && !Shadow(ColourAt(x, y)); }
+    // True when colour is a black shadow's, in a clean picture (see kBlackReach).
+    bool BlackShadow(ArgbValue colour) const
+    {
+        return !noisy_ && ChannelDistance(colour, key_) >= kBlackReach && ShadowOfKey(colour, key_, kBlackLevels);
     }
 
     // True when pixel (x, y) lies in a patch of one colour that rises sharply from the
@@ -517,8 +534,10 @@ void ClearFades(KeyMask& mask)
         value = static_cast<std::uint8_t>(value & ~kFade);
 }
 
-// The pixels of a fade waiting to be looked around, by the most alpha on their way in.
+// The pixels of a fade waiting to be looked around, by the most alpha on their way in. The top
+// bit of an index, kBlackWay, says that the way in passed a black shadow's pixel.
 using Waiting = std::array<std::vector<std::size_t>, kLevels>;
+constexpr std::size_t kBlackWay = ~(~std::size_t{0} >> 1);
 
 // What the first growth of the fades notes of where they may have entered a body: pixels of a
 // fade's colour near the background that it did not join, and what each block of the mask holds.
@@ -529,19 +548,20 @@ struct Entries {
 
 // Adds pixel (x, y) to the fade when it is open and smooth, not fainter (beyond the slack) than
 // the most alpha on the way to it, most, and no light subject beside the fade: one that rises
-// sharply from the background, or one that turns aside from the colour of the fade's pixel it
-// joins from, from (the key for a pixel next to the background). Notes it in entries, when
+// sharply from the background, one that turns aside from the colour of the fade's pixel it
+// joins from, from (the key for a pixel next to the background), or one that leaves the black
+// shadow the way in to it passed, when black says it did. Notes it in entries, when
 // given, and a pixel of from's colour near the background that does not join, which may be
 // where the fade has entered a body.
 void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y, int most, ArgbValue from,
-          Waiting& waiting, Entries* entries)
+          bool black, Waiting& waiting, Entries* entries)
 {
     std::uint8_t& value = mask.Row(y)[x];
     if (value & (kBackground | kFade | kBody))
         return;
     const int alpha = test.AlphaAt(x, y);
     if (alpha < most - most / kFadeSlackShare || !test.Smooth(x, y) || test.RisesSharply(x, y) ||
-        test.TurnsAside(x, y, from)) {
+        test.TurnsAside(x, y, from) || test.LeavesBlack(x, y, black)) {
         if (entries && KeyMask::Distance(value) <= kSharpReach && entries->starts.size() < kMostBodyStarts &&
             ChannelDistance(test.ColourAt(x, y), from) <= test.FlatLevels())
             entries->starts.push_back(std::size_t{y} * mask.width + x);
@@ -550,7 +570,7 @@ void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y,
     value |= kFade;
     if (entries)
         entries->blocks.Add(x, y, alpha);
-    waiting[std::max(most, alpha)].push_back(std::size_t{y} * mask.width + x);
+    waiting[std::max(most, alpha)].push_back((std::size_t{y} * mask.width + x) | (black ? kBlackWay : 0));
 }
 
 // Grows the fades from the background, noting in entries (when given) where they may have
@@ -564,25 +584,27 @@ bool GrowFades(KeyMask& mask, const FadeTest& test, ArgbValue key, Entries* entr
             const std::uint8_t* row = mask.Row(y);
             for (std::uint32_t x = 0; x < mask.width; ++x) {
                 if (KeyMask::Distance(row[x]) == 1)
-                    Join(mask, test, x, y, 0, key, waiting, entries);
+                    Join(mask, test, x, y, 0, key, false, waiting, entries);
             }
         }
         // Taken faintest way first, each pixel joins by the way in whose most alpha is least.
         for (int most = 0; most < kLevels; ++most) {
             std::vector<std::size_t>& level = waiting[most];
             while (!level.empty()) {
-                const std::size_t at = level.back();
+                const std::size_t at = level.back() & ~kBlackWay;
+                const bool blackWay = (level.back() & kBlackWay) != 0;
                 level.pop_back();
                 const auto x = static_cast<std::uint32_t>(at % mask.width), y = static_cast<std::uint32_t>(at / mask.width);
                 const ArgbValue colour = test.ColourAt(x, y);
+                const bool black = blackWay || test.BlackShadow(colour);
                 if (x > 0)
-                    Join(mask, test, x - 1, y, most, colour, waiting, entries);
+                    Join(mask, test, x - 1, y, most, colour, black, waiting, entries);
                 if (x + 1 < mask.width)
-                    Join(mask, test, x + 1, y, most, colour, waiting, entries);
+                    Join(mask, test, x + 1, y, most, colour, black, waiting, entries);
                 if (y > 0)
-                    Join(mask, test, x, y - 1, most, colour, waiting, entries);
+                    Join(mask, test, x, y - 1, most, colour, black, waiting, entries);
                 if (y + 1 < mask.height)
-                    Join(mask, test, x, y + 1, most, colour, waiting, entries);
+                    Join(mask, test, x, y + 1, most, colour, black, waiting, entries);
             }
             level.shrink_to_fit();
         }
