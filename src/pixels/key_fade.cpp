@@ -52,13 +52,14 @@ constexpr std::uint32_t kNoisyFlatLevels = 6;
 constexpr std::uint32_t kAsideFrom = 4;
 constexpr double kAsideLevels = 3.0;
 // A black shadow stays black. Past a pixel of a fade at least kBlackReach levels from the key
-// and the key darkened within kBlackLevels (a black shadow's rounding), the fade joins only the
-// key darkened (within kShadowLevels). Otherwise a light body a level or two warmer or cooler
-// than grey, shaded in bands, is entered from its faint black shadow through the mixes along
-// its anti-aliased edge, whose colours turn a level at a time. A shadow tinted by a sixteenth or
-// more lies farther than kBlackLevels off the key darkened by then, and turns as it likes.
+// and the key darkened within kBlackLevels (a black shadow's rounding, by whichever tool
+// flattened it), the fade joins only the key darkened (within kShadowLevels). Otherwise a light
+// body a level or two warmer or cooler than grey, shaded in bands, is entered from its faint
+// black shadow through the mixes along its anti-aliased edge, whose colours turn a level at a
+// time. A shadow tinted by a tenth or more lies farther than kBlackLevels off the key darkened
+// by then, and turns as it likes.
 constexpr std::uint32_t kBlackReach = 16;
-constexpr double kBlackLevels = 1.0;
+constexpr double kBlackLevels = 1.5;
 constexpr int kCrossLevels = 12;
 // A patch of one colour that rises sharply from the background is part of a body that a fade
 // does not enter anywhere, though a shadow may lead into it smoothly elsewhere: every pixel
