@@ -194,7 +194,10 @@ public:
 
     // True when pixel (x, y) leaves a black shadow (see kBlackReach): black says whether the
     // way in to it has passed a black shadow's pixel.
-    bool LeavesBlack(std::uint32_t x, std::uint32_t y, bool black) const { return black && !Shadow(ColourAt(x, y)); }
+    bool LeavesBlack(std::uint32_t x, std::uint32_t y, bool black) const
+    {
+        return black && !Shadow(ColourAt(x, y));
+    }
     // True when colour is a black shadow's, in a clean picture (see kBlackReach).
     bool BlackShadow(ArgbValue colour) const
     {
@@ -551,9 +554,9 @@ struct Entries {
 // the most alpha on the way to it, most, and no light subject beside the fade: one that rises
 // sharply from the background, one that turns aside from the colour of the fade's pixel it
 // joins from, from (the key for a pixel next to the background), or one that leaves the black
-// shadow the way in to it passed, when black says it did. Notes it in entries, when
-// given, and a pixel of from's colour near the background that does not join, which may be
-// where the fade has entered a body.
+// shadow the way in to it passed, when black says it did. Notes it in entries, when given, and
+// a pixel of from's colour near the background that does not join, which may be where the fade
+// has entered a body.
 void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y, int most, ArgbValue from,
           bool black, Waiting& waiting, Entries* entries)
 {

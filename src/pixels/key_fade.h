@@ -14,8 +14,8 @@
 // of it), and one beside a fade has a colour of its own (a black shadow goes on only as
 // black), so it stops at those too. A fade rises from the background straight in, so a thick
 // part of one that it reaches only far round, though the background lies near in a straight
-// line, is a shaded body it entered through a gap in its edge, and no fade. noisy says the picture has noise (a JPEG's), which turns a
-// fade's colour a little.
+// line, is a shaded body it entered through a gap in its edge, and no fade. noisy says the
+// picture has noise (a JPEG's), which turns a fade's colour a little.
 // image holds the mask's pixels (its row 0 at the mask's row 0); the mask's distances must be
 // measured (a pixel at distance 1 starts a fade). False when there is no memory for it.
 bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbValue key, bool noisy);
