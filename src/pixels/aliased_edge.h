@@ -15,14 +15,19 @@
 // looked at are no mix of the key and the pixel behind (not within kAliasedLineLevels of one:
 // the mixes of a stroke with the key repeat wherever it meets the key, in a counter too) and
 // have exactly the colour of a pixel deep in the subject (kAliasedDeep or more from the
-// background) within kAliasedLook, the subject was drawn without anti-aliasing; below
-// kAliasedFewest pixels looked at, nothing is decided. At most kAliasedRows rows are looked
-// at, evenly spread, so a large image costs no more than a small one.
+// background) within kAliasedLook, the subject was drawn without anti-aliasing. So it was too
+// where at least kAliasedInnerShare of them have the colour of a pixel at least one ring in
+// (kAliasedInner) within kAliasedLook: a sprite of thin leaves or bars has few pixels deep,
+// and an anti-aliased edge's mixes seldom recur that near. Below kAliasedFewest pixels looked
+// at, nothing is decided. At most kAliasedRows rows are looked at, evenly spread, so a large
+// image costs no more than a small one.
 constexpr std::uint32_t kAliasedSameLevels = 2;
 constexpr double kAliasedReach = 24.0;
 constexpr double kAliasedLineLevels = 4.0;
 constexpr double kAliasedShare = 0.05;
 constexpr std::uint8_t kAliasedDeep = 3;
+constexpr double kAliasedInnerShare = 0.08;
+constexpr std::uint8_t kAliasedInner = 2;
 constexpr int kAliasedLook = 3;
 constexpr std::uint32_t kAliasedFewest = 16;
 constexpr std::uint32_t kAliasedRows = 256;
@@ -52,22 +57,27 @@ bool Behind(ImageSize size, std::uint32_t x, std::uint32_t y, Distance distance,
     return false;
 }
 
-// True when a pixel deep in the subject within kAliasedLook of (x, y) has exactly colour.
+// How far from the background, up to kAliasedDeep, the deepest pixel within kAliasedLook of
+// (x, y) that has exactly colour lies; 0 when none has it.
 template <typename Distance>
-bool FoundDeep(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y, ArgbValue colour,
-               Distance distance)
+std::uint8_t DeepestWith(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y, ArgbValue colour,
+                         Distance distance)
 {
+    std::uint8_t deepest = 0;
     const std::uint32_t left = x >= kAliasedLook ? x - kAliasedLook : 0, top = y >= kAliasedLook ? y - kAliasedLook : 0;
     const std::uint32_t right = std::min(size.width, x + kAliasedLook + 1);
     const std::uint32_t bottom = std::min(size.height, y + kAliasedLook + 1);
     for (std::uint32_t j = top; j < bottom; ++j) {
         const ArgbValue* row = pixels.Row(j);
         for (std::uint32_t i = left; i < right; ++i) {
-            if (((row[i] ^ colour) & kColourBits) == 0 && distance(i, j) >= kAliasedDeep)
-                return true;
+            if (((row[i] ^ colour) & kColourBits) != 0)
+                continue;
+            deepest = std::max<std::uint8_t>(deepest, distance(i, j));
+            if (deepest >= kAliasedDeep)
+                return kAliasedDeep;
         }
     }
-    return false;
+    return deepest;
 }
 
 inline double SquaredReach(ArgbValue colour, ArgbValue key)
@@ -97,7 +107,7 @@ template <typename Distance>
 bool DrawnWithoutAntialiasing(const PixelRows& pixels, ImageSize size, ArgbValue key, Distance distance)
 {
     const std::uint32_t step = std::max<std::uint32_t>(1, size.height / kAliasedRows);
-    std::uint32_t looked = 0, found = 0;
+    std::uint32_t looked = 0, foundDeep = 0, foundInner = 0;
     for (std::uint32_t y = 0; y < size.height; y += step) {
         const ArgbValue* row = pixels.Row(y);
         for (std::uint32_t x = 0; x < size.width; ++x) {
@@ -109,9 +119,13 @@ bool DrawnWithoutAntialiasing(const PixelRows& pixels, ImageSize size, ArgbValue
                 aliased_edge::SquaredReach(behind, key) < kAliasedReach * kAliasedReach)
                 continue;
             ++looked;
-            found += !aliased_edge::Mix(row[x], key, behind) &&
-                     aliased_edge::FoundDeep(pixels, size, x, y, row[x], distance);
+            if (aliased_edge::Mix(row[x], key, behind))
+                continue;
+            const std::uint8_t deepest = aliased_edge::DeepestWith(pixels, size, x, y, row[x], distance);
+            foundDeep += deepest >= kAliasedDeep;
+            foundInner += deepest >= kAliasedInner;
         }
     }
-    return looked >= kAliasedFewest && double(found) >= kAliasedShare * double(looked);
+    return looked >= kAliasedFewest && (double(foundDeep) >= kAliasedShare * double(looked) ||
+                                        double(foundInner) >= kAliasedInnerShare * double(looked));
 }

@@ -57,20 +57,25 @@ std::size_t Differences(const std::vector<ArgbValue>& a, const std::vector<ArgbV
 // Made transparent with clean edges, the sprite comes out as a plain flood fill leaves it: the
 // background cleared, every pixel of the sprite as it was. Its cut-out, through 縁を整える,
 // stays as it is. (Before, the edge's pixels were taken as mixes of the key with the texture's
-// darker colours: 311 pixels changed over white and 85 over grey, by either tool.)
+// darker colours: 311 pixels changed over white and 85 over grey, by either tool.) So does a
+// real plant of thin leaves, whose few deep pixels hold too few of its edge's colours: its
+// edge's colours recur one ring in. (Before, 3,143 halo pixels over white.)
 TEST(AliasedEdge, ASpriteDrawnWithoutAntialiasingKeepsItsEdge)
 {
-    const TruthLayer rock = PixelArtRock();
-    for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
-        const TruthCase c = Flattened(rock, key);
-        SCOPED_TRACE(c.name);
-        std::vector<ArgbValue> keyed;
-        ASSERT_TRUE(KeyedImage(c, TruthOptions(c, kFloodTolerance, true, false), keyed));
-        EXPECT_EQ(Differences(keyed, PlainFloodFill(c, kFloodTolerance)), 0u);
-        EXPECT_EQ(MeasureTruth(c, keyed, true).halo, 0u);
+    TruthLayer plant;
+    ASSERT_TRUE(LoadCutout("plant_aliased.png", plant));
+    for (const TruthLayer& layer : {PixelArtRock(), plant}) {
+        for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
+            const TruthCase c = Flattened(layer, key);
+            SCOPED_TRACE(c.name);
+            std::vector<ArgbValue> keyed;
+            ASSERT_TRUE(KeyedImage(c, TruthOptions(c, kFloodTolerance, true, false), keyed));
+            EXPECT_EQ(Differences(keyed, PlainFloodFill(c, kFloodTolerance)), 0u);
+            EXPECT_EQ(MeasureTruth(c, keyed, true).halo, 0u);
 
-        const CutoutCase cutout = FloodCutout(c);
-        EXPECT_EQ(Differences(Refined(cutout, WholeCutout(cutout, kOpaqueBlack | key)), cutout.cutout), 0u);
+            const CutoutCase cutout = FloodCutout(c);
+            EXPECT_EQ(Differences(Refined(cutout, WholeCutout(cutout, kOpaqueBlack | key)), cutout.cutout), 0u);
+        }
     }
 }
 
