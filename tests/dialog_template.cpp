@@ -71,12 +71,23 @@ private:
 
 DialogTemplate ReadDialogTemplate(int resourceId)
 {
-    DialogTemplate dialog;
+    const TemplateBytes bytes = DialogTemplateBytes(resourceId);
+    return bytes.data ? ReadDialogTemplate(bytes.data) : DialogTemplate{};
+}
+
+TemplateBytes DialogTemplateBytes(int resourceId)
+{
     HMODULE module = GetModuleHandleW(nullptr);
     HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(5));  // RT_DIALOG
     if (!resource)
-        return dialog;
-    const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(module, resource)));
+        return TemplateBytes{};
+    return TemplateBytes{static_cast<const BYTE*>(LockResource(LoadResource(module, resource))),
+                         SizeofResource(module, resource)};
+}
+
+DialogTemplate ReadDialogTemplate(const BYTE* base)
+{
+    DialogTemplate dialog;
     TemplateReader reader(base);
     if (reader.Read<WORD>() != 1 || reader.Read<WORD>() != 0xFFFF)
         return dialog;  // not an extended template

@@ -31,3 +31,12 @@ struct DialogTemplate {
 };
 
 DialogTemplate ReadDialogTemplate(int resourceId);
+// The same read from a template's bytes, as the program may build one.
+DialogTemplate ReadDialogTemplate(const BYTE* bytes);
+
+// A template resource's bytes; data is null when there is none.
+struct TemplateBytes {
+    const BYTE* data = nullptr;
+    DWORD size = 0;
+};
+TemplateBytes DialogTemplateBytes(int resourceId);

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <vector>
 
 #include "dialog_template.h"
+#include "fitted_dialog.h"
 #include "image_document.h"
 #include "resource.h"
 #include "test_support.h"
@@ -109,6 +111,23 @@ std::wstring Describe(const ExpectedControl& listed)
 {
     return L"control " + std::to_wstring(listed.id) + L" \"" + listed.text + L"\"";
 }
+
+// True when the label control shows text cut off in its own font: wrapped as it wraps, the
+// text needs more width or height than the control has.
+bool CutOff(HWND control, const wchar_t* text)
+{
+    RECT shown = {};
+    GetClientRect(control, &shown);
+    HDC dc = GetDC(control);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT needed = {0, 0, shown.right, 0};
+    DrawTextW(dc, text, -1, &needed, DT_CALCRECT | DT_WORDBREAK);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return needed.right > shown.right || needed.bottom > shown.bottom;
+}
+
+bool IsLabel(const ExpectedControl& listed) { return listed.kind == Label || listed.kind == CentredLabel; }
 
 }  // namespace
 
@@ -218,21 +237,94 @@ TEST_F(ToolPanel, ShowsEveryControlsTextWithEveryLabelWhole)
         ASSERT_EQ(listed.id, GetDlgCtrlID(control) & 0xFFFF) << what << L": controls out of template order";
         EXPECT_EQ(std::wstring(listed.text), WindowTextW(control)) << what;
 
-        if (listed.kind == Label || listed.kind == CentredLabel) {
-            RECT shown = {};
-            GetClientRect(control, &shown);
-            HDC dc = GetDC(control);
-            HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
-            RECT needed = {0, 0, shown.right, 0};
-            DrawTextW(dc, listed.text, -1, &needed, DT_CALCRECT | DT_WORDBREAK);
-            SelectObject(dc, previous);
-            ReleaseDC(control, dc);
-            EXPECT_LE(needed.right, shown.right) << what << L" is cut off";
-            EXPECT_LE(needed.bottom, shown.bottom) << what << L" is cut off";
-        }
+        EXPECT_FALSE(IsLabel(listed) && CutOff(control, listed.text)) << what << L" is cut off";
         control = GetWindow(control, GW_HWNDNEXT);
     }
     EXPECT_EQ(nullptr, control) << "more controls than the template's 34";
+}
+
+namespace {
+
+INT_PTR CALLBACK QuietDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// A tool panel made from a template's bytes, hidden, destroyed with this.
+class PanelFromTemplate {
+public:
+    explicit PanelFromTemplate(const std::vector<DWORD>& bytes)
+        : dialog_(CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(bytes.data()),
+                                             nullptr, QuietDialogProc, 0))
+    {
+    }
+    ~PanelFromTemplate() { DestroyWindow(dialog_); }
+    PanelFromTemplate(const PanelFromTemplate&) = delete;
+    PanelFromTemplate& operator=(const PanelFromTemplate&) = delete;
+
+    // How many of the panel's labels it shows cut off.
+    int LabelsCutOff() const
+    {
+        int count = 0;
+        HWND control = GetWindow(dialog_, GW_CHILD);
+        for (const ExpectedControl& listed : kPanelControls) {
+            count += control && IsLabel(listed) && CutOff(control, listed.text);
+            control = control ? GetWindow(control, GW_HWNDNEXT) : nullptr;
+        }
+        return count;
+    }
+    HWND Get() const { return dialog_; }
+
+private:
+    HWND dialog_;
+};
+
+void ExpectSameControls(const DialogTemplate& expected, const DialogTemplate& actual)
+{
+    ASSERT_EQ(expected.items.size(), actual.items.size());
+    for (std::size_t i = 0; i < expected.items.size(); ++i) {
+        const DialogItem& a = expected.items[i];
+        const DialogItem& b = actual.items[i];
+        EXPECT_EQ(a.id, b.id);
+        EXPECT_EQ(a.className, b.className);
+        EXPECT_EQ(a.text, b.text);
+        EXPECT_EQ(a.style, b.style);
+        EXPECT_EQ(a.exStyle, b.exStyle);
+        EXPECT_TRUE(a.x == b.x && a.y == b.y && a.cx == b.cx && a.cy == b.cy) << "control " << a.id;
+    }
+}
+
+}  // namespace
+
+// Where the system lacks the template's face and puts a fixed-pitch font in its place, as a
+// Wine prefix without font settings puts IPAGothic, the kana take full cells and labels lose
+// their ends ("から" shows as "か"). Then the panel is made from a copy of its template naming
+// a proportional gothic the system has, the same in everything else, and every label is whole.
+// Where the face comes out proportional, as MS UI Gothic does here and on Windows, the template
+// is used as it is.
+TEST(FittedDialog, AFixedPitchFontInPlaceOfTheTemplatesFaceGivesWayToAProportionalGothic)
+{
+    EXPECT_TRUE(ProportionalFace(L"MS UI Gothic", SHIFTJIS_CHARSET));
+    EXPECT_FALSE(ProportionalFace(L"IPAGothic", SHIFTJIS_CHARSET));
+    const wchar_t* face = ProportionalJapaneseFace();
+    ASSERT_NE(nullptr, face);
+
+    const TemplateBytes panel = DialogTemplateBytes(IDD_TOOL_PANEL);
+    ASSERT_NE(nullptr, panel.data);
+    const std::vector<DWORD> fixedPitch = WithTypeface(panel.data, panel.size, L"IPAGothic");
+    const std::vector<DWORD> fitted = WithTypeface(panel.data, panel.size, face);
+    ASSERT_FALSE(fitted.empty());
+    const DialogTemplate original = ReadDialogTemplate(panel.data);
+    const DialogTemplate copy = ReadDialogTemplate(reinterpret_cast<const BYTE*>(fitted.data()));
+    EXPECT_EQ(std::wstring(face), copy.typeface);
+    EXPECT_EQ(original.caption, copy.caption);
+    EXPECT_EQ(original.style, copy.style);
+    EXPECT_TRUE(original.cx == copy.cx && original.cy == copy.cy);
+    EXPECT_TRUE(original.pointSize == copy.pointSize && original.weight == copy.weight &&
+                original.charset == copy.charset);
+    ExpectSameControls(original, copy);
+
+    const PanelFromTemplate cramped(fixedPitch), fitting(fitted);
+    ASSERT_TRUE(cramped.Get() && fitting.Get());
+    EXPECT_GT(cramped.LabelsCutOff(), 0);
+    EXPECT_EQ(0, fitting.LabelsCutOff());
 }
 
 TEST_F(ToolPanel, StartsWithZerosOpaqueAlphaAndEmptyPickFields)

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "file_dialog.h"
+#include "fitted_dialog.h"
 #include "image_document.h"
 #include "image_encoder.h"
 #include "path_conversion.h"
@@ -147,7 +148,7 @@ INT_PTR CALLBACK JpegQualityDialogProc(HWND dialog, UINT message, WPARAM wParam,
 // once; when it cannot be made, the save ends here.
 void OpenJpegQualityDialog(HINSTANCE instance, HWND mainWindow, PendingJpegSave* save)
 {
-    if (!CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_JPEG_QUALITY), mainWindow, JpegQualityDialogProc,
+    if (!CreateFittedDialog(instance, IDD_JPEG_QUALITY, mainWindow, JpegQualityDialogProc,
                             reinterpret_cast<LPARAM>(save)))
         save->saver->FinishPendingJpegSave(save);
 }

@@ -2,6 +2,7 @@
 
 #include "app_state.h"
 #include "editing.h"
+#include "fitted_dialog.h"
 #include "image_document.h"
 #include "image_events.h"
 #include "opening.h"
@@ -126,7 +127,7 @@ INT_PTR CALLBACK ToolPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM)
 
 HWND CreateToolPanel(HWND mainWindow)
 {
-    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TOOL_PANEL),
+    return CreateFittedDialog(GetModuleHandleA(nullptr), IDD_TOOL_PANEL,
                               mainWindow, ToolPanelProc, 0);
 }
 

@@ -5,6 +5,7 @@
 #include "alpha_edit.h"
 #include "app_state.h"
 #include "editing.h"
+#include "fitted_dialog.h"
 #include "image_document.h"
 #include "image_tools.h"
 #include "resource.h"
@@ -167,7 +168,7 @@ INT_PTR CALLBACK ColourKeyDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 
 HWND CreateColourKeyDialog(HWND mainWindow)
 {
-    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_COLOUR_KEY), mainWindow,
+    return CreateFittedDialog(GetModuleHandleA(nullptr), IDD_COLOUR_KEY, mainWindow,
                               ColourKeyDialogProc, 0);
 }
 

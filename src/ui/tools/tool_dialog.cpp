@@ -9,6 +9,7 @@
 #include "app_state.h"
 #include "colour_swatch.h"
 #include "editing.h"
+#include "fitted_dialog.h"
 #include "image_document.h"
 #include "scroll_view.h"
 #include "texts.h"
@@ -102,7 +103,7 @@ bool BeginToolOnImage(ImageTool& tool)
 
 HWND CreateToolDialog(ImageTool& tool, int templateId, DLGPROC procedure, HWND mainWindow)
 {
-    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), mainWindow, procedure, 0);
+    HWND dialog = CreateFittedDialog(GetModuleHandleA(nullptr), templateId, mainWindow, procedure, 0);
     if (!dialog) {
         EndTool(tool);
         return nullptr;
