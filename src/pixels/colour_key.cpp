@@ -271,7 +271,9 @@ ArgbValue EdgePixel(const KeyWork& work, std::uint32_t x, std::uint32_t y, ArgbV
         const std::uint8_t value = mask.Row(j)[i];
         return MayBeSubject(value) && KeyMask::Distance(value) > 1;
     };
-    return UnmixedAlong(work.AreaRows(), work.AreaSize(), x, y, pixel, work.key, search, outermost, DeepIn(mask), inner);
+    const double share =
+        ShareAlong(work.AreaRows(), work.AreaSize(), x, y, pixel, work.key, search, outermost, DeepIn(mask), inner);
+    return Unmixed(pixel, work.key, share);
 }
 
 // The new value of the area's pixel (x, y).

@@ -302,19 +302,19 @@ double OutermostAlpha(const PixelRows& pixels, ImageSize size, std::uint32_t x, 
     return alpha;
 }
 
-// pixel with key taken out along the line to the search's colour; near a thin stroke, which
+// The subject's share of pixel, a mix of key with the search's colour; near a thin stroke, which
 // may cover no pixel fully, that colour is first moved as the stroke's cross-sections say:
 // those through the pixel, or where they move nothing (as where another stroke crosses), those
 // through the place the colour was found, and where those move nothing either, those through
 // the pixels a step or two around it.
 // A photograph's colour varies, and its rim is often lit lighter than its inside: where the
 // subject is textured, a pixel not on the outermost ring (outermost false) that is such a rim
-// (see kLitRimAlpha) is taken as the subject as it is, and one of the outermost ring is lit as
-// the ring inside it. deep(i, j) says whether a pixel lies deep inside the subject, inner(i, j)
-// whether it lies one ring in from the outermost.
+// (see kLitRimAlpha) is taken as the subject as it is (a share of 1), and one of the outermost
+// ring is lit as the ring inside it. deep(i, j) says whether a pixel lies deep inside the
+// subject, inner(i, j) whether it lies one ring in from the outermost.
 template <typename Deep, typename Inner>
-ArgbValue UnmixedAlong(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y, ArgbValue pixel,
-                       ArgbValue key, const NearOrAlong& search, bool outermost, Deep deep, Inner inner)
+double ShareAlong(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y, ArgbValue pixel,
+                  ArgbValue key, const NearOrAlong& search, bool outermost, Deep deep, Inner inner)
 {
     ArgbValue colour =
         search.thinNear ? StrokeColour(pixels, size, key, x, y, search.best.colour) : search.best.colour;
@@ -325,10 +325,10 @@ ArgbValue UnmixedAlong(const PixelRows& pixels, ImageSize size, std::uint32_t x,
         colour = StrokeColourNear(pixels, size, key, x, y, search.best.colour);
     const double alpha = AlphaAlong(pixel, key, colour);
     if (search.thinNear || alpha >= 1.0)
-        return Unmixed(pixel, key, alpha);
+        return alpha;
     if (outermost)
-        return Unmixed(pixel, key, OutermostAlpha(pixels, size, x, y, pixel, key, colour, alpha, deep, inner));
+        return OutermostAlpha(pixels, size, x, y, pixel, key, colour, alpha, deep, inner);
     if (alpha >= kLitRimAlpha && OffTheMix(pixel, key, colour, alpha) && TexturedAround(pixels, size, x, y, deep))
-        return pixel;
-    return Unmixed(pixel, key, alpha);
+        return 1.0;
+    return alpha;
 }

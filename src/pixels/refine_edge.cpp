@@ -1,6 +1,7 @@
 #include "refine_edge.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 #include <vector>
 
@@ -15,6 +16,17 @@ namespace {
 // Where no pixel near an edge pixel lies more than kThinDepth in from the shrunk edge, the
 // subject is a thin stroke, and the edge pixel looks for its colour farther.
 constexpr std::uint8_t kThinDepth = 2;
+
+// A pixel already part transparent whose colour is the subject's mixed with the matte at the
+// pixel's own alpha, as an automatic remover or a soft selection leaves it (the colour of the
+// picture it was cut from, the alpha its coverage), holds the matte's share in its alpha
+// already: where the subject's share measured from its colour lies within kOwnAlphaLevels of
+// its alpha, and its colour un-mixed at that alpha lies within kGamutSlack levels of the RGB
+// cube, as a true mix's does, only the colour is un-mixed and the alpha stays. (Else the share
+// would go into the alpha twice, and the edge thin to its alpha squared.)
+constexpr double kOwnAlphaLevels = 16.0;
+constexpr double kGamutSlack = 4.0;
+constexpr int kChannelMax = 255;
 
 // What the work knows of the image, the area and the distances.
 struct RefineWork {
@@ -59,6 +71,33 @@ NearOrAlong FindReference(const RefineWork& work, std::uint32_t x, std::uint32_t
     return search;
 }
 
+// True when pixel's colour, un-mixed from matte at the pixel's own alpha (above 0), lies in the
+// RGB cube, within kGamutSlack.
+bool UnmixesAtOwnAlpha(ArgbValue pixel, ArgbValue matte)
+{
+    const double scale = static_cast<double>(kChannelMax) / (pixel >> 24);
+    for (const int shift : {16, 8, 0}) {
+        const double m = ChannelOf(matte, shift);
+        const double colour = m + (ChannelOf(pixel, shift) - m) * scale;
+        if (colour < -kGamutSlack || colour > kChannelMax + kGamutSlack)
+            return false;
+    }
+    return true;
+}
+
+// pixel with matte taken out, share being the subject's share of its colour: into the alpha, or
+// where the pixel's own alpha already holds it, out of the colour only (see kOwnAlphaLevels).
+ArgbValue MatteTakenOut(ArgbValue pixel, ArgbValue matte, double share)
+{
+    const ArgbValue alpha = pixel >> 24;
+    const bool partTransparent = alpha > 0 && alpha < kChannelMax;
+    const bool ownAlpha = partTransparent && std::abs(share * kChannelMax - alpha) <= kOwnAlphaLevels &&
+                          UnmixesAtOwnAlpha(pixel, matte);
+    if (!ownAlpha)
+        return Unmixed(pixel, matte, share);
+    return (Unmixed(pixel, matte, static_cast<double>(alpha) / kChannelMax) & kColourBits) | (pixel & ~kColourBits);
+}
+
 // The new value of the area's pixel (x, y), one that may change.
 ArgbValue NewPixel(const RefineWork& work, std::uint32_t x, std::uint32_t y, ArgbValue pixel, std::uint8_t distance)
 {
@@ -72,14 +111,15 @@ ArgbValue NewPixel(const RefineWork& work, std::uint32_t x, std::uint32_t y, Arg
     // glow, the pixel is as far from the matte as a colour along that line goes.
     const ImageSize size{work.area.width, work.area.height};
     if (!search.best.found || FadeNear(work.AreaRows(), size, work.matte, search))
-        return Unmixed(pixel, work.matte, SmallestAlpha(pixel, work.matte));
+        return MatteTakenOut(pixel, work.matte, SmallestAlpha(pixel, work.matte));
     const std::uint8_t outermostRing = static_cast<std::uint8_t>(work.shrink + 1);
     const AlphaDistances& distances = work.distances;
     const auto inner = [&distances, outermostRing](std::uint32_t i, std::uint32_t j) {
         return distances.Row(j)[i] > outermostRing;
     };
-    return UnmixedAlong(work.AreaRows(), size, x, y, pixel, work.matte, search, distance <= outermostRing, DeepIn(work),
-                        inner);
+    return MatteTakenOut(pixel, work.matte,
+                         ShareAlong(work.AreaRows(), size, x, y, pixel, work.matte, search, distance <= outermostRing,
+                                    DeepIn(work), inner));
 }
 
 // The bounds, in the area, of the pixels that may change; empty when there are none.

@@ -31,7 +31,9 @@ struct RefineEdgeOptions {
 // untouched. A pixel of the area within shrink (8-neighbour distance) of a pixel of alpha 0
 // becomes alpha 0, its colour kept; each other pixel of alpha above 0 within shrink + width of
 // one is taken as a mix of the subject's colour and the matte: its colour becomes the
-// subject's, and its alpha its own times the subject's share. Every other pixel stays as it
+// subject's, and its alpha its own times the subject's share, except where a part-transparent
+// pixel's own alpha is that share already (its colour being the picture's it was cut from):
+// there only its colour changes. Every other pixel stays as it
 // was, and no pixel gains alpha. result holds the new pixels of the smallest rectangle of
 // changes (empty when nothing changes). Uses one byte per pixel of the area beyond the result,
 // and no recursion. False, with result empty, when there is no memory for it.

@@ -230,6 +230,38 @@ TEST(RefineEdgeTruth, RealCutoutsFindTheKeyAndKeepTheirInside)
     EXPECT_EQ(photographs, 6u);
 }
 
+// The real cut-outs as an automatic remover leaves them: the alpha right, the colour the
+// picture's they were cut from, its part-transparent edge still mixed with the key. Their alpha
+// holds the key's share already, so 縁を整える takes the key out of their colour only: no case
+// comes out worse than it came, and the drawings and photographs keep a fifth of their halo at
+// most, where taking the share into the alpha again thinned every edge (their halo summed
+// 18,387 before, 20,557 after; now 2,837).
+TEST(RefineEdgeTruth, ARemoversCutOutKeepsItsAlphaAndLosesTheKeysColour)
+{
+    constexpr double kRemoverShare = 0.2;
+    std::size_t before = 0, after = 0;
+    for (const TruthCase& real : RealCases()) {
+        CutoutCase cutout{real, real.input};
+        for (std::size_t i = 0; i < cutout.cutout.size(); ++i)
+            cutout.cutout[i] = (real.input[i] & kColourBits) | (real.truth[i] & ~kColourBits);
+        SCOPED_TRACE(real.name);
+        const ArgbValue matte = MatteOf(cutout);
+        EXPECT_EQ(matte, kOpaqueBlack | real.key);
+        const std::size_t came = MeasureCutout(cutout, cutout.cutout, kDefaultEdgeWidth).halo;
+        const std::vector<ArgbValue> refined = Refined(cutout, WholeCutout(cutout, matte));
+        const std::size_t left = MeasureCutout(cutout, refined, kDefaultEdgeWidth).halo;
+        EXPECT_LE(left, came);
+        for (const char* drawn : {"penguin_icon", "penguin_outlined", "ladybird_legs", "kiwi_photo", "ginger_photo"}) {
+            if (real.name.rfind(drawn, 0) == 0) {
+                before += came;
+                after += left;
+            }
+        }
+    }
+    EXPECT_GT(before, 0u);
+    EXPECT_LE(after, kRemoverShare * before);
+}
+
 // With the transparent pixels' colour wiped, as many writers of PNGs do, the matte comes from
 // the edge alone: where a subject of several colours meets it, within a level of the key.
 TEST(RefineEdgeMatte, FoundFromTheEdgeAloneWhenTheTransparentColourIsWiped)
