@@ -82,6 +82,14 @@ CutoutCase WipedCutout(CutoutCase cutout, ArgbValue wiped)
     return cutout;
 }
 
+CutoutCase RemoverCutout(const TruthCase& truthCase)
+{
+    CutoutCase cutout{truthCase, truthCase.input};
+    for (std::size_t i = 0; i < cutout.cutout.size(); ++i)
+        cutout.cutout[i] = (truthCase.input[i] & kColourBits) | (truthCase.truth[i] & ~kColourBits);
+    return cutout;
+}
+
 std::vector<ArgbValue> RemoveMatte(const std::vector<ArgbValue>& pixels, ArgbValue matte)
 {
     std::vector<ArgbValue> out = pixels;

@@ -25,6 +25,10 @@ CutoutCase FloodCutout(const TruthCase& truthCase, std::uint32_t tolerance = kFl
 // most tools save a cut-out: the colour the fill kept is lost.
 CutoutCase WipedCutout(CutoutCase cutout, ArgbValue wiped);
 
+// The cut-out an automatic remover leaves: the truth's alpha over the flattened picture's
+// colour, so that each part-transparent pixel is still mixed with the key.
+CutoutCase RemoverCutout(const TruthCase& truthCase);
+
 // pixels with the matte taken out by F = (C − (1 − α)·M)/α wherever 0 < α < 255.
 std::vector<ArgbValue> RemoveMatte(const std::vector<ArgbValue>& pixels, ArgbValue matte);
 

@@ -241,9 +241,7 @@ TEST(RefineEdgeTruth, ARemoversCutOutKeepsItsAlphaAndLosesTheKeysColour)
     constexpr double kRemoverShare = 0.2;
     std::size_t before = 0, after = 0;
     for (const TruthCase& real : RealCases()) {
-        CutoutCase cutout{real, real.input};
-        for (std::size_t i = 0; i < cutout.cutout.size(); ++i)
-            cutout.cutout[i] = (real.input[i] & kColourBits) | (real.truth[i] & ~kColourBits);
+        CutoutCase cutout = RemoverCutout(real);
         SCOPED_TRACE(real.name);
         const ArgbValue matte = MatteOf(cutout);
         EXPECT_EQ(matte, kOpaqueBlack | real.key);
