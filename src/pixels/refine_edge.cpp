@@ -25,6 +25,12 @@ constexpr std::uint8_t kThinDepth = 2;
 // cube, as a true mix's does, only the colour is un-mixed and the alpha stays. (Else the share
 // would go into the alpha twice, and the edge thin to its alpha squared.)
 constexpr double kOwnAlphaLevels = 16.0;
+// A fill or a wand leaves the outermost ring opaque, mixed with the matte. Where at least
+// kSoftRimShare of that ring is part transparent, the cut-out's edge is soft already, as a
+// remover or a careful hand leaves it: its opaque pixels are the subject's own, and only the
+// part-transparent ones are un-mixed. At most kSoftRimRows rows are looked at, evenly spread.
+constexpr double kSoftRimShare = 0.5;
+constexpr std::uint32_t kSoftRimRows = 256;
 constexpr double kGamutSlack = 4.0;
 constexpr int kChannelMax = 255;
 
@@ -37,6 +43,7 @@ struct RefineWork {
     std::uint8_t reach;   // distances up to this may change: shrink plus the edge's width
     AlphaDistances distances;
     bool aliased = false;  // the subject was drawn without anti-aliasing: its edge stays
+    bool softRim = false;  // the outermost ring is soft already: the opaque pixels stay
 
     const ArgbValue* ImageRow(std::uint32_t y) const { return image.Row(area.y + y) + area.x; }
     PixelRows AreaRows() const { return PixelRows{image.Row(area.y) + area.x, image.stride}; }
@@ -103,7 +110,7 @@ ArgbValue NewPixel(const RefineWork& work, std::uint32_t x, std::uint32_t y, Arg
 {
     if (distance <= work.shrink)
         return pixel & kColourBits;
-    if (work.aliased)
+    if (work.aliased || (work.softRim && (pixel >> 24) == kChannelMax))
         return pixel;
     const ReferenceScore scoring(pixel, work.matte);
     const NearOrAlong search = FindReference(work, x, y, scoring);
@@ -158,6 +165,26 @@ bool Aliased(const RefineWork& work)
                                     distance);
 }
 
+// True when at least kSoftRimShare of the outermost ring left after the shrink is part
+// transparent.
+bool SoftRim(const RefineWork& work)
+{
+    const auto outermost = static_cast<std::uint8_t>(work.shrink + 1);
+    std::size_t ring = 0, soft = 0;
+    const std::uint32_t step = std::max<std::uint32_t>(1, work.area.height / kSoftRimRows);
+    for (std::uint32_t y = 0; y < work.area.height; y += step) {
+        const std::uint8_t* distances = work.distances.Row(y);
+        const ArgbValue* pixels = work.ImageRow(y);
+        for (std::uint32_t x = 0; x < work.area.width; ++x) {
+            if (distances[x] != outermost)
+                continue;
+            ++ring;
+            soft += (pixels[x] >> 24) < kChannelMax;
+        }
+    }
+    return ring > 0 && soft >= kSoftRimShare * ring;
+}
+
 // Makes the result from the measured distances; false when there is no memory for it.
 bool MakeResult(const RefineWork& work, ColourKeyResult& result)
 {
@@ -189,6 +216,7 @@ bool RefineEdge(const PixelRows& image, ImageSize size, const RefineEdgeOptions&
     const auto cap = static_cast<std::uint8_t>(std::max<std::uint32_t>(work.reach + 1u, kAliasedDeep));
     if (MeasureAlphaDistances(image, work.area, cap, work.distances)) {
         work.aliased = Aliased(work);
+        work.softRim = SoftRim(work);
         if (MakeResult(work, result)) {
             result.scratch.swap(work.distances.bytes);
             return true;

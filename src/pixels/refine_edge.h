@@ -33,7 +33,8 @@ struct RefineEdgeOptions {
 // one is taken as a mix of the subject's colour and the matte: its colour becomes the
 // subject's, and its alpha its own times the subject's share, except where a part-transparent
 // pixel's own alpha is that share already (its colour being the picture's it was cut from):
-// there only its colour changes. Every other pixel stays as it
+// there only its colour changes; and where the outermost ring is mostly part transparent, the
+// edge is soft already and its opaque pixels stay. Every other pixel stays as it
 // was, and no pixel gains alpha. result holds the new pixels of the smallest rectangle of
 // changes (empty when nothing changes). Uses one byte per pixel of the area beyond the result,
 // and no recursion. False, with result empty, when there is no memory for it.

@@ -260,6 +260,30 @@ TEST(RefineEdgeTruth, ARemoversCutOutKeepsItsAlphaAndLosesTheKeysColour)
     EXPECT_LE(after, kRemoverShare * before);
 }
 
+// A cut-out whose edge is soft already, as a careful hand or a remover leaves it, has no
+// opaque rim of the old background: its opaque pixels are the subject's own and stay, whatever
+// matte the picture offers. The real cut-outs as they are, through 縁を整える with the matte
+// found: no opaque pixel changes (before, 4,502 did in four of them, and the halo summed over
+// the nine was 7,740 where it is 3,663 now).
+TEST(RefineEdgeTruth, ACutOutWhoseEdgeIsSoftAlreadyKeepsItsOpaquePixels)
+{
+    constexpr std::size_t kMostHalo = 3870;  // half of what was left before
+    std::size_t halo = 0;
+    for (const TruthCase& real : RealCases()) {
+        if (real.key != kWhiteKey)
+            continue;  // the truth is the same on every key
+        SCOPED_TRACE(real.name);
+        CutoutCase cutout{real, real.truth};
+        const std::vector<ArgbValue> refined = Refined(cutout, WholeCutout(cutout, MatteOf(cutout)));
+        std::size_t opaqueChanged = 0;
+        for (std::size_t i = 0; i < refined.size(); ++i)
+            opaqueChanged += cutout.cutout[i] >> 24 == 0xFF && refined[i] != cutout.cutout[i];
+        EXPECT_EQ(opaqueChanged, 0u);
+        halo += MeasureCutout(cutout, refined, kDefaultEdgeWidth).halo;
+    }
+    EXPECT_LE(halo, kMostHalo);
+}
+
 // With the transparent pixels' colour wiped, as many writers of PNGs do, the matte comes from
 // the edge alone: where a subject of several colours meets it, within a level of the key.
 TEST(RefineEdgeMatte, FoundFromTheEdgeAloneWhenTheTransparentColourIsWiped)
