@@ -20,19 +20,19 @@ constexpr std::uint8_t kThinDepth = 2;
 // A pixel already part transparent whose colour is the subject's mixed with the matte at the
 // pixel's own alpha, as an automatic remover or a soft selection leaves it (the colour of the
 // picture it was cut from, the alpha its coverage), holds the matte's share in its alpha
-// already: where the subject's share measured from its colour lies within kOwnAlphaLevels of
-// its alpha, and its colour un-mixed at that alpha lies within kGamutSlack levels of the RGB
-// cube, as a true mix's does, only the colour is un-mixed and the alpha stays. (Else the share
-// would go into the alpha twice, and the edge thin to its alpha squared.)
-constexpr double kOwnAlphaLevels = 16.0;
+// already: where the subject's share measured from its colour lies nearer its alpha than 1 (a
+// colour of its own, straight), and its colour un-mixed at that alpha lies within kGamutSlack
+// levels of the RGB cube, as a true mix's does, only the colour is un-mixed and the alpha
+// stays. (Else the share would go into the alpha twice, and the edge thin to alpha squared.)
+constexpr double kGamutSlack = 4.0;
+constexpr int kChannelMax = 255;
+
 // A fill or a wand leaves the outermost ring opaque, mixed with the matte. Where at least
 // kSoftRimShare of that ring is part transparent, the cut-out's edge is soft already, as a
 // remover or a careful hand leaves it: its opaque pixels are the subject's own, and only the
 // part-transparent ones are un-mixed. At most kSoftRimRows rows are looked at, evenly spread.
 constexpr double kSoftRimShare = 0.5;
 constexpr std::uint32_t kSoftRimRows = 256;
-constexpr double kGamutSlack = 4.0;
-constexpr int kChannelMax = 255;
 
 // What the work knows of the image, the area and the distances.
 struct RefineWork {
@@ -93,12 +93,13 @@ bool UnmixesAtOwnAlpha(ArgbValue pixel, ArgbValue matte)
 }
 
 // pixel with matte taken out, share being the subject's share of its colour: into the alpha, or
-// where the pixel's own alpha already holds it, out of the colour only (see kOwnAlphaLevels).
+// where the pixel's own alpha already holds it, out of the colour only (see kGamutSlack).
 ArgbValue MatteTakenOut(ArgbValue pixel, ArgbValue matte, double share)
 {
     const ArgbValue alpha = pixel >> 24;
     const bool partTransparent = alpha > 0 && alpha < kChannelMax;
-    const bool ownAlpha = partTransparent && std::abs(share * kChannelMax - alpha) <= kOwnAlphaLevels &&
+    const double levels = share * kChannelMax;
+    const bool ownAlpha = partTransparent && std::abs(levels - alpha) < std::abs(levels - kChannelMax) &&
                           UnmixesAtOwnAlpha(pixel, matte);
     if (!ownAlpha)
         return Unmixed(pixel, matte, share);
