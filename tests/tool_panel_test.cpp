@@ -247,28 +247,30 @@ namespace {
 
 INT_PTR CALLBACK QuietDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-// A tool panel made from a template's bytes, hidden, destroyed with this.
-class PanelFromTemplate {
+// A dialog made from a template's bytes, hidden, destroyed with this.
+class DialogFromTemplate {
 public:
-    explicit PanelFromTemplate(const std::vector<DWORD>& bytes)
+    explicit DialogFromTemplate(const std::vector<DWORD>& bytes)
         : dialog_(CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(bytes.data()),
                                              nullptr, QuietDialogProc, 0))
     {
     }
-    ~PanelFromTemplate() { DestroyWindow(dialog_); }
-    PanelFromTemplate(const PanelFromTemplate&) = delete;
-    PanelFromTemplate& operator=(const PanelFromTemplate&) = delete;
+    ~DialogFromTemplate() { DestroyWindow(dialog_); }
+    DialogFromTemplate(const DialogFromTemplate&) = delete;
+    DialogFromTemplate& operator=(const DialogFromTemplate&) = delete;
 
-    // How many of the panel's labels it shows cut off.
-    int LabelsCutOff() const
+    // The labels (statics of text) it shows cut off.
+    std::vector<std::wstring> LabelsCutOff() const
     {
-        int count = 0;
-        HWND control = GetWindow(dialog_, GW_CHILD);
-        for (const ExpectedControl& listed : kPanelControls) {
-            count += control && IsLabel(listed) && CutOff(control, listed.text);
-            control = control ? GetWindow(control, GW_HWNDNEXT) : nullptr;
+        std::vector<std::wstring> cut;
+        for (HWND control = GetWindow(dialog_, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+            const LONG type = GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK;
+            const std::wstring text = WindowTextW(control);
+            const bool label = ClassOf(control) == "Static" && (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT);
+            if (label && !text.empty() && CutOff(control, text.c_str()))
+                cut.push_back(text);
         }
-        return count;
+        return cut;
     }
     HWND Get() const { return dialog_; }
 
@@ -321,10 +323,20 @@ TEST(FittedDialog, AFixedPitchFontInPlaceOfTheTemplatesFaceGivesWayToAProportion
                 original.charset == copy.charset);
     ExpectSameControls(original, copy);
 
-    const PanelFromTemplate cramped(fixedPitch), fitting(fitted);
+    const DialogFromTemplate cramped(fixedPitch), fitting(fitted);
     ASSERT_TRUE(cramped.Get() && fitting.Get());
-    EXPECT_GT(cramped.LabelsCutOff(), 0);
-    EXPECT_EQ(0, fitting.LabelsCutOff());
+    EXPECT_FALSE(cramped.LabelsCutOff().empty());
+    EXPECT_TRUE(fitting.LabelsCutOff().empty());
+
+    // Every other dialog's labels fit in that face too.
+    for (const int id : {IDD_JPEG_QUALITY, IDD_COLOUR_KEY, IDD_ALPHA_BRUSH, IDD_REFINE_EDGE}) {
+        const TemplateBytes bytes = DialogTemplateBytes(id);
+        ASSERT_NE(nullptr, bytes.data) << id;
+        const DialogFromTemplate dialog(WithTypeface(bytes.data, bytes.size, face));
+        ASSERT_NE(nullptr, dialog.Get()) << id;
+        for (const std::wstring& label : dialog.LabelsCutOff())
+            ADD_FAILURE() << "dialog " << id << L": \"" << label << L"\" is cut off";
+    }
 }
 
 TEST_F(ToolPanel, StartsWithZerosOpaqueAlphaAndEmptyPickFields)
