@@ -21,9 +21,10 @@ constexpr std::uint8_t kThinDepth = 2;
 // pixel's own alpha, as an automatic remover or a soft selection leaves it (the colour of the
 // picture it was cut from, the alpha its coverage), holds the matte's share in its alpha
 // already: where the subject's share measured from its colour lies nearer its alpha than 1 (a
-// colour of its own, straight), and its colour un-mixed at that alpha lies within kGamutSlack
-// levels of the RGB cube, as a true mix's does, only the colour is un-mixed and the alpha
-// stays. (Else the share would go into the alpha twice, and the edge thin to alpha squared.)
+// colour of its own, straight) or 0 (the matte itself, as a feathered selection's outer pixels
+// are), and its colour un-mixed at that alpha lies within kGamutSlack levels of the RGB cube,
+// as a true mix's does, only the colour is un-mixed and the alpha stays. (Else the share would
+// go into the alpha twice, and the edge thin to alpha squared.)
 constexpr double kGamutSlack = 4.0;
 constexpr int kChannelMax = 255;
 
@@ -99,7 +100,8 @@ ArgbValue MatteTakenOut(ArgbValue pixel, ArgbValue matte, double share)
     const ArgbValue alpha = pixel >> 24;
     const bool partTransparent = alpha > 0 && alpha < kChannelMax;
     const double levels = share * kChannelMax;
-    const bool ownAlpha = partTransparent && std::abs(levels - alpha) < std::abs(levels - kChannelMax) &&
+    const double fromOwn = std::abs(levels - alpha);
+    const bool ownAlpha = partTransparent && fromOwn < std::abs(levels - kChannelMax) && fromOwn < levels &&
                           UnmixesAtOwnAlpha(pixel, matte);
     if (!ownAlpha)
         return Unmixed(pixel, matte, share);

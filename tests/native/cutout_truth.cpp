@@ -90,6 +90,30 @@ CutoutCase RemoverCutout(const TruthCase& truthCase)
     return cutout;
 }
 
+CutoutCase FeatheredCutout(const TruthCase& truthCase)
+{
+    CutoutCase feathered = FloodCutout(truthCase);
+    const std::vector<ArgbValue>& cut = feathered.cutout;
+    std::vector<ArgbValue> out = cut;
+    const std::int64_t width = truthCase.size.width, height = truthCase.size.height;
+    for (std::int64_t y = 0; y < height; ++y) {
+        for (std::int64_t x = 0; x < width; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y * width + x);
+            if (cut[i] >> 24)
+                continue;
+            std::int64_t nearest = 3;  // chessboard distance to a pixel the fill left, up to 2
+            for (std::int64_t j = std::max<std::int64_t>(0, y - 2); j <= std::min(height - 1, y + 2); ++j)
+                for (std::int64_t k = std::max<std::int64_t>(0, x - 2); k <= std::min(width - 1, x + 2); ++k)
+                    if (cut[static_cast<std::size_t>(j * width + k)] >> 24)
+                        nearest = std::min(nearest, std::max(std::abs(j - y), std::abs(k - x)));
+            if (nearest <= 2)
+                out[i] = (cut[i] & kColourBits) | ((nearest == 1 ? kFeatherNear : kFeatherFar) << 24);
+        }
+    }
+    feathered.cutout = out;
+    return feathered;
+}
+
 std::vector<ArgbValue> RemoveMatte(const std::vector<ArgbValue>& pixels, ArgbValue matte)
 {
     std::vector<ArgbValue> out = pixels;

@@ -29,6 +29,12 @@ CutoutCase WipedCutout(CutoutCase cutout, ArgbValue wiped);
 // colour, so that each part-transparent pixel is still mixed with the key.
 CutoutCase RemoverCutout(const TruthCase& truthCase);
 
+// The cut-out a feathered fill leaves: FloodCutout's, with the cleared pixels within one pixel
+// of the rest kept at alpha kFeatherNear and those within two at kFeatherFar, their colour the
+// picture's (mostly the key's).
+constexpr ArgbValue kFeatherNear = 170, kFeatherFar = 85;
+CutoutCase FeatheredCutout(const TruthCase& truthCase);
+
 // pixels with the matte taken out by F = (C − (1 − α)·M)/α wherever 0 < α < 255.
 std::vector<ArgbValue> RemoveMatte(const std::vector<ArgbValue>& pixels, ArgbValue matte);
 
