@@ -31,8 +31,11 @@ constexpr int kChannelMax = 255;
 // A fill or a wand leaves the outermost ring opaque, mixed with the matte. Where at least
 // kSoftRimShare of that ring is part transparent, the cut-out's edge is soft already, as a
 // remover or a careful hand leaves it: its opaque pixels are the subject's own, and only the
-// part-transparent ones are un-mixed. At most kSoftRimRows rows are looked at, evenly spread.
+// part-transparent ones are un-mixed. A ring pixel within kFeatherLevels of the matte is no
+// such edge but a feathered fill's matte itself, with the fill's opaque rim behind it. At most
+// kSoftRimRows rows are looked at, evenly spread.
 constexpr double kSoftRimShare = 0.5;
+constexpr std::uint32_t kFeatherLevels = 8;
 constexpr std::uint32_t kSoftRimRows = 256;
 
 // What the work knows of the image, the area and the distances.
@@ -169,7 +172,7 @@ bool Aliased(const RefineWork& work)
 }
 
 // True when at least kSoftRimShare of the outermost ring left after the shrink is part
-// transparent.
+// transparent, beyond kFeatherLevels of the matte.
 bool SoftRim(const RefineWork& work)
 {
     const auto outermost = static_cast<std::uint8_t>(work.shrink + 1);
@@ -182,7 +185,7 @@ bool SoftRim(const RefineWork& work)
             if (distances[x] != outermost)
                 continue;
             ++ring;
-            soft += (pixels[x] >> 24) < kChannelMax;
+            soft += (pixels[x] >> 24) < kChannelMax && ChannelDistance(pixels[x], work.matte) > kFeatherLevels;
         }
     }
     return ring > 0 && soft >= kSoftRimShare * ring;
