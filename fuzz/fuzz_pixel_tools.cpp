@@ -137,8 +137,11 @@ void CheckColourWork(Picture& picture, Bytes& bytes)
     FUZZ_CHECK(SameResult(result, again));
     InClearedBackground(result, rows, options, options.startX, options.startY);
 
-    const std::uint32_t tolerance = StartingTolerance(rows, picture.size, options.key, options.startX, options.startY);
-    FUZZ_CHECK(tolerance >= kDefaultTolerance && tolerance <= kLargestStartingTolerance);
+    for (const PictureSaved saved : {PictureSaved::Lossless, PictureSaved::Lossy}) {
+        const std::uint32_t tolerance =
+            StartingTolerance(rows, picture.size, options.key, options.startX, options.startY, saved);
+        FUZZ_CHECK(tolerance >= kDefaultTolerance && tolerance <= kLargestStartingTolerance);
+    }
 }
 
 void CheckEdgeWork(Picture& picture, Bytes& bytes)

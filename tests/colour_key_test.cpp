@@ -27,6 +27,7 @@ namespace {
 
 constexpr ArgbValue kKeyWhite = 0xFFFFFFFFu;
 constexpr ArgbValue kSubjectRed = 0xFFCC2020u;
+constexpr ArgbValue kStrayGrey = 0xFFE7E7E7u;  // 24 levels off the white key, alone in it
 constexpr DWORD kLightGrey = 0xCCCCCC;  // the checkerboard's grey squares
 constexpr DWORD kShownRed = 0xCC2020;
 constexpr char kCaption[] = "色を透明にする";
@@ -495,6 +496,26 @@ TEST_F(ColourKey, ShiftClickAddsAPartOfTheBackgroundAndOkAppliesEveryPartAsOneSt
     EXPECT_TRUE(original == ReadAllPixels(*g_document.Image())) << "one step gives every part back";
 }
 
+// A PNG's few stray pixels near the key, a shadow's grain where it fades out, are no noise: the
+// dialog opens at 8 on it (in a JPEG they would count, and the tolerance start at 64).
+TEST_F(ColourKey, AFewStrayPixelsOfAPngLeaveTheToleranceAtEight)
+{
+    ImageRef logo = MakeLogo();
+    for (std::uint32_t x = 10; x < 170; x += 4)
+        logo->SetPixel(x, 20, kStrayGrey);
+    const TempFolder folder;
+    const std::wstring path = folder.Path(L"grainy-logo.png");
+    ASSERT_TRUE(WritePng(*logo, path));
+    OpenFileAtPath(Main(), ToAnsi(path).c_str());
+    PumpMessages(100);
+    MovePanelAside();
+    EXPECT_FALSE(g_document.FromLossyFile());
+    HWND dialog = ChooseItemAt({2, 2});
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ("8", FieldText(dialog, IDC_TOLERANCE));
+    Click(dialog, IDCANCEL);
+}
+
 TEST_F(ColourKey, AJpegsNoiseStartsTheToleranceAboveTheCleanEight)
 {
     ImageRef logo = MakeLogo();
@@ -507,6 +528,7 @@ TEST_F(ColourKey, AJpegsNoiseStartsTheToleranceAboveTheCleanEight)
     MovePanelAside();
     HWND dialog = ChooseItemAt({2, 2});
     ASSERT_NE(nullptr, dialog);
+    EXPECT_TRUE(g_document.FromLossyFile());
     const unsigned tolerance = std::stoul(FieldText(dialog, IDC_TOLERANCE));
     EXPECT_GT(tolerance, 8u);
     EXPECT_LE(tolerance, 64u);

@@ -27,4 +27,5 @@ void ImageDocument::SetImage(ImageRef image) noexcept
 {
     image_ = std::move(image);
     hasImage_ = 1;
+    fromLossyFile_ = false;
 }

@@ -35,8 +35,13 @@ public:
     // Width and height of the current image; 0 × 0 with no image or an empty one.
     ImageSize GetImageSize() const noexcept;
     // Makes image the current one and marks the document as having an image. Other
-    // holders of the previous image keep it alive.
+    // holders of the previous image keep it alive. The image counts as saved without loss
+    // until SetFromLossyFile says otherwise.
     void SetImage(ImageRef image) noexcept;
+    // Whether the current image was decoded from a file saved with loss (a JPEG): its noise
+    // stays in it through every edit. A pasted image, a PNG's and a BMP's are not.
+    bool FromLossyFile() const noexcept { return fromLossyFile_; }
+    void SetFromLossyFile(bool lossy) noexcept { fromLossyFile_ = lossy; }
     // Lets go of the image before GDI+ shuts down; has image stays as it was.
     void ReleaseImage() noexcept { image_.reset(); }
 
@@ -56,6 +61,7 @@ private:
     std::int32_t hasImage_ = 0;
     std::int32_t showRange_ = 0;
     RangePenMode penMode_ = RangePenMode::None;
+    bool fromLossyFile_ = false;
     char openedPath_[kPathBytes] = {};
     char openedTitle_[kTitleBytes] = {};
     wchar_t widePath_[kPathBytes] = {};

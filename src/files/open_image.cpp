@@ -6,6 +6,7 @@
 
 #include "file_dialog.h"
 #include "image_document.h"
+#include "image_header.h"
 #include "image_loader.h"
 #include "path_conversion.h"
 #include "texts.h"
@@ -34,6 +35,7 @@ void LoadOpenedFile(ImageDocument& document)
     const WaitCursor wait;
     ConvertPathToWide(document.OpenedPath(), document.WidePath());
     document.SetImage(LoadImageFile(document.WidePath()));
+    document.SetFromLossyFile(IsLossyImageFile(document.WidePath()));
 }
 
 // What follows the last separator of a code page 932 path. The scan steps over whole

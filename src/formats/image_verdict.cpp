@@ -114,6 +114,12 @@ DecodeVerdict JudgeImage(ByteReader& reader)
     return CheckStructure(bytes, format);
 }
 
+bool IsLossyImage(ByteReader& reader)
+{
+    ByteView bytes(reader);
+    return RecogniseFormat(bytes) == Format::Jpeg;
+}
+
 bool IsWithinDecodeLimits(std::uint64_t width, std::uint64_t height)
 {
     return width <= kMaxImageSide && height <= kMaxImageSide && width * height <= kMaxImagePixels;

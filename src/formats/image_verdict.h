@@ -39,6 +39,10 @@ std::optional<ClaimedSize> ClaimedSizeOf(ByteReader& bytes);
 // reader here recognises: the decoder decides.
 DecodeVerdict JudgeImage(ByteReader& bytes);
 
+// True when the bytes are a JPEG's, by its signature: a picture saved with loss, whose noise
+// the colour tools measure otherwise.
+bool IsLossyImage(ByteReader& bytes);
+
 // Whether an image of that size is one the program decodes: at most 16,384 pixels a side
 // and 128,000,000 in all. Bigger ones can exhaust memory or crash the platform's decoders,
 // so they are treated as files that cannot be decoded.

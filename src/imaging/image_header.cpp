@@ -21,3 +21,11 @@ bool IsSafeToDecode(const wchar_t* path)
         return true;
     return JudgeImage(file) == DecodeVerdict::Decode;
 }
+
+bool IsLossyImageFile(const wchar_t* path)
+{
+    if (!path)
+        return false;
+    HeaderFile file(path);
+    return file.IsOpen() && IsLossyImage(file);
+}

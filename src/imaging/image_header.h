@@ -11,3 +11,7 @@ std::optional<ClaimedSize> ReadClaimedSize(const wchar_t* path);
 // Whether a file may be handed to the decoder: JudgeImage in image_verdict.h says Decode.
 // True for a null path and for a file that cannot be opened: the decoder decides.
 bool IsSafeToDecode(const wchar_t* path);
+
+// Whether the file is a JPEG (IsLossyImage in image_verdict.h); false for a null path and
+// for a file that cannot be opened.
+bool IsLossyImageFile(const wchar_t* path);

@@ -59,11 +59,15 @@ bool MakeColourTransparent(const PixelRows& image, ImageSize size, const ColourK
 bool InClearedBackground(const ColourKeyResult& result, const PixelRows& image, const ColourKeyOptions& options,
                          std::uint32_t x, std::uint32_t y);
 
+// How the picture was last saved: a JPEG's noise is sparse as well as spread.
+enum class PictureSaved { Lossless, Lossy };
+
 // The tolerance a picture needs for the background around (x, y) to be taken whole: the
 // noise of the pixels near key there (within kLargestStartingTolerance of it, and away from
 // anything farther than 32 levels, a pale subject included), rounded up with a margin, from
-// kDefaultTolerance for a clean picture to kLargestStartingTolerance for a noisy JPEG. Looks
-// at most 1025 × 1025 pixels; kDefaultTolerance when (x, y) lies outside the image or there
-// is no memory.
+// kDefaultTolerance for a clean picture to kLargestStartingTolerance for a noisy JPEG; in a
+// picture saved without loss, a level only a few stray pixels reach is no noise. Looks at
+// most 1025 × 1025 pixels; kDefaultTolerance when (x, y) lies outside the image or there is
+// no memory.
 std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValue key, std::uint32_t x,
-                                std::uint32_t y);
+                                std::uint32_t y, PictureSaved saved);

@@ -21,6 +21,12 @@ constexpr std::uint32_t kSubjectLevels = 32;
 // rounding of its colour, a level or two.
 constexpr std::uint32_t kPaleLevels = 4;
 constexpr double kQuietShare = 0.9999;         // the share of the background the tolerance takes in
+// A picture saved without loss holds noise only as its own grain, spread over its background:
+// a level that fewer than kStrayPixels of the background's pixels reach is no noise but a few
+// stray pixels of the subject (the grain of a shadow where it fades out, a texture touching the
+// background). A JPEG's ringing is sparse too, and a few specks of it left would show: in a
+// lossy picture every pixel counts.
+constexpr std::size_t kStrayPixels = 256;
 constexpr double kNoiseMargin = 3.0;          // the tolerance over the noise measured
 // A ridge strays from its 4-neighbours' mean by half its height above them: the roughness is
 // kept where the pixel stands out on some line by half that or more.
@@ -119,12 +125,13 @@ bool InFlatSquare(const PixelRows& image, ImageSize size, std::uint32_t x, std::
 // How many pixels have each level of a measure, 0 to kLargestStartingTolerance.
 using Counts = std::array<std::size_t, kLargestStartingTolerance + 1>;
 
-// The level at or below which kQuietShare of total pixels lie.
-std::uint32_t Quiet(const Counts& counts, std::size_t total)
+// The level at or below which kQuietShare of total pixels lie, and all but stray of them.
+std::uint32_t Quiet(const Counts& counts, std::size_t total, std::size_t stray)
 {
+    const double quiet = std::min(kQuietShare * total, static_cast<double>(total) - static_cast<double>(stray));
     std::size_t taken = 0;
     std::uint32_t level = 0;
-    while (level < kLargestStartingTolerance && taken + counts[level] < kQuietShare * total)
+    while (level < kLargestStartingTolerance && taken + counts[level] < quiet)
         taken += counts[level++];
     return level;
 }
@@ -189,7 +196,8 @@ void MarkSubject(const PixelRows& image, ImageSize size, const ImageRect& rect, 
 
 }  // namespace
 
-std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y)
+std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
+                                PictureSaved saved)
 {
     const ImageRect rect = AroundStart(size, x, y);
     if (!Contains(rect, x, y))
@@ -234,7 +242,8 @@ std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValu
     }
     // Noise is both off the key and rough: a glow near the key is smooth, and a faint thin
     // stroke is rough but rarely counted far from the key.
-    const std::uint32_t noise = std::min(Quiet(offKey, total), Quiet(rough, total));
+    const std::size_t stray = saved == PictureSaved::Lossless ? kStrayPixels : 0;
+    const std::uint32_t noise = std::min(Quiet(offKey, total, stray), Quiet(rough, total, stray));
     const auto tolerance = static_cast<std::uint32_t>(noise * kNoiseMargin + 0.999);
     return std::clamp(tolerance, kDefaultTolerance, kLargestStartingTolerance);
 }

@@ -451,6 +451,7 @@ TruthCase AsJpeg(const TruthCase& truthCase, int quality, bool halfColour)
     TruthCase c = truthCase;
     c.name += " as JPEG q" + std::to_string(quality) + (halfColour ? " 4:2:0" : " 4:4:4");
     ReadJpeg(JpegOf(c.input, c.size, quality, halfColour), c.size, c.input);
+    c.saved = PictureSaved::Lossy;
     return c;
 }
 
@@ -475,7 +476,8 @@ ColourKeyOptions OpeningOptions(const TruthCase& truthCase, bool connected, bool
     ColourKeyOptions options = TruthOptions(truthCase, kDefaultTolerance, connected, softShadows);
     const PixelRows rows{const_cast<ArgbValue*>(truthCase.input.data()),
                          static_cast<std::ptrdiff_t>(truthCase.size.width * sizeof(ArgbValue))};
-    options.tolerance = StartingTolerance(rows, truthCase.size, truthCase.key, options.startX, options.startY);
+    options.tolerance = StartingTolerance(rows, truthCase.size, truthCase.key, options.startX, options.startY,
+                                          truthCase.saved);
     options.noisyPicture = options.tolerance > kDefaultTolerance;
     return options;
 }

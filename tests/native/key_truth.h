@@ -39,6 +39,7 @@ struct TruthCase {
     // Where the connected background starts: one pixel in each part of the background that
     // reaches the image's border (the top-left pixel when there is one part).
     std::vector<ImagePoint> starts;
+    PictureSaved saved = PictureSaved::Lossless;  // as a JPEG, lossy
 };
 
 // A layer before it is flattened (a drawn scene is 600 × 400): premultiplied red, green,

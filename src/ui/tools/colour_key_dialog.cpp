@@ -66,14 +66,15 @@ void SetKeyAt(POINT pixel)
 }
 
 // The tolerance the background around the start needs: 8 for a clean one, more for a JPEG's
-// noise.
+// noise, or a picture's own grain.
 std::uint32_t MeasuredTolerance()
 {
     const ImageHandle* image = g_document.Image();
     std::uint32_t tolerance = kDefaultTolerance;
     image->UsePixels(WholeOf(image->Size()), false, [&](const PixelRows& rows) {
         tolerance = StartingTolerance(rows, image->Size(), State().key, static_cast<std::uint32_t>(State().start.x),
-                                      static_cast<std::uint32_t>(State().start.y));
+                                      static_cast<std::uint32_t>(State().start.y),
+                                      g_document.FromLossyFile() ? PictureSaved::Lossy : PictureSaved::Lossless);
     });
     return tolerance;
 }
