@@ -36,6 +36,14 @@ constexpr double kOpaqueNoise = 0.35;
 constexpr double kClearNoise = 1.0;
 constexpr double kRingingReach = 2.0;  // a JPEG's ringing strays this many tolerances from the key
 constexpr std::uint8_t kRim = kPending;  // after the fills: background next to the subject
+// In a noisy picture the background's noise is rough, and where it is not, the background is
+// the key itself: a JPEG gives a flat patch of it back as the key, within its rounding. A patch
+// of one colour more than kPaleLevels off the key, a 3 × 3 square within kPaleFlatLevels of it,
+// is a pale subject's (a page a few levels off white), which the background does not take,
+// however near the key a tolerance for the noise lets it lie. With soft fades the fades decide
+// where a pale body begins.
+constexpr std::uint32_t kPaleLevels = 2;
+constexpr std::uint32_t kPaleFlatLevels = 1;
 
 // What the work knows of the image, the area and its mask.
 struct KeyWork {
@@ -73,6 +81,37 @@ struct NearLevels {
     }
 };
 
+// True when the pixel (x, y) of the area, not on its border, lies in a pale patch: its 3 × 3
+// square is within kPaleFlatLevels of it, and its luma more than kPaleLevels off keyLuma.
+bool InPalePatch(const KeyWork& work, std::uint32_t x, std::uint32_t y, double keyLuma)
+{
+    const ArgbValue colour = work.ImageRow(y)[x];
+    // Within kPaleLevels in every channel, the luma is too: the cheap test first.
+    if (ChannelDistance(colour, work.key) <= kPaleLevels)
+        return false;
+    for (const std::uint32_t j : {y, y - 1, y + 1}) {
+        const ArgbValue* row = work.ImageRow(j);
+        for (std::uint32_t i = x - 1; i <= x + 1; ++i) {
+            if (row[i] != colour && ChannelDistance(row[i], colour) > kPaleFlatLevels)
+                return false;
+        }
+    }
+    return std::abs(LumaOf(colour) - keyLuma) > kPaleLevels;
+}
+
+// In a noisy picture, takes the pixels of row y (of the area) that lie in a pale patch out of
+// those near the key.
+void SetPalePatchesApart(const KeyWork& work, std::uint32_t y, std::uint8_t* row)
+{
+    if (y == 0 || y + 1 >= work.area.height)
+        return;
+    const double keyLuma = LumaOf(work.key);
+    for (std::uint32_t x = 1; x + 1 < work.area.width; ++x) {
+        if (row[x] && InPalePatch(work, x, y, keyLuma))
+            row[x] = 0;
+    }
+}
+
 // Marks the pixels within the tolerance of the key, and, unless the background must be
 // connected, makes them the background.
 void MarkNearKey(KeyWork& work)
@@ -85,6 +124,8 @@ void MarkNearKey(KeyWork& work)
             std::uint8_t* row = work.mask.Row(y);
             for (std::uint32_t x = 0; x < work.area.width; ++x)
                 row[x] = near.Of(pixels[x]);
+            if (work.options.noisyPicture && !work.options.softShadows)
+                SetPalePatchesApart(work, y, row);
         }
         return true;
     });

@@ -341,6 +341,24 @@ TEST(RealKey, JpegsThatRingNextToTheSubjectLeaveNoBackground)
     EXPECT_EQ(measured, 4u);
 }
 
+// A light page as a JPEG over white: its noise asks for a tolerance past the page's thin rim,
+// yet the page is a patch of one colour off the key's luma, which a JPEG's background is not,
+// and the background stops at it (before, 113,539 and 114,016 of its pixels far inside went).
+TEST(RealKey, AJpegsBackgroundStopsAtALightPage)
+{
+    TruthLayer page;
+    ASSERT_TRUE(LoadCutout("page_font_sample.png", page));
+    for (const int quality : {90, 75}) {
+        const TruthCase jpeg = WithDecodedInside(AsJpeg(Flattened(page, kWhiteKey), quality, true));
+        SCOPED_TRACE(jpeg.name);
+        std::vector<ArgbValue> keyed;
+        ASSERT_TRUE(KeyedImage(jpeg, OpeningOptions(jpeg, true, false), keyed));
+        const TruthMeasures measures = MeasureTruth(jpeg, keyed, true);
+        EXPECT_LT(measures.farInsideChanged, 5000u);
+        EXPECT_EQ(measures.backgroundAbove8, 0u);
+    }
+}
+
 // The starting tolerance: 8 for a clean picture, whatever the key: pale subjects, chalk's
 // grain, a glow's aliased rays and a subject of nearly the key's colour with a hard edge
 // included; more for the same picture as a JPEG, the more the lower its quality.
