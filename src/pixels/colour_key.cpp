@@ -40,9 +40,12 @@ constexpr std::uint8_t kRim = kPending;  // after the fills: background next to 
 // the key itself: a JPEG gives a flat patch of it back as the key, within its rounding. A patch
 // of one colour more than kPaleLevels off the key, a 3 × 3 square within kPaleFlatLevels of it,
 // is a pale subject's (a page a few levels off white), which the background does not take,
-// however near the key a tolerance for the noise lets it lie. With soft fades the fades decide
-// where a pale body begins.
+// however near the key a tolerance for the noise lets it lie. Over a saturated key a JPEG of
+// quality 75 moves a flat patch of the background by up to 3 levels of luma where a channel
+// clips at 0; clean edges clear such a patch next to the subject as a mix, while soft fades
+// would keep it as a faint fade: with them a pale patch lies more than kPaleLevelsWithFades off.
 constexpr std::uint32_t kPaleLevels = 2;
+constexpr std::uint32_t kPaleLevelsWithFades = 4;
 constexpr std::uint32_t kPaleFlatLevels = 1;
 
 // What the work knows of the image, the area and its mask.
@@ -82,12 +85,12 @@ struct NearLevels {
 };
 
 // True when the pixel (x, y) of the area, not on its border, lies in a pale patch: its 3 × 3
-// square is within kPaleFlatLevels of it, and its luma more than kPaleLevels off keyLuma.
-bool InPalePatch(const KeyWork& work, std::uint32_t x, std::uint32_t y, double keyLuma)
+// square is within kPaleFlatLevels of it, and its luma more than pale levels off keyLuma.
+bool InPalePatch(const KeyWork& work, std::uint32_t x, std::uint32_t y, double keyLuma, std::uint32_t pale)
 {
     const ArgbValue colour = work.ImageRow(y)[x];
-    // Within kPaleLevels in every channel, the luma is too: the cheap test first.
-    if (ChannelDistance(colour, work.key) <= kPaleLevels)
+    // Within pale levels in every channel, the luma is too: the cheap test first.
+    if (ChannelDistance(colour, work.key) <= pale)
         return false;
     for (const std::uint32_t j : {y, y - 1, y + 1}) {
         const ArgbValue* row = work.ImageRow(j);
@@ -96,7 +99,7 @@ bool InPalePatch(const KeyWork& work, std::uint32_t x, std::uint32_t y, double k
                 return false;
         }
     }
-    return std::abs(LumaOf(colour) - keyLuma) > kPaleLevels;
+    return std::abs(LumaOf(colour) - keyLuma) > pale;
 }
 
 // In a noisy picture, takes the pixels of row y (of the area) that lie in a pale patch out of
@@ -106,8 +109,9 @@ void SetPalePatchesApart(const KeyWork& work, std::uint32_t y, std::uint8_t* row
     if (y == 0 || y + 1 >= work.area.height)
         return;
     const double keyLuma = LumaOf(work.key);
+    const std::uint32_t pale = work.options.softShadows ? kPaleLevelsWithFades : kPaleLevels;
     for (std::uint32_t x = 1; x + 1 < work.area.width; ++x) {
-        if (row[x] && InPalePatch(work, x, y, keyLuma))
+        if (row[x] && InPalePatch(work, x, y, keyLuma, pale))
             row[x] = 0;
     }
 }
@@ -124,7 +128,7 @@ void MarkNearKey(KeyWork& work)
             std::uint8_t* row = work.mask.Row(y);
             for (std::uint32_t x = 0; x < work.area.width; ++x)
                 row[x] = near.Of(pixels[x]);
-            if (work.options.noisyPicture && !work.options.softShadows)
+            if (work.options.noisyPicture)
                 SetPalePatchesApart(work, y, row);
         }
         return true;
