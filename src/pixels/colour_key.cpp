@@ -38,14 +38,14 @@ constexpr double kRingingReach = 2.0;  // a JPEG's ringing strays this many tole
 constexpr std::uint8_t kRim = kPending;  // after the fills: background next to the subject
 // In a noisy picture the background's noise is rough, and where it is not, the background is
 // the key itself: a JPEG gives a flat patch of it back as the key, within its rounding. A patch
-// of one colour more than kPaleLevels off the key, a 3 × 3 square within kPaleFlatLevels of it,
-// is a pale subject's (a page a few levels off white), which the background does not take,
-// however near the key a tolerance for the noise lets it lie. Over a saturated key a JPEG of
-// quality 75 moves a flat patch of the background by up to 3 levels of luma where a channel
-// clips at 0; clean edges clear such a patch next to the subject as a mix, while soft fades
-// would keep it as a faint fade: with them a pale patch lies more than kPaleLevelsWithFades off.
-constexpr std::uint32_t kPaleLevels = 2;
-constexpr std::uint32_t kPaleLevelsWithFades = 4;
+// of one colour, a 3 × 3 square within kPaleFlatLevels of it, whose luma lies more than
+// kPaleLuma off the key's, is a pale subject's (a page a few levels off white), which the background does not take,
+// however near the key a tolerance for the noise lets it lie. Over a saturated key (a green) a
+// JPEG of quality 75 can move a flat patch of the background by 3 levels of luma; clean edges
+// clear such a patch next to the subject as a mix, while soft fades would keep it as a faint
+// fade: with them a pale patch lies more than kPaleLumaWithFades off.
+constexpr std::uint32_t kPaleLuma = 2;
+constexpr std::uint32_t kPaleLumaWithFades = 4;
 constexpr std::uint32_t kPaleFlatLevels = 1;
 
 // What the work knows of the image, the area and its mask.
@@ -109,7 +109,7 @@ void SetPalePatchesApart(const KeyWork& work, std::uint32_t y, std::uint8_t* row
     if (y == 0 || y + 1 >= work.area.height)
         return;
     const double keyLuma = LumaOf(work.key);
-    const std::uint32_t pale = work.options.softShadows ? kPaleLevelsWithFades : kPaleLevels;
+    const std::uint32_t pale = work.options.softShadows ? kPaleLumaWithFades : kPaleLuma;
     for (std::uint32_t x = 1; x + 1 < work.area.width; ++x) {
         if (row[x] && InPalePatch(work, x, y, keyLuma, pale))
             row[x] = 0;
