@@ -85,13 +85,12 @@ struct NearLevels {
 };
 
 // True when the pixel (x, y) of the area, not on its border, lies in a pale patch: its 3 × 3
-// square is within kPaleFlatLevels of it, and its luma more than pale levels off keyLuma.
+// square is within kPaleFlatLevels of it, and its luma more than pale levels off keyLuma. The
+// caller has seen it lie more than pale levels off the key in some channel (within them in
+// every channel, the luma is too).
 bool InPalePatch(const KeyWork& work, std::uint32_t x, std::uint32_t y, double keyLuma, std::uint32_t pale)
 {
     const ArgbValue colour = work.ImageRow(y)[x];
-    // Within pale levels in every channel, the luma is too: the cheap test first.
-    if (ChannelDistance(colour, work.key) <= pale)
-        return false;
     for (const std::uint32_t j : {y, y - 1, y + 1}) {
         const ArgbValue* row = work.ImageRow(j);
         for (std::uint32_t i = x - 1; i <= x + 1; ++i) {
@@ -102,16 +101,29 @@ bool InPalePatch(const KeyWork& work, std::uint32_t x, std::uint32_t y, double k
     return std::abs(LumaOf(colour) - keyLuma) > pale;
 }
 
-// In a noisy picture, takes the pixels of row y (of the area) that lie in a pale patch out of
-// those near the key.
-void SetPalePatchesApart(const KeyWork& work, std::uint32_t y, std::uint8_t* row)
+// What a noisy picture's pale patches are told by: how far off the key's luma they lie, the
+// key's luma, and which colours lie within that in every channel (no pale patch's).
+struct PaleTest {
+    std::uint32_t levels;
+    double keyLuma;
+    NearLevels close;
+
+    explicit PaleTest(const KeyWork& work)
+        : levels(work.options.softShadows ? kPaleLumaWithFades : kPaleLuma),
+          keyLuma(LumaOf(work.key)),
+          close(work.key, levels, 1)
+    {
+    }
+};
+
+// Takes the pixels of row y (of the area) that lie in a pale patch out of those near the key.
+void SetPalePatchesApart(const KeyWork& work, const PaleTest& pale, std::uint32_t y, std::uint8_t* row)
 {
     if (y == 0 || y + 1 >= work.area.height)
         return;
-    const double keyLuma = LumaOf(work.key);
-    const std::uint32_t pale = work.options.softShadows ? kPaleLumaWithFades : kPaleLuma;
+    const ArgbValue* pixels = work.ImageRow(y);
     for (std::uint32_t x = 1; x + 1 < work.area.width; ++x) {
-        if (row[x] && InPalePatch(work, x, y, keyLuma, pale))
+        if (row[x] && !pale.close.Of(pixels[x]) && InPalePatch(work, x, y, pale.keyLuma, pale.levels))
             row[x] = 0;
     }
 }
@@ -122,14 +134,15 @@ void MarkNearKey(KeyWork& work)
 {
     const std::uint8_t flags = work.options.connected ? kNearKey : static_cast<std::uint8_t>(kNearKey | kBackground);
     const NearLevels near(work.key, work.Tolerance(), flags);
-    ForEachRowBand(work.area.height, [&work, &near](std::uint32_t top, std::uint32_t bottom) {
+    const PaleTest pale(work);
+    ForEachRowBand(work.area.height, [&work, &near, &pale](std::uint32_t top, std::uint32_t bottom) {
         for (std::uint32_t y = top; y < bottom; ++y) {
             const ArgbValue* pixels = work.ImageRow(y);
             std::uint8_t* row = work.mask.Row(y);
             for (std::uint32_t x = 0; x < work.area.width; ++x)
                 row[x] = near.Of(pixels[x]);
             if (work.options.noisyPicture)
-                SetPalePatchesApart(work, y, row);
+                SetPalePatchesApart(work, pale, y, row);
         }
         return true;
     });
