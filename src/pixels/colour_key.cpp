@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <optional>
 
 #include "aliased_edge.h"
 #include "edge_unmix.h"
@@ -37,9 +38,10 @@ constexpr double kClearNoise = 1.0;
 constexpr double kRingingReach = 2.0;  // a JPEG's ringing strays this many tolerances from the key
 constexpr std::uint8_t kRim = kPending;  // after the fills: background next to the subject
 // In a noisy picture the background's noise is rough, and where it is not, the background is
-// the key itself: a JPEG gives a flat patch of it back as the key, within its rounding. A patch
-// of one colour, a 3 × 3 square within kPaleFlatLevels of it, whose luma lies more than
-// kPaleLuma off the key's, is a pale subject's (a page a few levels off white), which the background does not take,
+// its own colour: a JPEG gives a flat patch of it back as it was, within its rounding. That
+// colour is found near the start, within kBackgroundColourReach (the pixel clicked may be one
+// of the noise). A patch of one colour, a 3 × 3 square within
+// kPaleFlatLevels of it, whose luma lies more than kPaleLuma off that colour's, is a pale subject's (a page a few levels off white), which the background does not take,
 // however near the key a tolerance for the noise lets it lie. Over a saturated key (a green) a
 // JPEG of quality 75 can move a flat patch of the background by 3 levels of luma; clean edges
 // clear such a patch next to the subject as a mix, while soft fades would keep it as a faint
@@ -47,6 +49,7 @@ constexpr std::uint8_t kRim = kPending;  // after the fills: background next to 
 constexpr std::uint32_t kPaleLuma = 2;
 constexpr std::uint32_t kPaleLumaWithFades = 4;
 constexpr std::uint32_t kPaleFlatLevels = 1;
+constexpr std::uint32_t kBackgroundColourReach = 32;
 
 // What the work knows of the image, the area and its mask.
 struct KeyWork {
@@ -84,11 +87,9 @@ struct NearLevels {
     }
 };
 
-// True when the pixel (x, y) of the area, not on its border, lies in a pale patch: its 3 × 3
-// square is within kPaleFlatLevels of it, and its luma more than pale levels off keyLuma. The
-// caller has seen it lie more than pale levels off the key in some channel (within them in
-// every channel, the luma is too).
-bool InPalePatch(const KeyWork& work, std::uint32_t x, std::uint32_t y, double keyLuma, std::uint32_t pale)
+// True when the pixel (x, y) of the area, not on its border, lies in a flat square: its 3 × 3
+// square within kPaleFlatLevels of it.
+bool InFlatSquare(const KeyWork& work, std::uint32_t x, std::uint32_t y)
 {
     const ArgbValue colour = work.ImageRow(y)[x];
     for (const std::uint32_t j : {y, y - 1, y + 1}) {
@@ -98,20 +99,57 @@ bool InPalePatch(const KeyWork& work, std::uint32_t x, std::uint32_t y, double k
                 return false;
         }
     }
-    return std::abs(LumaOf(colour) - keyLuma) > pale;
+    return true;
 }
 
-// What a noisy picture's pale patches are told by: how far off the key's luma they lie, the
-// key's luma, and which colours lie within that in every channel (no pale patch's).
+// The background's own colour in a noisy picture: of the flat squares within
+// kBackgroundColourReach of the start, the colour nearest the key (the nearest to the start
+// among equals), within the tolerance. A JPEG gives the background back as it was there, while
+// the pixel clicked, the key, may be one of its noise; a flat part of the subject near the
+// start lies farther from the key. Nothing when there is no such square, or the start lies
+// outside the area.
+std::optional<ArgbValue> BackgroundColour(const KeyWork& work)
+{
+    const std::uint32_t startX = work.options.startX, startY = work.options.startY;
+    if (!Contains(work.area, startX, startY) || work.area.width < 3 || work.area.height < 3)
+        return std::nullopt;
+    const std::uint32_t x0 = startX - work.area.x, y0 = startY - work.area.y;
+    const std::uint32_t left = std::max<std::uint32_t>(1, x0 > kBackgroundColourReach ? x0 - kBackgroundColourReach : 0);
+    const std::uint32_t top = std::max<std::uint32_t>(1, y0 > kBackgroundColourReach ? y0 - kBackgroundColourReach : 0);
+    const std::uint32_t right = std::min(work.area.width - 1, x0 + kBackgroundColourReach + 1);
+    const std::uint32_t bottom = std::min(work.area.height - 1, y0 + kBackgroundColourReach + 1);
+    std::optional<ArgbValue> best;
+    std::uint32_t bestDistance = work.Tolerance() + 1, bestReach = 0;
+    for (std::uint32_t y = top; y < bottom; ++y) {
+        const ArgbValue* row = work.ImageRow(y);
+        for (std::uint32_t x = left; x < right; ++x) {
+            const std::uint32_t distance = ChannelDistance(row[x], work.key);
+            const std::uint32_t reach = std::max(x > x0 ? x - x0 : x0 - x, y > y0 ? y - y0 : y0 - y);
+            const bool better = distance < bestDistance || (distance == bestDistance && reach < bestReach);
+            if (better && InFlatSquare(work, x, y)) {
+                best = row[x];
+                bestDistance = distance;
+                bestReach = reach;
+            }
+        }
+    }
+    return best;
+}
+
+// What a noisy picture's pale patches are told by: the background's own colour, its luma, how
+// far off that luma they lie, and which colours lie within that of it in every channel (no
+// pale patch's, as their luma does too).
 struct PaleTest {
-    std::uint32_t levels;
-    double keyLuma;
+    bool active = false;
+    std::uint32_t levels = kPaleLuma;
+    double luma = 0.0;
     NearLevels close;
 
-    explicit PaleTest(const KeyWork& work)
-        : levels(work.options.softShadows ? kPaleLumaWithFades : kPaleLuma),
-          keyLuma(LumaOf(work.key)),
-          close(work.key, levels, 1)
+    explicit PaleTest(const KeyWork& work, std::optional<ArgbValue> background)
+        : active(work.options.noisyPicture && background.has_value()),
+          levels(work.options.softShadows ? kPaleLumaWithFades : kPaleLuma),
+          luma(background ? LumaOf(*background) : 0.0),
+          close(background.value_or(work.key), levels, 1)
     {
     }
 };
@@ -123,7 +161,8 @@ void SetPalePatchesApart(const KeyWork& work, const PaleTest& pale, std::uint32_
         return;
     const ArgbValue* pixels = work.ImageRow(y);
     for (std::uint32_t x = 1; x + 1 < work.area.width; ++x) {
-        if (row[x] && !pale.close.Of(pixels[x]) && InPalePatch(work, x, y, pale.keyLuma, pale.levels))
+        if (row[x] && !pale.close.Of(pixels[x]) && std::abs(LumaOf(pixels[x]) - pale.luma) > pale.levels &&
+            InFlatSquare(work, x, y))
             row[x] = 0;
     }
 }
@@ -134,14 +173,14 @@ void MarkNearKey(KeyWork& work)
 {
     const std::uint8_t flags = work.options.connected ? kNearKey : static_cast<std::uint8_t>(kNearKey | kBackground);
     const NearLevels near(work.key, work.Tolerance(), flags);
-    const PaleTest pale(work);
+    const PaleTest pale(work, work.options.noisyPicture ? BackgroundColour(work) : std::nullopt);
     ForEachRowBand(work.area.height, [&work, &near, &pale](std::uint32_t top, std::uint32_t bottom) {
         for (std::uint32_t y = top; y < bottom; ++y) {
             const ArgbValue* pixels = work.ImageRow(y);
             std::uint8_t* row = work.mask.Row(y);
             for (std::uint32_t x = 0; x < work.area.width; ++x)
                 row[x] = near.Of(pixels[x]);
-            if (work.options.noisyPicture)
+            if (pale.active)
                 SetPalePatchesApart(work, pale, y, row);
         }
         return true;

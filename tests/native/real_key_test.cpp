@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "colour_key.h"
+#include "edge_unmix.h"
 #include "real_cutouts.h"
 
 namespace {
@@ -360,6 +361,31 @@ TEST(RealKey, AJpegsBackgroundStopsAtALightPage)
             EXPECT_EQ(measures.backgroundAbove8, 0u);
         }
     }
+}
+
+// A click on a speck of a JPEG's noise picks a key a few levels of luma off the background's
+// flat colour; the background is still taken whole, a flat patch of it being no pale patch
+// (when measured from the key, 63,038 of its pixels stayed above alpha 8).
+TEST(RealKey, AClickOnAJpegsNoiseStillTakesTheBackground)
+{
+    TruthLayer penguin;
+    ASSERT_TRUE(LoadCutout("penguin_outlined.png", penguin));
+    const TruthCase jpeg = WithDecodedInside(AsJpeg(Flattened(penguin, kWhiteKey), 75, true));
+    const ColourKeyOptions atCorner = OpeningOptions(jpeg, true, false);
+    std::vector<ArgbValue> keyed;
+    ASSERT_TRUE(KeyedImage(jpeg, atCorner, keyed));
+    const TruthMeasures corner = MeasureTruth(jpeg, keyed, true);
+    std::uint32_t x = 0;
+    while (x < jpeg.size.width && std::abs(LumaOf(jpeg.input[x]) - LumaOf(kOpaqueWhite)) < 4.0)
+        ++x;
+    ASSERT_LT(x, jpeg.size.width);
+    ColourKeyOptions atSpeck = atCorner;
+    atSpeck.key = jpeg.input[x];
+    atSpeck.startX = x;
+    ASSERT_TRUE(KeyedImage(jpeg, atSpeck, keyed));
+    const TruthMeasures speck = MeasureTruth(jpeg, keyed, true);
+    EXPECT_EQ(speck.backgroundAbove8, 0u);
+    EXPECT_LE(speck.halo, corner.halo + corner.halo / 10);
 }
 
 // The starting tolerance: 8 for a clean picture, whatever the key: pale subjects, chalk's
