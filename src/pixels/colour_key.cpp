@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -50,6 +51,11 @@ constexpr std::uint32_t kPaleLuma = 2;
 constexpr std::uint32_t kPaleLumaWithFades = 4;
 constexpr std::uint32_t kPaleFlatLevels = 1;
 constexpr std::uint32_t kBackgroundColourReach = 32;
+// But a smooth shade of the background (a gradient, a vignette) is flat everywhere and strays
+// from that colour slowly: a pale patch joined to the background's flat part by neighbours
+// within kPaleFlatLevels of each other is the background's shade, not a subject, which a rough
+// edge parts from it. While the background is found, kPale marks a pale patch's pixels.
+constexpr std::uint8_t kPale = kBody;
 
 // What the work knows of the image, the area and its mask.
 struct KeyWork {
@@ -154,37 +160,117 @@ struct PaleTest {
     }
 };
 
-// Takes the pixels of row y (of the area) that lie in a pale patch out of those near the key.
-void SetPalePatchesApart(const KeyWork& work, const PaleTest& pale, std::uint32_t y, std::uint8_t* row)
+// Marks kPale, in place of near the key, the pixels of row y (of the area) that lie in a pale
+// patch; true when there is one.
+bool SetPalePatchesApart(const KeyWork& work, const PaleTest& pale, std::uint32_t y, std::uint8_t* row)
 {
     if (y == 0 || y + 1 >= work.area.height)
-        return;
+        return false;
     const ArgbValue* pixels = work.ImageRow(y);
+    bool marked = false;
     for (std::uint32_t x = 1; x + 1 < work.area.width; ++x) {
         if (row[x] && !pale.close.Of(pixels[x]) && std::abs(LumaOf(pixels[x]) - pale.luma) > pale.levels &&
-            InFlatSquare(work, x, y))
-            row[x] = 0;
+            InFlatSquare(work, x, y)) {
+            row[x] = kPale;
+            marked = true;
+        }
+    }
+    return marked;
+}
+
+// Calls visit(i, j) for each 8-neighbour (i, j) of the area's pixel (x, y).
+template <typename Visit>
+void ForEachNeighbour(const KeyWork& work, std::uint32_t x, std::uint32_t y, Visit visit)
+{
+    for (std::uint32_t j = y > 0 ? y - 1 : 0; j <= y + 1 && j < work.area.height; ++j) {
+        for (std::uint32_t i = x > 0 ? x - 1 : 0; i <= x + 1 && i < work.area.width; ++i) {
+            if (i != x || j != y)
+                visit(i, j);
+        }
     }
 }
 
-// Marks the pixels within the tolerance of the key, and, unless the background must be
-// connected, makes them the background.
-void MarkNearKey(KeyWork& work)
+// True when the pale pixel (x, y) touches the background's flat part gently: a neighbour near
+// the key, not pale, in a flat square, within kPaleFlatLevels of it.
+bool TouchesFlatBackground(const KeyWork& work, std::uint32_t x, std::uint32_t y)
+{
+    const ArgbValue colour = work.ImageRow(y)[x];
+    // A pale pixel lies off the area's border, so its neighbours lie in the area.
+    for (std::uint32_t j = y - 1; j <= y + 1; ++j) {
+        const std::uint8_t* flags = work.mask.Row(j);
+        const ArgbValue* pixels = work.ImageRow(j);
+        for (std::uint32_t i = x - 1; i <= x + 1; ++i) {
+            if ((flags[i] & (kNearKey | kPale)) != kNearKey || ChannelDistance(pixels[i], colour) > kPaleFlatLevels)
+                continue;
+            const bool inside = i > 0 && j > 0 && i + 1 < work.area.width && j + 1 < work.area.height;
+            if (inside && InFlatSquare(work, i, j))
+                return true;
+        }
+    }
+    return false;
+}
+
+// Gives the pixels of pale patches that are the background's smooth shade back to the near
+// key (flags), and clears kPale from the rest; false when there is no memory for it.
+bool ReleaseShades(KeyWork& work, std::uint8_t flags)
+{
+    std::vector<std::uint32_t> queue;
+    const std::uint32_t width = work.area.width;
+    try {
+        for (std::uint32_t y = 0; y < work.area.height; ++y) {
+            std::uint8_t* row = work.mask.Row(y);
+            for (std::uint32_t x = 0; x < width; ++x) {
+                if ((row[x] & kPale) && TouchesFlatBackground(work, x, y)) {
+                    row[x] = flags;
+                    queue.push_back(y * width + x);
+                }
+            }
+        }
+        for (std::size_t next = 0; next < queue.size(); ++next) {
+            const std::uint32_t x = queue[next] % width, y = queue[next] / width;
+            const ArgbValue colour = work.ImageRow(y)[x];
+            ForEachNeighbour(work, x, y, [&](std::uint32_t i, std::uint32_t j) {
+                std::uint8_t& neighbour = work.mask.Row(j)[i];
+                if ((neighbour & kPale) && ChannelDistance(work.ImageRow(j)[i], colour) <= kPaleFlatLevels) {
+                    neighbour = flags;
+                    queue.push_back(j * width + i);
+                }
+            });
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (std::uint32_t y = 0; y < work.area.height; ++y) {
+        std::uint8_t* row = work.mask.Row(y);
+        for (std::uint32_t x = 0; x < width; ++x) {
+            if (row[x] & kPale)
+                row[x] = 0;
+        }
+    }
+    return true;
+}
+
+// Marks the pixels within the tolerance of the key, but for a noisy picture's pale patches,
+// and, unless the background must be connected, makes them the background; false when there
+// is no memory for it.
+bool MarkNearKey(KeyWork& work)
 {
     const std::uint8_t flags = work.options.connected ? kNearKey : static_cast<std::uint8_t>(kNearKey | kBackground);
     const NearLevels near(work.key, work.Tolerance(), flags);
     const PaleTest pale(work, work.options.noisyPicture ? BackgroundColour(work) : std::nullopt);
-    ForEachRowBand(work.area.height, [&work, &near, &pale](std::uint32_t top, std::uint32_t bottom) {
+    std::atomic<bool> anyPale{false};
+    ForEachRowBand(work.area.height, [&work, &near, &pale, &anyPale](std::uint32_t top, std::uint32_t bottom) {
         for (std::uint32_t y = top; y < bottom; ++y) {
             const ArgbValue* pixels = work.ImageRow(y);
             std::uint8_t* row = work.mask.Row(y);
             for (std::uint32_t x = 0; x < work.area.width; ++x)
                 row[x] = near.Of(pixels[x]);
-            if (pale.active)
-                SetPalePatchesApart(work, pale, y, row);
+            if (pale.active && SetPalePatchesApart(work, pale, y, row))
+                anyPale.store(true, std::memory_order_relaxed);
         }
         return true;
     });
+    return !anyPale.load() || ReleaseShades(work, flags);
 }
 
 // Adds to the background the region of pixels near the key that holds start (in the image),
@@ -199,7 +285,8 @@ bool FillStart(KeyWork& work, const ImagePoint& start)
 // Finds the background; false when there is no memory for it.
 bool FindBackground(KeyWork& work)
 {
-    MarkNearKey(work);
+    if (!MarkNearKey(work))
+        return false;
     const ColourKeyOptions& options = work.options;
     if (!options.connected)
         return true;

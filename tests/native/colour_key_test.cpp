@@ -176,6 +176,35 @@ TEST(ColourKeyNoise, TheEdgeOfANoisyPictureFollowsLuma)
     }
 }
 
+// In a noisy picture a page of one colour, 23 levels off white but within the tolerance, is a
+// pale patch the background does not take; a background shaded smoothly, a level darker every
+// 20 rows and flat everywhere, is taken as far as the tolerance reaches, with or without soft
+// fades.
+TEST(ColourKeyNoise, APalePageStaysASmoothShadeOfTheBackgroundGoes)
+{
+    constexpr std::uint32_t kRowsALevel = 20;
+    constexpr ArgbValue kPage = 0xFFE8E8E8u;
+    Picture picture(200, 400, kWhite);
+    for (std::uint32_t y = 0; y < picture.size.height; ++y) {
+        const ArgbValue level = 255 - y / kRowsALevel;
+        for (std::uint32_t x = 0; x < picture.size.width; ++x)
+            picture.At(x, y) = 0xFF000000u | level << 16 | level << 8 | level;
+    }
+    for (std::uint32_t y = 100; y < 300; ++y)
+        std::fill_n(&picture.At(60, y), 80, kPage);
+    for (const bool softShadows : {false, true}) {
+        SCOPED_TRACE(softShadows ? "soft fades" : "clean edges");
+        ColourKeyOptions options = WhiteKey(picture.Whole());
+        options.tolerance = 24;
+        options.noisyPicture = true;
+        options.softShadows = softShadows;
+        const Picture keyed = picture.With(KeyOut(picture, options));
+        EXPECT_EQ(keyed.At(100, 200), kPage);
+        EXPECT_EQ(keyed.At(10, 395) >> 24, 0u);
+        EXPECT_EQ(keyed.At(190, 250) >> 24, 0u);
+    }
+}
+
 // With soft shadows a drop shadow stays a shadow, and the subject, the light grey disc too,
 // stays as it was; without, the shadow stays opaque grey.
 TEST(ColourKeyTruth, SoftShadowsKeepTheShadowAndTheSubject)
