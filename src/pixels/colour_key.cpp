@@ -41,12 +41,13 @@ constexpr std::uint8_t kRim = kPending;  // after the fills: background next to 
 // In a noisy picture the background's noise is rough, and where it is not, the background is
 // its own colour: a JPEG gives a flat patch of it back as it was, within its rounding. That
 // colour is found near the start, within kBackgroundColourReach (the pixel clicked may be one
-// of the noise). A patch of one colour, a 3 × 3 square within
-// kPaleFlatLevels of it, whose luma lies more than kPaleLuma off that colour's, is a pale subject's (a page a few levels off white), which the background does not take,
-// however near the key a tolerance for the noise lets it lie. Over a saturated key (a green) a
-// JPEG of quality 75 can move a flat patch of the background by 3 levels of luma; clean edges
-// clear such a patch next to the subject as a mix, while soft fades would keep it as a faint
-// fade: with them a pale patch lies more than kPaleLumaWithFades off.
+// of the noise). A patch of one colour, a 3 × 3 square within kPaleFlatLevels of it, whose
+// luma lies more than kPaleLuma off that colour's, is a pale subject's (a page a few levels off
+// white), which the background does not take, however near the key a tolerance for the noise
+// lets it lie. Over a saturated key (a green) a JPEG of quality 75 can move a flat patch of
+// the background by 3 levels of luma; clean edges clear such a patch next to the subject as a
+// mix, while soft fades would keep it as a faint fade: with them a pale patch lies more than
+// kPaleLumaWithFades off.
 constexpr std::uint32_t kPaleLuma = 2;
 constexpr std::uint32_t kPaleLumaWithFades = 4;
 constexpr std::uint32_t kPaleFlatLevels = 1;
