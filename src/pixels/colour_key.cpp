@@ -94,19 +94,11 @@ struct NearLevels {
     }
 };
 
-// True when the pixel (x, y) of the area, not on its border, lies in a flat square: its 3 × 3
-// square within kPaleFlatLevels of it.
+// True when the pixel (x, y) of the area lies in a flat square: its 3 × 3 square within
+// kPaleFlatLevels of it.
 bool InFlatSquare(const KeyWork& work, std::uint32_t x, std::uint32_t y)
 {
-    const ArgbValue colour = work.ImageRow(y)[x];
-    for (const std::uint32_t j : {y, y - 1, y + 1}) {
-        const ArgbValue* row = work.ImageRow(j);
-        for (std::uint32_t i = x - 1; i <= x + 1; ++i) {
-            if (row[i] != colour && ChannelDistance(row[i], colour) > kPaleFlatLevels)
-                return false;
-        }
-    }
-    return true;
+    return InFlatSquare(work.AreaRows(), work.AreaSize(), x, y, kPaleFlatLevels);
 }
 
 // The background's own colour in a noisy picture: of the flat squares within
@@ -203,8 +195,7 @@ bool TouchesFlatBackground(const KeyWork& work, std::uint32_t x, std::uint32_t y
         for (std::uint32_t i = x - 1; i <= x + 1; ++i) {
             if ((flags[i] & (kNearKey | kPale)) != kNearKey || ChannelDistance(pixels[i], colour) > kPaleFlatLevels)
                 continue;
-            const bool inside = i > 0 && j > 0 && i + 1 < work.area.width && j + 1 < work.area.height;
-            if (inside && InFlatSquare(work, i, j))
+            if (InFlatSquare(work, i, j))
                 return true;
         }
     }

@@ -107,21 +107,6 @@ std::uint32_t Noise(const PixelRows& image, const ImageRect& rect, ArgbValue key
     return nearest <= noise ? noise : 0;
 }
 
-// True when the 3 × 3 pixels around (x, y) all lie within kFlatLevels of it.
-bool InFlatSquare(const PixelRows& image, ImageSize size, std::uint32_t x, std::uint32_t y)
-{
-    if (x == 0 || y == 0 || x + 1 >= size.width || y + 1 >= size.height)
-        return false;
-    const ArgbValue colour = image.Row(y)[x];
-    for (std::uint32_t j = y - 1; j <= y + 1; ++j) {
-        for (std::uint32_t i = x - 1; i <= x + 1; ++i) {
-            if (ChannelDistance(image.Row(j)[i], colour) > kFlatLevels)
-                return false;
-        }
-    }
-    return true;
-}
-
 // How many pixels have each level of a measure, 0 to kLargestStartingTolerance.
 using Counts = std::array<std::size_t, kLargestStartingTolerance + 1>;
 
@@ -163,7 +148,7 @@ void MarkSubject(const PixelRows& image, ImageSize size, const ImageRect& rect, 
             const std::uint32_t distance = ChannelDistance(pixels[x], key);
             return distance > kSubjectLevels ||
                    (distance > kPaleLevels && InFlatSquare(image, size, rect.x + static_cast<std::uint32_t>(x),
-                                                           rect.y + static_cast<std::uint32_t>(y)));
+                                                           rect.y + static_cast<std::uint32_t>(y), kFlatLevels));
         };
         std::uint8_t* row = along.data() + std::size_t(y) * rect.width;
         int count = 0;

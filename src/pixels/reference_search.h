@@ -154,6 +154,24 @@ inline bool InFlatPatch(const PixelRows& pixels, ImageSize size, std::uint32_t x
     return false;
 }
 
+// True when the 3 × 3 pixels around (x, y), in an area of size whose rows pixels holds, all
+// lie within levels of it; false on the area's border.
+inline bool InFlatSquare(const PixelRows& pixels, ImageSize size, std::uint32_t x, std::uint32_t y,
+                         std::uint32_t levels)
+{
+    if (x == 0 || y == 0 || x + 1 >= size.width || y + 1 >= size.height)
+        return false;
+    const ArgbValue colour = pixels.Row(y)[x];
+    for (std::uint32_t j = y - 1; j <= y + 1; ++j) {
+        const ArgbValue* row = pixels.Row(j);
+        for (std::uint32_t i = x - 1; i <= x + 1; ++i) {
+            if (row[i] != colour && ChannelDistance(row[i], colour) > levels)
+                return false;
+        }
+    }
+    return true;
+}
+
 // Where best, found near the edge pixel (x, y) of an area of size, does not lie in a flat
 // patch, it may itself be a mix: replaces it with the best scored colour within kFlatReach
 // that lies in a flat patch, may be the subject (subject(i, j)) and explains the pixel as a
