@@ -27,6 +27,11 @@ constexpr double kQuietShare = 0.9999;         // the share of the background th
 // background). A JPEG's ringing is sparse too, and a few specks of it left would show: in a
 // lossy picture every pixel counts.
 constexpr std::size_t kStrayPixels = 256;
+// Where the start reaches fewer than this many pixels of the background away from the subject
+// (a corner cut off by the subject, a strip between it and the image's side), a JPEG's noise
+// is measured on every pixel near the key away from the subject: the start's own part is too
+// small to show it.
+constexpr std::size_t kFewPixels = 256;
 constexpr double kNoiseMargin = 3.0;          // the tolerance over the noise measured
 // A ridge strays from its 4-neighbours' mean by half its height above them: the roughness is
 // kept where the pixel stands out on some line by half that or more.
@@ -179,6 +184,27 @@ void MarkSubject(const PixelRows& image, ImageSize size, const ImageRect& rect, 
     }
 }
 
+// Adds to offKey and rough the distance from key and the noise of each pixel of rect that
+// reached marks with one of marks, away from the subject (near); returns how many it added.
+std::size_t CountBackground(const PixelRows& image, const ImageRect& rect, ArgbValue key, const KeyMask& reached,
+                            const std::vector<std::uint8_t>& near, std::uint8_t marks, Counts& offKey, Counts& rough)
+{
+    std::size_t total = 0;
+    for (std::uint32_t j = 0; j < rect.height; ++j) {
+        const ArgbValue* pixels = image.Row(rect.y + j) + rect.x;
+        const std::uint8_t* row = reached.Row(j);
+        const std::uint8_t* subject = near.data() + std::size_t{j} * rect.width;
+        for (std::uint32_t i = 0; i < rect.width; ++i) {
+            if (!(row[i] & marks) || subject[i])
+                continue;
+            ++offKey[ChannelDistance(pixels[i], key)];
+            ++rough[std::min(Noise(image, rect, key, i, j), kLargestStartingTolerance)];
+            ++total;
+        }
+    }
+    return total;
+}
+
 }  // namespace
 
 std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValue key, std::uint32_t x, std::uint32_t y,
@@ -212,18 +238,11 @@ std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValu
     if (!FillFrom(reached, x - rect.x, y - rect.y, kNearKey, kBackground))
         return kDefaultTolerance;
     Counts offKey{}, rough{};
-    std::size_t total = 0;
-    for (std::uint32_t j = 0; j < rect.height; ++j) {
-        const ArgbValue* pixels = image.Row(rect.y + j) + rect.x;
-        const std::uint8_t* row = reached.Row(j);
-        const std::uint8_t* subject = near.data() + std::size_t{j} * rect.width;
-        for (std::uint32_t i = 0; i < rect.width; ++i) {
-            if (!(row[i] & kBackground) || subject[i])
-                continue;
-            ++offKey[ChannelDistance(pixels[i], key)];
-            ++rough[std::min(Noise(image, rect, key, i, j), kLargestStartingTolerance)];
-            ++total;
-        }
+    std::size_t total = CountBackground(image, rect, key, reached, near, kBackground, offKey, rough);
+    if (saved == PictureSaved::Lossy && total < kFewPixels) {
+        offKey = {};
+        rough = {};
+        total = CountBackground(image, rect, key, reached, near, kBackground | kNearKey, offKey, rough);
     }
     // Noise is both off the key and rough: a glow near the key is smooth, and a faint thin
     // stroke is rough but rarely counted far from the key.

@@ -429,6 +429,14 @@ TEST(RealKey, StartingToleranceFollowsTheNoise)
     EXPECT_GT(high, kDefaultTolerance);
     EXPECT_GT(low, high);
     EXPECT_LE(low, kLargestStartingTolerance);
+    // A JPEG's start in a corner the subject cuts off, too small to show the noise, measures it
+    // on the rest of the background (before, 8, and the specks of its ringing stayed).
+    TruthCase corner = logo;
+    constexpr std::uint32_t kCorner = 12;
+    for (std::uint32_t i = 0; i <= kCorner; ++i)
+        corner.input[kCorner * logo.size.width + i] = corner.input[i * logo.size.width + kCorner] = kInk;
+    corner.starts = {ImagePoint{2, 2}};
+    EXPECT_GT(StartingToleranceOf(AsJpeg(corner, 90, true)), kDefaultTolerance);
     // Outside the image there is nothing to measure.
     const PixelRows rows{const_cast<ArgbValue*>(logo.input.data()), static_cast<std::ptrdiff_t>(logo.size.width * 4)};
     EXPECT_EQ(StartingTolerance(rows, logo.size, logo.key, logo.size.width, 0, PictureSaved::Lossy), kDefaultTolerance);
