@@ -10,6 +10,9 @@
 // The tolerance for a clean picture, and the most a picture's noise starts it at.
 constexpr std::uint32_t kDefaultTolerance = 8;
 constexpr std::uint32_t kLargestStartingTolerance = 64;
+// The least a JPEG starts at: it rings next to its subject, where the noise is not measured,
+// and it is noisy however quiet its background is away from the subject.
+constexpr std::uint32_t kLeastLossyTolerance = kDefaultTolerance + 1;
 
 // What the colour work is asked to do.
 struct ColourKeyOptions {
@@ -65,8 +68,9 @@ enum class PictureSaved { Lossless, Lossy };
 // The tolerance a picture needs for the background around (x, y) to be taken whole: the
 // noise of the pixels near key there (within kLargestStartingTolerance of it, and away from
 // anything farther than 32 levels, a pale subject included), rounded up with a margin, from
-// kDefaultTolerance for a clean picture to kLargestStartingTolerance for a noisy JPEG; in a
-// picture saved without loss, a level only a few stray pixels reach is no noise. Looks at
+// kDefaultTolerance for a clean picture (kLeastLossyTolerance for a JPEG) to
+// kLargestStartingTolerance for a noisy JPEG; in a picture saved without loss, a level only a
+// few stray pixels reach is no noise. Looks at
 // most 1025 × 1025 pixels; kDefaultTolerance when (x, y) lies outside the image or there is
 // no memory.
 std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValue key, std::uint32_t x,

@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <new>
 #include <vector>
 
@@ -20,6 +22,18 @@ constexpr std::uint32_t kSubjectLevels = 32;
 // a page), which a clean picture's background never holds, and a JPEG's only within the
 // rounding of its colour, a level or two.
 constexpr std::uint32_t kPaleLevels = 4;
+// So is a pixel of a pale body that is not flat (a page's gradient, grain or a JPEG's noise):
+// a page stays off the key's luma, to one side, all over, where a JPEG's noise goes up and down
+// about it and rings off it only within a pixel or two of the subject. Every pixel of a 3 × 3
+// square more than 6 levels of luma to one side of the key's, or of a 5 × 5 square more than 2.
+// Luma, not the colour: over a saturated key a JPEG moves the colour of the background near
+// the subject by several levels, and its luma by a level or two.
+struct PaleSquare {
+    std::uint32_t radius;
+    int levels;
+};
+constexpr PaleSquare kPaleSquares[] = {{1, 6}, {2, 2}};
+constexpr std::uint32_t kWidestPaleSquare = 2;
 constexpr double kQuietShare = 0.9999;         // the share of the background the tolerance takes in
 // A picture saved without loss holds noise only as its own grain, spread over its background:
 // a level that fewer than kStrayPixels of the background's pixels reach is no noise but a few
@@ -38,6 +52,64 @@ constexpr double kNoiseMargin = 3.0;          // the tolerance over the noise me
 constexpr std::uint32_t kPeakWeight = 2;
 // Noise up to this starts the tolerance at kDefaultTolerance, whatever makes it.
 constexpr auto kQuietNoise = static_cast<std::uint32_t>(kDefaultTolerance / kNoiseMargin);
+
+// Each pixel's luma less the key's, in quarter levels held within a byte (up to 31 levels each
+// way, beyond the pale squares' levels), over a rectangle and the widest pale square's reach
+// around it: the luma of each pixel is found once, not once for every square that holds it.
+class LumaOffsets {
+public:
+    LumaOffsets(const PixelRows& image, ImageSize size, const ImageRect& rect, ArgbValue key)
+        : area_(Overlap(Grown(rect), WholeOf(size))), offsets_(area_.PixelCount())
+    {
+        const double keyLuma = LumaOf(key);
+        for (std::uint32_t j = 0; j < area_.height; ++j) {
+            const ArgbValue* row = image.Row(area_.y + j) + area_.x;
+            std::int8_t* offsets = offsets_.data() + std::size_t{j} * area_.width;
+            for (std::uint32_t i = 0; i < area_.width; ++i)
+                offsets[i] = static_cast<std::int8_t>(std::clamp(std::lround(kQuarters * (LumaOf(row[i]) - keyLuma)), -127L, 127L));
+        }
+    }
+
+    // True when (x, y) of the image lies in a pale body (see kPaleSquares).
+    bool InPaleBody(std::uint32_t x, std::uint32_t y) const
+    {
+        return std::any_of(std::begin(kPaleSquares), std::end(kPaleSquares),
+                           [&](const PaleSquare& square) { return OffToOneSide(x, y, square); });
+    }
+
+private:
+    static ImageRect Grown(const ImageRect& rect)
+    {
+        const std::uint32_t left = rect.x > kWidestPaleSquare ? rect.x - kWidestPaleSquare : 0;
+        const std::uint32_t top = rect.y > kWidestPaleSquare ? rect.y - kWidestPaleSquare : 0;
+        return ImageRect{left, top, rect.x - left + rect.width + kWidestPaleSquare,
+                         rect.y - top + rect.height + kWidestPaleSquare};
+    }
+
+    // True when every pixel of square around (x, y) lies more than its levels to one side of
+    // the key's luma; false where the square leaves the area.
+    bool OffToOneSide(std::uint32_t x, std::uint32_t y, const PaleSquare& square) const
+    {
+        const std::uint32_t r = square.radius;
+        if (x < area_.x + r || y < area_.y + r || x + r >= area_.x + area_.width || y + r >= area_.y + area_.height)
+            return false;
+        const int levels = kQuarters * square.levels;
+        const int side = offsets_[std::size_t{y - area_.y} * area_.width + (x - area_.x)] > 0 ? 1 : -1;
+        for (std::uint32_t j = y - r; j <= y + r; ++j) {
+            const std::int8_t* row = offsets_.data() + std::size_t{j - area_.y} * area_.width + (x - r - area_.x);
+            for (std::uint32_t i = 0; i <= 2 * r; ++i) {
+                if (side * row[i] <= levels)
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    static constexpr int kQuarters = 4;
+
+    ImageRect area_;
+    std::vector<std::int8_t> offsets_;
+};
 
 // How far pixel (i, j) of rect strays from the mean of its 4-neighbours in rect, the largest
 // over red, green and blue: a JPEG's noise is rough, a glow or a fade is smooth.
@@ -143,6 +215,7 @@ void MarkSubject(const PixelRows& image, ImageSize size, const ImageRect& rect, 
     // Grown along the rows, then along the columns: a square of kAwayFromSubject each way,
     // each pass keeping a count of the far pixels in the window as it slides.
     const int reach = static_cast<int>(kAwayFromSubject);
+    const LumaOffsets lumas(image, size, rect, key);
     const int width = static_cast<int>(rect.width), height = static_cast<int>(rect.height);
     std::vector<std::uint8_t> along(rect.PixelCount());
     for (int y = 0; y < height; ++y) {
@@ -151,9 +224,11 @@ void MarkSubject(const PixelRows& image, ImageSize size, const ImageRect& rect, 
             if (x < 0 || x >= width)
                 return false;
             const std::uint32_t distance = ChannelDistance(pixels[x], key);
+            const std::uint32_t imageX = rect.x + static_cast<std::uint32_t>(x);
+            const std::uint32_t imageY = rect.y + static_cast<std::uint32_t>(y);
             return distance > kSubjectLevels ||
-                   (distance > kPaleLevels && InFlatSquare(image, size, rect.x + static_cast<std::uint32_t>(x),
-                                                           rect.y + static_cast<std::uint32_t>(y), kFlatLevels));
+                   (distance > kPaleLevels && (InFlatSquare(image, size, imageX, imageY, kFlatLevels) ||
+                                               lumas.InPaleBody(imageX, imageY)));
         };
         std::uint8_t* row = along.data() + std::size_t(y) * rect.width;
         int count = 0;
@@ -249,5 +324,6 @@ std::uint32_t StartingTolerance(const PixelRows& image, ImageSize size, ArgbValu
     const std::size_t stray = saved == PictureSaved::Lossless ? kStrayPixels : 0;
     const std::uint32_t noise = std::min(Quiet(offKey, total, stray), Quiet(rough, total, stray));
     const auto tolerance = static_cast<std::uint32_t>(noise * kNoiseMargin + 0.999);
-    return std::clamp(tolerance, kDefaultTolerance, kLargestStartingTolerance);
+    const std::uint32_t least = saved == PictureSaved::Lossy ? kLeastLossyTolerance : kDefaultTolerance;
+    return std::clamp(tolerance, least, kLargestStartingTolerance);
 }
