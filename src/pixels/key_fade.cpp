@@ -57,9 +57,15 @@ constexpr double kAsideLevels = 3.0;
 // body a level or two warmer or cooler than grey, shaded in bands, is entered from its faint
 // black shadow through the mixes along its anti-aliased edge, whose colours turn a level at a
 // time. A shadow tinted by a tenth or more lies farther than kBlackLevels off the key darkened
-// by then, and turns as it likes.
+// by then, and turns as it likes. In a JPEG, whose noise turns a black shadow's grey by a level
+// or two, a black shadow's pixel lies within kNoisyBlackLevels of the key darkened, and past it
+// the fade joins only the key darkened within kNoisyShadowLevels: a light body without an
+// outline above its drop shadow (a folder's pale flap) is otherwise entered from the shadow,
+// the JPEG having blurred the body's colour into the shadow's last pixels.
 constexpr std::uint32_t kBlackReach = 16;
 constexpr double kBlackLevels = 1.5;
+constexpr double kNoisyBlackLevels = 3.0;
+constexpr double kNoisyShadowLevels = 5.0;
 constexpr int kCrossLevels = 12;
 // A patch of one colour that rises sharply from the background is part of a body that a fade
 // does not enter anywhere, though a shadow may lead into it smoothly elsewhere: every pixel
@@ -196,12 +202,13 @@ public:
     // way in to it has passed a black shadow's pixel.
     bool LeavesBlack(std::uint32_t x, std::uint32_t y, bool black) const
     {
-        return black && !Shadow(ColourAt(x, y));
+        return black && !ShadowOfKey(ColourAt(x, y), key_, noisy_ ? kNoisyShadowLevels : kShadowLevels);
     }
-    // True when colour is a black shadow's, in a clean picture (see kBlackReach).
+    // True when colour is a black shadow's (see kBlackReach).
     bool BlackShadow(ArgbValue colour) const
     {
-        return !noisy_ && ChannelDistance(colour, key_) >= kBlackReach && ShadowOfKey(colour, key_, kBlackLevels);
+        return ChannelDistance(colour, key_) >= kBlackReach &&
+               ShadowOfKey(colour, key_, noisy_ ? kNoisyBlackLevels : kBlackLevels);
     }
 
     // True when pixel (x, y) lies in a patch of one colour that rises sharply from the
