@@ -18,6 +18,10 @@ constexpr std::uint32_t kAwayFromSubject = 3;  // pixels this near a pixel far f
 // subject's edge, while a pale subject (a light grey disc, chalk on white) lies farther, and
 // its own anti-aliased edge is no noise of the background.
 constexpr std::uint32_t kSubjectLevels = 32;
+// So is a pixel whose luma lies more than this off the key's: faint grey text or a ruled line on
+// a light page lies nearer the key in colour. Away from the subject's edge a JPEG's noise moves
+// luma less (over a saturated key it moves some channel by far more than the luma).
+constexpr int kSubjectLuma = 20;
 // So is a pixel of a flat patch farther than this from the key: a pale body's (a light frame,
 // a page), which a clean picture's background never holds, and a JPEG's only within the
 // rounding of its colour, a level or two.
@@ -54,7 +58,7 @@ constexpr std::uint32_t kPeakWeight = 2;
 constexpr auto kQuietNoise = static_cast<std::uint32_t>(kDefaultTolerance / kNoiseMargin);
 
 // Each pixel's luma less the key's, in quarter levels held within a byte (up to 31 levels each
-// way, beyond the pale squares' levels), over a rectangle and the widest pale square's reach
+// way, beyond any level it is asked about), over a rectangle and the widest pale square's reach
 // around it: the luma of each pixel is found once, not once for every square that holds it.
 class LumaOffsets {
 public:
@@ -70,6 +74,12 @@ public:
         }
     }
 
+    // True when the luma of (x, y), in the image, lies more than levels off the key's.
+    bool Beyond(std::uint32_t x, std::uint32_t y, int levels) const
+    {
+        return std::abs(At(x, y)) > kQuarters * levels;
+    }
+
     // True when (x, y) of the image lies in a pale body (see kPaleSquares).
     bool InPaleBody(std::uint32_t x, std::uint32_t y) const
     {
@@ -78,6 +88,11 @@ public:
     }
 
 private:
+    int At(std::uint32_t x, std::uint32_t y) const
+    {
+        return offsets_[std::size_t{y - area_.y} * area_.width + (x - area_.x)];
+    }
+
     static ImageRect Grown(const ImageRect& rect)
     {
         const std::uint32_t left = rect.x > kWidestPaleSquare ? rect.x - kWidestPaleSquare : 0;
@@ -94,7 +109,7 @@ private:
         if (x < area_.x + r || y < area_.y + r || x + r >= area_.x + area_.width || y + r >= area_.y + area_.height)
             return false;
         const int levels = kQuarters * square.levels;
-        const int side = offsets_[std::size_t{y - area_.y} * area_.width + (x - area_.x)] > 0 ? 1 : -1;
+        const int side = At(x, y) > 0 ? 1 : -1;
         for (std::uint32_t j = y - r; j <= y + r; ++j) {
             const std::int8_t* row = offsets_.data() + std::size_t{j - area_.y} * area_.width + (x - r - area_.x);
             for (std::uint32_t i = 0; i <= 2 * r; ++i) {
@@ -207,8 +222,8 @@ ImageRect AroundStart(ImageSize size, std::uint32_t x, std::uint32_t y)
 }
 
 // Marks in near (one byte per pixel of rect) the pixels within kAwayFromSubject of a pixel
-// farther from key than kSubjectLevels, or of a flat square farther than kPaleLevels: the
-// subject and its edge.
+// farther from key than kSubjectLevels or kSubjectLuma, of a flat square farther than
+// kPaleLevels, or of a pale body: the subject and its edge.
 void MarkSubject(const PixelRows& image, ImageSize size, const ImageRect& rect, ArgbValue key,
                  std::vector<std::uint8_t>& near)
 {
@@ -226,7 +241,7 @@ void MarkSubject(const PixelRows& image, ImageSize size, const ImageRect& rect, 
             const std::uint32_t distance = ChannelDistance(pixels[x], key);
             const std::uint32_t imageX = rect.x + static_cast<std::uint32_t>(x);
             const std::uint32_t imageY = rect.y + static_cast<std::uint32_t>(y);
-            return distance > kSubjectLevels ||
+            return distance > kSubjectLevels || lumas.Beyond(imageX, imageY, kSubjectLuma) ||
                    (distance > kPaleLevels && (InFlatSquare(image, size, imageX, imageY, kFlatLevels) ||
                                                lumas.InPaleBody(imageX, imageY)));
         };
