@@ -52,6 +52,14 @@ constexpr std::uint32_t kPaleLuma = 2;
 constexpr std::uint32_t kPaleLumaWithFades = 4;
 constexpr std::uint32_t kPaleFlatLevels = 1;
 constexpr std::uint32_t kBackgroundColourReach = 32;
+// Nor need a pale body be flat (a silver case, a shaded page, or one the JPEG's noise breaks
+// up): it lies off the background's luma all over, and to one side, where the background's
+// noise goes up and down about it. Every pixel of a square of kPaleBodyRadius around it more
+// than kPaleBodyShare of the tolerance to one side of that colour's luma is a pale body's: the
+// background's noise, which the tolerance is measured for, rings that far off only next to the
+// subject, and not to one side over a whole square.
+constexpr std::uint32_t kPaleBodyRadius = 2;
+constexpr double kPaleBodyShare = 0.25;
 // But a smooth shade of the background (a gradient, a vignette) is flat everywhere and strays
 // from that colour slowly: a pale patch joined to the background's flat part by neighbours
 // within kPaleFlatLevels of each other is the background's shade, not a subject, which a rough
@@ -153,6 +161,29 @@ struct PaleTest {
     }
 };
 
+// True when the pixel (x, y) of the area lies in a pale body that need not be flat: every pixel
+// of its square of kPaleBodyRadius more than kPaleBodyShare of the tolerance to one side of
+// luma, the background's own; false where the square leaves the area.
+bool InPaleBody(const KeyWork& work, std::uint32_t x, std::uint32_t y, double luma)
+{
+    const std::uint32_t r = kPaleBodyRadius;
+    if (x < r || y < r || x + r >= work.area.width || y + r >= work.area.height)
+        return false;
+    const double levels = kPaleBodyShare * work.Tolerance();
+    int side = 0;
+    for (std::uint32_t j = y - r; j <= y + r; ++j) {
+        const ArgbValue* row = work.ImageRow(j);
+        for (std::uint32_t i = x - r; i <= x + r; ++i) {
+            const double off = LumaOf(row[i]) - luma;
+            const int sign = off > 0.0 ? 1 : -1;
+            if (std::abs(off) <= levels || (side != 0 && sign != side))
+                return false;
+            side = sign;
+        }
+    }
+    return true;
+}
+
 // Marks kPale, in place of near the key, the pixels of row y (of the area) that lie in a pale
 // patch; true when there is one.
 bool SetPalePatchesApart(const KeyWork& work, const PaleTest& pale, std::uint32_t y, std::uint8_t* row)
@@ -163,7 +194,7 @@ bool SetPalePatchesApart(const KeyWork& work, const PaleTest& pale, std::uint32_
     bool marked = false;
     for (std::uint32_t x = 1; x + 1 < work.area.width; ++x) {
         if (row[x] && !pale.close.Of(pixels[x]) && std::abs(LumaOf(pixels[x]) - pale.luma) > pale.levels &&
-            InFlatSquare(work, x, y)) {
+            (InFlatSquare(work, x, y) || InPaleBody(work, x, y, pale.luma))) {
             row[x] = kPale;
             marked = true;
         }
