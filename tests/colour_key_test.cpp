@@ -80,6 +80,18 @@ protected:
 
     POINT At(POINT client) const { return ScreenPointOf(Main(), client); }
 
+    // Opens image as the user would a file it was written to at path (by write), and chooses
+    // the item at the top left corner, on the background.
+    template <typename Write>
+    HWND ChooseItemOnFile(const ImageRef& image, const std::wstring& path, Write write)
+    {
+        EXPECT_TRUE(write(*image, path));
+        OpenFileAtPath(Main(), ToAnsi(path).c_str());
+        PumpMessages(100);
+        MovePanelAside();
+        return ChooseItemAt({2, 2});
+    }
+
     // A real right click at a client point, then the access key of the item; whileOpen is
     // called while the menu is open.
     HWND ChooseItemAt(POINT client, WORD key = 'K', std::function<void()> whileOpen = {})
@@ -497,20 +509,15 @@ TEST_F(ColourKey, ShiftClickAddsAPartOfTheBackgroundAndOkAppliesEveryPartAsOneSt
 }
 
 // A PNG's few stray pixels near the key, a shadow's grain where it fades out, are no noise: the
-// dialog opens at 8 on it (in a JPEG they would count, and the tolerance start at 64).
+// dialog opens at 8 on it (in a JPEG, such pixels as near the key would count as its noise).
 TEST_F(ColourKey, AFewStrayPixelsOfAPngLeaveTheToleranceAtEight)
 {
     ImageRef logo = MakeLogo();
     for (std::uint32_t x = 10; x < 170; x += 4)
         logo->SetPixel(x, 20, kStrayGrey);
     const TempFolder folder;
-    const std::wstring path = folder.Path(L"grainy-logo.png");
-    ASSERT_TRUE(WritePng(*logo, path));
-    OpenFileAtPath(Main(), ToAnsi(path).c_str());
-    PumpMessages(100);
-    MovePanelAside();
+    HWND dialog = ChooseItemOnFile(logo, folder.Path(L"grainy-logo.png"), WritePng);
     EXPECT_FALSE(g_document.FromLossyFile());
-    HWND dialog = ChooseItemAt({2, 2});
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ("8", FieldText(dialog, IDC_TOLERANCE));
     Click(dialog, IDCANCEL);
@@ -521,12 +528,7 @@ TEST_F(ColourKey, AJpegsNoiseStartsTheToleranceAboveTheCleanEight)
     ImageRef logo = MakeLogo();
     logo->SetPixel(176, 8, kKeyWhite);
     const TempFolder folder;
-    const std::wstring path = folder.Path(L"noisy-logo.jpg");
-    ASSERT_TRUE(WriteJpeg(*logo, path));
-    OpenFileAtPath(Main(), ToAnsi(path).c_str());
-    PumpMessages(100);
-    MovePanelAside();
-    HWND dialog = ChooseItemAt({2, 2});
+    HWND dialog = ChooseItemOnFile(logo, folder.Path(L"noisy-logo.jpg"), WriteJpeg);
     ASSERT_NE(nullptr, dialog);
     EXPECT_TRUE(g_document.FromLossyFile());
     const unsigned tolerance = std::stoul(FieldText(dialog, IDC_TOLERANCE));
