@@ -37,7 +37,7 @@ struct PaleSquare {
     int levels;
 };
 constexpr PaleSquare kPaleSquares[] = {{1, 6}, {2, 2}};
-constexpr std::uint32_t kWidestPaleSquare = 2;
+constexpr std::uint32_t kWidestPaleSquare = std::max(kPaleSquares[0].radius, kPaleSquares[1].radius);
 constexpr double kQuietShare = 0.9999;         // the share of the background the tolerance takes in
 // A picture saved without loss holds noise only as its own grain, spread over its background:
 // a level that fewer than kStrayPixels of the background's pixels reach is no noise but a few
@@ -69,8 +69,10 @@ public:
         for (std::uint32_t j = 0; j < area_.height; ++j) {
             const ArgbValue* row = image.Row(area_.y + j) + area_.x;
             std::int8_t* offsets = offsets_.data() + std::size_t{j} * area_.width;
-            for (std::uint32_t i = 0; i < area_.width; ++i)
-                offsets[i] = static_cast<std::int8_t>(std::clamp(std::lround(kQuarters * (LumaOf(row[i]) - keyLuma)), -127L, 127L));
+            for (std::uint32_t i = 0; i < area_.width; ++i) {
+                const long quarters = std::lround(kQuarters * (LumaOf(row[i]) - keyLuma));
+                offsets[i] = static_cast<std::int8_t>(std::clamp(quarters, -127L, 127L));
+            }
         }
     }
 
