@@ -166,22 +166,8 @@ struct PaleTest {
 // luma, the background's own; false where the square leaves the area.
 bool InPaleBody(const KeyWork& work, std::uint32_t x, std::uint32_t y, double luma)
 {
-    const std::uint32_t r = kPaleBodyRadius;
-    if (x < r || y < r || x + r >= work.area.width || y + r >= work.area.height)
-        return false;
-    const double levels = kPaleBodyShare * work.Tolerance();
-    int side = 0;
-    for (std::uint32_t j = y - r; j <= y + r; ++j) {
-        const ArgbValue* row = work.ImageRow(j);
-        for (std::uint32_t i = x - r; i <= x + r; ++i) {
-            const double off = LumaOf(row[i]) - luma;
-            const int sign = off > 0.0 ? 1 : -1;
-            if (std::abs(off) <= levels || (side != 0 && sign != side))
-                return false;
-            side = sign;
-        }
-    }
-    return true;
+    return OffToOneSide(work.AreaSize(), x, y, kPaleBodyRadius, kPaleBodyShare * work.Tolerance(),
+                        [&work, luma](std::uint32_t i, std::uint32_t j) { return LumaOf(work.ImageRow(j)[i]) - luma; });
 }
 
 // Marks kPale, in place of near the key, the pixels of row y (of the area) that lie in a pale

@@ -86,7 +86,7 @@ public:
     bool InPaleBody(std::uint32_t x, std::uint32_t y) const
     {
         return std::any_of(std::begin(kPaleSquares), std::end(kPaleSquares),
-                           [&](const PaleSquare& square) { return OffToOneSide(x, y, square); });
+                           [&](const PaleSquare& square) { return SquareOff(x, y, square); });
     }
 
 private:
@@ -105,21 +105,11 @@ private:
 
     // True when every pixel of square around (x, y) lies more than its levels to one side of
     // the key's luma; false where the square leaves the area.
-    bool OffToOneSide(std::uint32_t x, std::uint32_t y, const PaleSquare& square) const
+    bool SquareOff(std::uint32_t x, std::uint32_t y, const PaleSquare& square) const
     {
-        const std::uint32_t r = square.radius;
-        if (x < area_.x + r || y < area_.y + r || x + r >= area_.x + area_.width || y + r >= area_.y + area_.height)
-            return false;
-        const int levels = kQuarters * square.levels;
-        const int side = At(x, y) > 0 ? 1 : -1;
-        for (std::uint32_t j = y - r; j <= y + r; ++j) {
-            const std::int8_t* row = offsets_.data() + std::size_t{j - area_.y} * area_.width + (x - r - area_.x);
-            for (std::uint32_t i = 0; i <= 2 * r; ++i) {
-                if (side * row[i] <= levels)
-                    return false;
-            }
-        }
-        return true;
+        return OffToOneSide(ImageSize{area_.width, area_.height}, x - area_.x, y - area_.y, square.radius,
+                              kQuarters * square.levels,
+                              [this](std::uint32_t i, std::uint32_t j) { return At(area_.x + i, area_.y + j); });
     }
 
     static constexpr int kQuarters = 4;

@@ -172,6 +172,26 @@ inline bool InFlatSquare(const PixelRows& pixels, ImageSize size, std::uint32_t 
     return true;
 }
 
+// True when every pixel (i, j) of the square of radius around (x, y), in an area of size, lies
+// more than levels to one side of a luma, offset(i, j) being how far it lies from it: all above
+// it or all below. A pale body lies off the background's luma so, where the background's noise
+// goes up and down about it. False where the square leaves the area.
+template <typename Offset>
+bool OffToOneSide(ImageSize size, std::uint32_t x, std::uint32_t y, std::uint32_t radius, double levels,
+                  Offset offset)
+{
+    if (x < radius || y < radius || x + radius >= size.width || y + radius >= size.height)
+        return false;
+    const double side = offset(x, y) > 0 ? 1.0 : -1.0;
+    for (std::uint32_t j = y - radius; j <= y + radius; ++j) {
+        for (std::uint32_t i = x - radius; i <= x + radius; ++i) {
+            if (side * offset(i, j) <= levels)
+                return false;
+        }
+    }
+    return true;
+}
+
 // Where best, found near the edge pixel (x, y) of an area of size, does not lie in a flat
 // patch, it may itself be a mix: replaces it with the best scored colour within kFlatReach
 // that lies in a flat patch, may be the subject (subject(i, j)) and explains the pixel as a
