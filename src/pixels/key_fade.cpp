@@ -87,6 +87,11 @@ constexpr std::uint32_t kBlockSide = 8;
 constexpr std::uint32_t kPlateauBlocks = 5;
 constexpr int kPlateauLevels = 2;
 constexpr std::uint8_t kPlateauFloor = 8;
+// Such a body reaches past its flat square wherever its shading goes on smoothly: every pixel
+// joined to the square through steps of at most kFlatLevels, within kFlatBodySpread of the
+// square's colour (a panel shaded from one end to the other by a few levels, in bands its
+// slots and lights cut apart), which a soft shadow it meets soon leaves.
+constexpr std::uint32_t kFlatBodySpread = 8;
 // A fade rises from the background straight in: each of its pixels lies about as far from the
 // background through the fade as in a straight line. A shaded body is entered where its
 // shading nears the key, through a gap in its hard edge, and the fade then reaches its other
@@ -300,9 +305,10 @@ class BodyRule {
 public:
     explicit BodyRule(const FadeTest& test) : test_(test) {}
 
-    void Start(ArgbValue colour)
+    void Start(ArgbValue colour, bool flatSquare)
     {
         colour_ = colour;
+        flatSquare_ = flatSquare;
         border_ = 0;
         gentle_ = 0;
     }
@@ -313,7 +319,10 @@ public:
             return false;
         if (!(value & kBackground)) {
             const ArgbValue colour = test_.ColourAt(x, y);
-            if (ChannelDistance(colour, colour_) <= test_.FlatLevels()) {
+            const bool joins = flatSquare_ ? ChannelDistance(colour, test_.ColourAt(fromX, fromY)) <= kFlatLevels &&
+                                                 ChannelDistance(colour, colour_) <= kFlatBodySpread
+                                           : ChannelDistance(colour, colour_) <= test_.FlatLevels();
+            if (joins) {
                 top_ = std::min(top_, y);
                 bottom_ = std::max(bottom_, y + 1);
                 return true;
@@ -333,6 +342,7 @@ public:
 private:
     const FadeTest& test_;
     ArgbValue colour_ = 0;
+    bool flatSquare_ = false;
     std::size_t border_ = 0, gentle_ = 0;
     std::uint32_t top_ = UINT32_MAX, bottom_ = 0;
 };
@@ -413,22 +423,28 @@ void KeepThickBodies(KeyMask& mask, std::uint32_t top, std::uint32_t bottom)
 }
 
 // Marks kBody on the bodies that hold starts, patches that rise sharply from the background
-// (see kGentleShare); false when there is no memory for it.
-bool FindBodies(KeyMask& mask, const FadeTest& test, const std::vector<std::size_t>& starts)
+// (see kGentleShare), and on those that hold flat squares, which are bodies however gently
+// their borders step; false when there is no memory for it.
+bool FindBodies(KeyMask& mask, const FadeTest& test, const std::vector<std::size_t>& starts,
+                const std::vector<std::size_t>& flatSquares)
 {
     SpanFill<BodyRule> body(mask, BodyRule(test));
     SpanFill<FoundBody> found(mask, FoundBody{false});
     if (!body.Reserve() || !found.Reserve())
         return false;
-    for (const std::size_t at : starts) {
+    const auto find = [&](std::size_t at, bool sure) {
         const auto x = static_cast<std::uint32_t>(at % mask.width), y = static_cast<std::uint32_t>(at / mask.width);
         if (mask.Row(y)[x] & kBody)
-            continue;
-        body.Rule().Start(test.ColourAt(x, y));
+            return;
+        body.Rule().Start(test.ColourAt(x, y), sure);
         body.FillFrom(x, y);
-        found.Rule().banded = body.Rule().Banded();
+        found.Rule().banded = !sure && body.Rule().Banded();
         found.FillFrom(x, y);
-    }
+    };
+    for (const std::size_t at : starts)
+        find(at, false);
+    for (const std::size_t at : flatSquares)
+        find(at, true);
     if (body.Rule().Bottom() > 0)
         KeepThickBodies(mask, body.Rule().Top(), body.Rule().Bottom());
     return true;
@@ -464,6 +480,22 @@ public:
 
     // True when the fades hold a flat square (see kPlateauBlocks).
     bool AnyPlateau() const { return ForEachPlateau([](std::uint32_t, std::uint32_t) { return true; }); }
+
+    // Lists in middles the middle pixel of each flat square, as an index into a mask width
+    // pixels wide; false when there is no memory for it.
+    bool PlateauMiddles(std::uint32_t width, std::vector<std::size_t>& middles) const
+    {
+        constexpr std::uint32_t kHalf = kPlateauBlocks * kBlockSide / 2;
+        try {
+            ForEachPlateau([&middles, width](std::uint32_t column, std::uint32_t row) {
+                middles.push_back(std::size_t{row * kBlockSide + kHalf} * width + column * kBlockSide + kHalf);
+                return false;
+            });
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    }
 
     // Marks kBody on every pixel of a flat square, each block once; false when there is no
     // memory for it.
@@ -905,6 +937,7 @@ bool FindFades(KeyMask& mask, const PixelRows& image, std::uint32_t left, ArgbVa
     if (starts.empty() && !entries.blocks.AnyPlateau())
         return ClearBodiesReachedAround(mask);
     ClearFades(mask);
-    return FindBodies(mask, test, starts) && entries.blocks.MarkPlateaus(mask) &&
-           GrowFades(mask, test, key, nullptr) && ClearBodiesReachedAround(mask);
+    std::vector<std::size_t> flatSquares;
+    return entries.blocks.PlateauMiddles(mask.width, flatSquares) && FindBodies(mask, test, starts, flatSquares) &&
+           entries.blocks.MarkPlateaus(mask) && GrowFades(mask, test, key, nullptr) && ClearBodiesReachedAround(mask);
 }

@@ -758,15 +758,16 @@ TEST(RealKey, AShadowIsAFadeUpToASubjectOfAnotherColour)
 
 // A fade that has stopped rising over a square wider than a shadow's flat part has entered a
 // body. The server's lower panel, shaded across in bands a level apart and reached from below
-// by its faint shadow's ramp, stays as it is (before, it went over white and grey), and so
+// by its faint shadow's ramp, stays as it is, from end to end, between its slots and lights
+// too (before, it went over white and grey, and then all but its flat middle did), and so
 // does most of a light page as a JPEG; a shadow under a dark bar, flat over 32 pixels, stays a
 // fade.
 TEST(RealKey, ABodyAFadeStopsRisingInStaysOpaque)
 {
-    constexpr ImageRect kPanel{260, 300, 100, 40};
+    constexpr ImageRect kPanel{80, 290, 360, 80};
     TruthLayer layer;
     ASSERT_TRUE(LoadCutout("server_grey.png", layer));
-    for (const ArgbValue key : {kWhiteKey, kGreyKey}) {
+    for (const ArgbValue key : {kWhiteKey, kGreyKey, kGreenKey}) {
         const TruthCase c = Flattened(layer, key);
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ChangedWithSoftFades(c, kPanel), 0u);
