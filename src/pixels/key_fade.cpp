@@ -59,13 +59,16 @@ constexpr double kAsideLevels = 3.0;
 // time. A shadow tinted by a tenth or more lies farther than kBlackLevels off the key darkened
 // by then, and turns as it likes. In a JPEG, whose noise turns a black shadow's grey by a level
 // or two, a black shadow's pixel lies within kNoisyBlackLevels of the key darkened, and past it
-// the fade joins only the key darkened within kNoisyShadowLevels: a light body without an
-// outline above its drop shadow (a folder's pale flap) is otherwise entered from the shadow,
-// the JPEG having blurred the body's colour into the shadow's last pixels.
+// the fade joins only the key darkened within kNoisyShadowLevels, and its 3 × 3 square's mean
+// within kNoisyShadowMeanLevels: a light body without an outline above its drop shadow (a
+// folder's pale flap, a grey roller a few levels warm) is otherwise entered from the shadow,
+// the JPEG having blurred the body's colour into the shadow's last pixels, and its noise
+// hiding a tint that the mean, its noise averaged out, shows.
 constexpr std::uint32_t kBlackReach = 16;
 constexpr double kBlackLevels = 1.5;
 constexpr double kNoisyBlackLevels = 3.0;
 constexpr double kNoisyShadowLevels = 5.0;
+constexpr double kNoisyShadowMeanLevels = 1.5;
 constexpr int kCrossLevels = 12;
 // A patch of one colour that rises sharply from the background is part of a body that a fade
 // does not enter anywhere, though a shadow may lead into it smoothly elsewhere: every pixel
@@ -207,7 +210,12 @@ public:
     // way in to it has passed a black shadow's pixel.
     bool LeavesBlack(std::uint32_t x, std::uint32_t y, bool black) const
     {
-        return black && !ShadowOfKey(ColourAt(x, y), key_, noisy_ ? kNoisyShadowLevels : kShadowLevels);
+        if (!black)
+            return false;
+        if (!noisy_)
+            return !ShadowOfKey(ColourAt(x, y), key_, kShadowLevels);
+        return !ShadowOfKey(ColourAt(x, y), key_, kNoisyShadowLevels) ||
+               !ShadowOfKey(MeanAround(x, y), key_, kNoisyShadowMeanLevels);
     }
     // True when colour is a black shadow's (see kBlackReach).
     bool BlackShadow(ArgbValue colour) const
@@ -228,6 +236,20 @@ public:
     }
 
 private:
+    // The mean colour of (x, y)'s 3 × 3 square.
+    ArgbValue MeanAround(std::uint32_t x, std::uint32_t y) const
+    {
+        const ReferenceWindow around(size_, x, y, 1);
+        ColourMean colours;
+        for (std::uint32_t j = around.top; j < around.bottom; ++j) {
+            for (std::uint32_t i = around.left; i < around.right; ++i)
+                colours.Add(ColourAt(i, j));
+        }
+        ArgbValue mean = ColourAt(x, y);
+        colours.Mean(mean);
+        return mean;
+    }
+
     // True when some channel of colour lies on the other side of the key from from's, both
     // more than kCrossLevels off it.
     bool CrossesTheKey(ArgbValue from, ArgbValue colour) const
