@@ -36,8 +36,13 @@ constexpr std::uint32_t kBandReach = 8;
 constexpr std::uint32_t kBandEdge = 8;
 constexpr double kShadowLevels = 2.0;
 // In a JPEG a patch of one colour is one within kNoisyFlatLevels: its noise turns every pixel
-// a little.
+// a little. And its ringing spreads a body's edge over a pixel or two more: there a patch as far
+// as kNoisySharpReach from the background rises sharply too, if beyond kSharpReach it lies more
+// than kNoisyRiseLevels a pixel from the background (a glow's disc, flat within the noise
+// behind a steep rim, rises less).
 constexpr std::uint32_t kNoisyFlatLevels = 6;
+constexpr std::uint32_t kNoisySharpReach = 4;
+constexpr std::uint32_t kNoisyRiseLevels = 10;
 // A fade keeps its colour as its alpha grows: each of its pixels lies on the line from the key
 // through the pixel before it, within the levels' rounding. In a clean picture, a pixel more
 // than kAsideLevels off the line through a shadow's pixel (the key darkened) it joins from is
@@ -180,6 +185,7 @@ public:
     ArgbValue ColourAt(std::uint32_t x, std::uint32_t y) const { return area_.Row(y)[x]; }
     // How far a pixel of a patch of one colour may lie from the patch's colour.
     std::uint32_t FlatLevels() const { return noisy_ ? kNoisyFlatLevels : kFlatLevels; }
+    std::uint32_t SharpReach() const { return noisy_ ? kNoisySharpReach : kSharpReach; }
 
     // True when pixel (x, y) turns aside from the fade (see kAsideLevels): in a clean picture,
     // from a shadow's pixel it joins from, of colour from, or next to it; elsewhere, in a patch
@@ -228,10 +234,12 @@ public:
     // background (see kSharpStep), and is no hard-edged shadow.
     bool RisesSharply(std::uint32_t x, std::uint32_t y) const
     {
-        if (KeyMask::Distance(mask_.Row(y)[x]) > kSharpReach)
+        const std::uint32_t distance = KeyMask::Distance(mask_.Row(y)[x]);
+        if (distance > SharpReach())
             return false;
+        const std::uint32_t step = distance > kSharpReach ? kNoisyRiseLevels * distance : kSharpStep;
         const ArgbValue colour = ColourAt(x, y);
-        return StepFromBackground(x, y, colour) > kSharpStep && InFlatPatch(area_, size_, x, y, FlatLevels()) &&
+        return StepFromBackground(x, y, colour) > step && InFlatPatch(area_, size_, x, y, FlatLevels()) &&
                !(KeyDarkened(colour) && BandBesideSubject(x, y, colour));
     }
 
@@ -263,11 +271,11 @@ private:
     }
 
     // How far colour, at (x, y), lies from the nearest colour of the background within
-    // kSharpReach.
+    // SharpReach().
     std::uint32_t StepFromBackground(std::uint32_t x, std::uint32_t y, ArgbValue colour) const
     {
         std::uint32_t step = ChannelDistance(colour, key_);
-        const ReferenceWindow window(size_, x, y, kSharpReach);
+        const ReferenceWindow window(size_, x, y, SharpReach());
         for (std::uint32_t j = window.top; j < window.bottom; ++j) {
             for (std::uint32_t i = window.left; i < window.right; ++i) {
                 if (mask_.Row(j)[i] & kBackground)
@@ -627,7 +635,7 @@ void Join(KeyMask& mask, const FadeTest& test, std::uint32_t x, std::uint32_t y,
     const int alpha = test.AlphaAt(x, y);
     if (alpha < most - most / kFadeSlackShare || !test.Smooth(x, y) || test.RisesSharply(x, y) ||
         test.TurnsAside(x, y, from) || test.LeavesBlack(x, y, black)) {
-        if (entries && KeyMask::Distance(value) <= kSharpReach && entries->starts.size() < kMostBodyStarts &&
+        if (entries && KeyMask::Distance(value) <= test.SharpReach() && entries->starts.size() < kMostBodyStarts &&
             ChannelDistance(test.ColourAt(x, y), from) <= test.FlatLevels())
             entries->starts.push_back(std::size_t{y} * mask.width + x);
         return;
