@@ -266,5 +266,6 @@ int main()
     PrintSpeed(false, false);
     PrintSpeed(true, false);
     PrintSpeed(false, true);
+    PrintSpeed(true, true);
     return 0;
 }
