@@ -185,6 +185,7 @@ public:
     ArgbValue ColourAt(std::uint32_t x, std::uint32_t y) const { return area_.Row(y)[x]; }
     // How far a pixel of a patch of one colour may lie from the patch's colour.
     std::uint32_t FlatLevels() const { return noisy_ ? kNoisyFlatLevels : kFlatLevels; }
+    // How far from the background a patch that rises sharply may lie (see kNoisySharpReach).
     std::uint32_t SharpReach() const { return noisy_ ? kNoisySharpReach : kSharpReach; }
 
     // True when pixel (x, y) turns aside from the fade (see kAsideLevels): in a clean picture,
@@ -328,7 +329,8 @@ private:
     AlphaLevels levels_;
 };
 
-// Which pixels join a body started at a patch of colour: those within FlatLevels() of it, and in
+// Which pixels join a body started at a patch of colour: those within FlatLevels() of it, or,
+// for a body started at a flat square, those its shading reaches (see kFlatBodySpread), and in
 // no other body. They are marked kFade while the body is found. Counts the steps across the
 // body's border on the way, and the rows the bodies reach.
 class BodyRule {
