@@ -248,14 +248,8 @@ private:
     // The mean colour of (x, y)'s 3 × 3 square.
     ArgbValue MeanAround(std::uint32_t x, std::uint32_t y) const
     {
-        const ReferenceWindow around(size_, x, y, 1);
-        ColourMean colours;
-        for (std::uint32_t j = around.top; j < around.bottom; ++j) {
-            for (std::uint32_t i = around.left; i < around.right; ++i)
-                colours.Add(ColourAt(i, j));
-        }
         ArgbValue mean = ColourAt(x, y);
-        colours.Mean(mean);
+        InnerNeighbourMean(area_, size_, x, y, [](std::uint32_t, std::uint32_t) { return true; }, mean);
         return mean;
     }
 
